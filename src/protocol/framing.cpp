@@ -1,0 +1,139 @@
+// Frame layouts by function code, CRC-16 and the answer receiver's state machine.
+#include "protocol/framing.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace ktv31 {
+
+quint16 Crc16(const quint8 *data, int length)
+{
+    quint16 crc = 0xFFFF;
+    for (int i = 0; i < length; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
+    }
+    return crc;
+}
+
+namespace {
+
+// How the data of one function code are laid out behind the function byte.
+struct Layout
+{
+    quint8 function;
+    bool credentials;   // user name and password at 4..19
+    int extraAt;        // offset of the extra byte, or -1
+    int dataAt;         // offset of the caller's data
+    int fixedData;      // exact number of data bytes, or -1 for "as given"
+    int frameOverhead;  // length = data length + overhead for variable layouts
+    int fixedLength;    // frame length of fixed layouts
+};
+
+constexpr Layout kLayouts[] = {
+    {29, false, -1, 4, -1, 6, 0},  {1, false, 4, 5, 3, 0, 10},   {2, true, 20, 21, -1, 23, 0},
+    {7, false, -1, 4, 7, 0, 13},   {8, false, -1, 4, 15, 0, 21}, {9, true, -1, 20, 12, 0, 34},
+    {11, true, -1, 20, 8, 0, 30},  {12, true, -1, 20, 2, 0, 24}, {25, true, -1, 20, 0, 0, 22},
+};
+
+const Layout *findLayout(quint8 function)
+{
+    for (const Layout &layout : kLayouts)
+        if (layout.function == function)
+            return &layout;
+    return nullptr;
+}
+
+int frameLengthFor(const Layout &layout, int dataLength)
+{
+    if (layout.fixedData >= 0)
+        return dataLength == layout.fixedData ? layout.fixedLength : 0;
+    const int length = dataLength + layout.frameOverhead;
+    if (dataLength < 0 || length > MaxFrameLength)
+        return 0;
+    if (layout.function == 29 && dataLength > MaxTableRequestBytes)
+        return 0;
+    return length;
+}
+
+} // namespace
+
+void SealFrame(FrameBuffer &tx, int length)
+{
+    tx[FrameOffset::Length] = quint8(length);
+    const quint16 crc = Crc16(tx.data(), length - 2);
+    tx[length - 2] = quint8(crc & 0xFF);
+    tx[length - 1] = quint8(crc >> 8);
+}
+
+int BuildRequestFrame(const RequestParts &parts, FrameBuffer &tx)
+{
+    tx.fill(0);
+    tx[FrameOffset::Start] = RequestStartSymbol;
+    tx[FrameOffset::Address] = parts.address;
+    tx[FrameOffset::Function] = parts.function;
+    const Layout *layout = findLayout(parts.function);
+    if (!layout)
+        return 0;
+    const int length = frameLengthFor(*layout, parts.dataLength);
+    if (length == 0 || (parts.dataLength > 0 && !parts.data))
+        return 0;
+    if (layout->credentials) {
+        if (parts.userName)
+            std::memcpy(tx.data() + FrameOffset::UserName, parts.userName, UserNameSize);
+        if (parts.password)
+            std::memcpy(tx.data() + FrameOffset::Password, parts.password, PasswordSize);
+    }
+    if (layout->extraAt >= 0)
+        tx[size_t(layout->extraAt)] = parts.extraByte;
+    if (parts.dataLength > 0)
+        std::memcpy(tx.data() + layout->dataAt, parts.data, size_t(parts.dataLength));
+    SealFrame(tx, length);
+    return length;
+}
+
+bool RequestNeedsLongWait(const FrameBuffer &tx)
+{
+    constexpr int kWriteCountAt = FrameOffset::Data + 5;
+    const quint8 function = tx[FrameOffset::Function];
+    return function == 2 || (function == 29 && tx[kWriteCountAt] != 0);
+}
+
+bool AnswerReceiver::feed(quint8 byte)
+{
+    rx_[size_t(state_)] = byte;
+    switch (state_) {
+    case 0:
+        if (byte == AnswerStartSymbol)
+            state_ = 1;
+        break;
+    case 1:
+        if (byte == address_)
+            state_ = 2;
+        else if (byte != AnswerStartSymbol)
+            state_ = 0;
+        break;
+    case 2:
+        state_ = byte >= MinFrameLength ? 3 : 0;
+        break;
+    default:
+        ++state_;
+        break;
+    }
+    return state_ >= 3 && state_ >= rx_[FrameOffset::Length];
+}
+
+AnswerCheck CheckAnswer(const FrameBuffer &rx, quint8 requestFunction)
+{
+    const int length = rx[FrameOffset::Length];
+    if (Crc16(rx.data(), length) != 0)
+        return AnswerCheck::BadCrc;
+    if (rx[FrameOffset::Function] != (requestFunction | AnswerFunctionFlag))
+        return AnswerCheck::Refused;
+    return AnswerCheck::Accepted;
+}
+
+QByteArray HexBytes(const QByteArray &bytes) { return bytes.toHex(' ').toUpper(); }
+
+} // namespace ktv31

@@ -1,0 +1,98 @@
+// Request frames, CRC-16 and the answer receiver of the controller protocol, free of any I/O.
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <array>
+
+namespace ktv31 {
+
+constexpr int FrameBufferSize = 256;
+using FrameBuffer = std::array<quint8, FrameBufferSize>;
+
+constexpr quint8 RequestStartSymbol = 0xCC;
+constexpr quint8 AnswerStartSymbol = 0x33;
+constexpr quint8 PreambleByte = 0xFF;
+constexpr quint8 AnswerFunctionFlag = 0x80;
+constexpr int MinFrameLength = 6;
+constexpr int MaxFrameLength = 255;
+
+namespace FrameOffset {
+constexpr int Start = 0;
+constexpr int Address = 1;
+constexpr int Length = 2;
+constexpr int Function = 3;
+constexpr int Data = 4;
+// Requests that carry credentials hold them right after the function code.
+constexpr int UserName = 4;
+constexpr int Password = 16;
+constexpr int AfterCredentials = 20;
+// A refusal's error code and its two further values.
+constexpr int ErrorCode = 4;
+constexpr int Reason = 5;
+constexpr int ErrorValue = 6;
+} // namespace FrameOffset
+
+constexpr int UserNameSize = 12;
+constexpr int PasswordSize = 4;
+// Function 29 carries at most the 249 bytes of a table request.
+constexpr int MaxTableRequestBytes = 249;
+
+// CRC-16 with the MODBUS parameters (reflected 0xA001, start 0xFFFF, no final XOR).
+quint16 Crc16(const quint8 *data, int length);
+inline quint16 Crc16(const QByteArray &bytes)
+{
+    return Crc16(reinterpret_cast<const quint8 *>(bytes.constData()), int(bytes.size()));
+}
+
+struct RequestParts
+{
+    quint8 address = 0;
+    quint8 function = 0;
+    const quint8 *data = nullptr;
+    int dataLength = 0;
+    quint8 extraByte = 0;
+    const quint8 *userName = nullptr; // UserNameSize bytes
+    const quint8 *password = nullptr; // PasswordSize bytes
+};
+
+// Builds the request frame (start symbol to CRC) into `tx`, which is zeroed first. Returns the
+// frame length, or 0 when the function code has no layout or the data do not fit it; then
+// nothing but the zeroing has happened.
+int BuildRequestFrame(const RequestParts &parts, FrameBuffer &tx);
+
+// Writes the length byte and the CRC of a frame already laid out in `tx`.
+void SealFrame(FrameBuffer &tx, int length);
+
+// Whether the controller needs the long first-byte wait for this request (it writes to memory).
+bool RequestNeedsLongWait(const FrameBuffer &tx);
+constexpr int LongWaitExtraMs = 7000;
+
+// Collects an answer byte by byte into the caller's buffer. The state is also the write
+// position, so an answer can never run past the 256-byte buffer.
+class AnswerReceiver
+{
+public:
+    AnswerReceiver(FrameBuffer &rx, quint8 address) : rx_(rx), address_(address) {}
+
+    // Takes one byte; true once a whole frame of the announced length is held.
+    bool feed(quint8 byte);
+    void reset() { state_ = 0; }
+    // Start symbol and address accepted: from here on the gap between bytes rules.
+    bool answerBegun() const { return state_ >= 2; }
+    int state() const { return state_; }
+
+private:
+    FrameBuffer &rx_;
+    quint8 address_;
+    int state_ = 0;
+};
+
+// What a complete answer says about the request it answers.
+enum class AnswerCheck { Accepted, BadCrc, Refused };
+AnswerCheck CheckAnswer(const FrameBuffer &rx, quint8 requestFunction);
+
+QByteArray HexBytes(const QByteArray &bytes);
+
+} // namespace ktv31

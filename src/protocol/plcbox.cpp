@@ -1,0 +1,354 @@
+// The exchange engine: frame building, the send/receive transaction, retries and refusal decoding.
+#include "protocol/plcbox.h"
+
+#include "link/serialport.h"
+#include "protocol/suplfunc.h"
+#include "shell/monoclock.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+
+Q_LOGGING_CATEGORY(lcFrames, "ktv31.frames", QtWarningMsg)
+
+namespace ktv31 {
+namespace {
+
+constexpr quint8 kBlank = 0x20;
+constexpr int kIdentifierAt = FrameOffset::Data + 4; // function 8: bits 7-6 of frame byte 8
+constexpr int kEchoedIdentifierAt = 6;               // and of answer byte 6
+constexpr int kRequestIdentifierFunction = 8;
+constexpr int kTableFunctionLength = 21;
+// Pauses longer than this keep the event loop running instead of sleeping.
+constexpr qint64 kLongPauseNs = MsToNs(20);
+constexpr qint64 kWakeMarginNs = MsToNs(2);
+
+QString BusyText() { return QStringLiteral("Обмен с устройством уже выполняется"); }
+
+void PumpEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+int TimingSpeed(int speed) { return std::clamp(speed, 110, 256000); }
+
+// Transmission time of n bytes plus one, at ten bit times a byte; the reciprocal of the speed is
+// taken in single precision, as the controller's own timing tables assume.
+qint64 TransmissionNs(int byteCount, int speed, quint64 frequency)
+{
+    const float perBit = 1.0f / float(TimingSpeed(speed));
+    return qint64(double(byteCount + 1) * 10.0 * double(perBit) * double(frequency));
+}
+
+QByteArray FrameBytes(const FrameBuffer &buffer, int length)
+{
+    return QByteArray(reinterpret_cast<const char *>(buffer.data()), length);
+}
+
+// One attempt: send the request, collect and judge the answer.
+class Transaction
+{
+public:
+    Transaction(ExchangeSession &session, int frameLength)
+        : s_(session), frameLength_(frameLength)
+    {
+    }
+
+    int run();
+
+private:
+    int send();
+    void waitUntil(qint64 deadlineNs, bool wakeOnData);
+    int receive();
+    int judge();
+    void decodeRefusal();
+    void trace(FrameDirection direction, const QByteArray &bytes) const;
+
+    ExchangeSession &s_;
+    int frameLength_;
+    QByteArray arrived_;
+};
+
+int Transaction::run()
+{
+    PumpEvents();
+    if (s_.AbortFlag) {
+        s_.AbortFlag = false;
+        return Result::Aborted;
+    }
+    if (s_.TxBuffer[FrameOffset::Start] != RequestStartSymbol)
+        return Result::BadStartSymbol;
+    int result = send();
+    if (result == Result::Ok)
+        result = receive();
+    if (result == Result::Ok)
+        result = judge();
+    if (!arrived_.isEmpty())
+        trace(FrameDirection::Received, arrived_);
+    if (s_.PortHandle && !s_.PortHandle->isLost())
+        s_.PortHandle->purge();
+    return result;
+}
+
+int Transaction::send()
+{
+    SerialPort *port = s_.PortHandle;
+    QByteArray output(s_.PreambleCount, char(PreambleByte));
+    output.append(FrameBytes(s_.TxBuffer, frameLength_));
+    if (!port || port->isLost())
+        return Result::WriteFailed;
+    if (port->speed() != s_.Speed)
+        port->setSpeed(s_.Speed);
+    port->purge();
+    port->setDtr(true);
+    port->setRts(true);
+    waitUntil(NowNs() + MsToNs(std::clamp(s_.RtsPauseMs, 0, 1000)), false);
+
+    const qint64 t0 = NowNs();
+    const qint64 transmission = TransmissionNs(int(output.size()), s_.Speed, s_.CounterFrequency);
+    trace(FrameDirection::Sent, output);
+    if (!port->write(output)) {
+        port->clearErrors();
+        return Result::WriteFailed;
+    }
+    waitUntil(t0 + transmission, false);
+    port->setRts(false);
+    return Result::Ok;
+}
+
+// Waits until the deadline; with wakeOnData it also returns when bytes arrive. An abort or a
+// lost port always ends the wait. Short waits sleep; long ones keep the windows alive.
+void Transaction::waitUntil(qint64 deadlineNs, bool wakeOnData)
+{
+    SerialPort *port = s_.PortHandle;
+    if (!wakeOnData && deadlineNs - NowNs() <= kLongPauseNs) {
+        SleepUntil(deadlineNs);
+        return;
+    }
+    const qint64 loopDeadline = wakeOnData ? deadlineNs : deadlineNs - kWakeMarginNs;
+    const qint64 remaining = loopDeadline - NowNs();
+    if (remaining > 0 && !s_.AbortFlag && !(port && port->isLost())) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        if (port) {
+            QObject::connect(port, &SerialPort::deviceLost, &loop, &QEventLoop::quit);
+            if (wakeOnData)
+                QObject::connect(port, &SerialPort::readyRead, &loop, &QEventLoop::quit);
+        }
+        timer.start(int((remaining + 999999) / 1000000));
+        s_.Waiting = &loop;
+        loop.exec();
+        s_.Waiting = nullptr;
+    }
+    if (!wakeOnData)
+        SleepUntil(deadlineNs);
+}
+
+int Transaction::receive()
+{
+    SerialPort *port = s_.PortHandle;
+    const qint64 firstByteDeadline = NowNs() + MsToNs(s_.FirstByteWaitMs);
+    const qint64 gap = MsToNs(s_.NextByteWaitMs);
+    qint64 lastByteAt = 0;
+    AnswerReceiver receiver(s_.RxBuffer, s_.Address);
+    for (;;) {
+        if (s_.AbortFlag) {
+            s_.AbortFlag = false;
+            return Result::Aborted;
+        }
+        if (port->isLost())
+            return Result::ReadFailed;
+        const QByteArray chunk = port->read(FrameBufferSize);
+        if (!chunk.isEmpty()) {
+            for (int i = 0; i < chunk.size(); ++i) {
+                if (receiver.feed(quint8(chunk[i]))) {
+                    arrived_.append(chunk.left(i + 1));
+                    return Result::Ok;
+                }
+            }
+            arrived_.append(chunk);
+            lastByteAt = NowNs();
+        }
+        const qint64 now = NowNs();
+        const qint64 wakeAt = receiver.answerBegun() ? lastByteAt + gap : firstByteDeadline;
+        if (now > wakeAt)
+            return receiver.answerBegun() ? Result::AnswerIncomplete : Result::NoAnswer;
+        if (port->bytesAvailable() == 0)
+            waitUntil(wakeAt + 1, true);
+    }
+}
+
+int Transaction::judge()
+{
+    switch (CheckAnswer(s_.RxBuffer, s_.TxBuffer[FrameOffset::Function])) {
+    case AnswerCheck::Accepted:
+        return Result::Ok;
+    case AnswerCheck::BadCrc:
+        return Result::BadCrc;
+    case AnswerCheck::Refused:
+        break;
+    }
+    decodeRefusal();
+    return s_.RxBuffer[FrameOffset::ErrorCode] == ErrorValveSwitching ? Result::ValveRefused
+                                                                      : Result::Refused;
+}
+
+void Transaction::decodeRefusal()
+{
+    const int error = s_.RxBuffer[FrameOffset::ErrorCode];
+    if (error == ErrorValveSwitching) {
+        const int reason = s_.RxBuffer[FrameOffset::Reason];
+        s_.Messages.results[Result::ReasonText] =
+            reason < int(s_.Messages.reasons.size())
+                ? s_.Messages.reasons[size_t(reason)]
+                : QStringLiteral("Код причины в ответе %1").arg(reason);
+        return;
+    }
+    if (error >= 1 && error < int(s_.Messages.errors.size()))
+        s_.MessageBuffer = s_.Messages.errors[size_t(error)];
+    else
+        s_.MessageBuffer = QStringLiteral("Код ошибки = %1").arg(error);
+    s_.Messages.results[Result::Refused] = s_.MessageBuffer;
+}
+
+void Transaction::trace(FrameDirection direction, const QByteArray &bytes) const
+{
+    qCDebug(lcFrames).noquote() << (direction == FrameDirection::Sent ? "TX" : "RX")
+                                << HexBytes(bytes);
+    if (s_.Tap)
+        s_.Tap(direction, bytes);
+}
+
+bool TransactWithRequestIdentifier(ExchangeSession &s)
+{
+    int id = s.TxBuffer[kIdentifierAt] >> 6;
+    for (int n = std::max<int>(s.Attempts, 1); n > 0; --n) {
+        SealFrame(s.TxBuffer, kTableFunctionLength);
+        s.ResultCode = Transaction(s, kTableFunctionLength).run();
+        if (s.ResultCode == Result::Ok || n == 1)
+            break;
+        id = (id + 1) % 4;
+        s.TxBuffer[kIdentifierAt] = quint8((s.TxBuffer[kIdentifierAt] & 0x3F) | (id << 6));
+    }
+    if (s.ResultCode != Result::Ok)
+        return false;
+    const int echoed = s.RxBuffer[kEchoedIdentifierAt] >> 6;
+    if (echoed != id) {
+        s.Messages.results[Result::IdentifierMismatch] =
+            ResultCodeText(Result::IdentifierMismatch).replace(QStringLiteral("%d->%d"),
+                                                               QStringLiteral("%1->%2"))
+                .arg(id)
+                .arg(echoed);
+        s.ResultCode = Result::IdentifierMismatch;
+        return false;
+    }
+    return true;
+}
+
+// Keeps the session's Running flag for the length of one exchange.
+class RunningGuard
+{
+public:
+    explicit RunningGuard(ExchangeSession &s) : s_(s) { s_.Running = true; }
+    ~RunningGuard() { s_.Running = false; }
+
+private:
+    ExchangeSession &s_;
+};
+
+} // namespace
+
+void ResetCredentials(ExchangeSession &session)
+{
+    session.UserName.fill(kBlank);
+    session.Password.fill(kBlank);
+}
+
+void InitExchangeSession(ExchangeSession &session, quint8 address)
+{
+    session = ExchangeSession{};
+    session.Address = address;
+    ResetCredentials(session);
+    for (int code = 0; code < ResultCodeCount; ++code)
+        session.Messages.results[size_t(code)] = ResultCodeText(code);
+    session.Messages.results[Result::Busy] = BusyText();
+    for (int code = 0; code < ControllerErrorCount; ++code)
+        session.Messages.errors[size_t(code)] = ControllerErrorText(code);
+    for (int code = 0; code < ReasonCodeCount; ++code)
+        session.Messages.reasons[size_t(code)] = ReasonText(code);
+}
+
+bool Exchange(ExchangeSession &s, quint8 function, const quint8 *data, int dataLength,
+              quint8 extraByte)
+{
+    if (s.Running) {
+        s.ResultCode = Result::Busy;
+        return false;
+    }
+    RunningGuard running(s);
+    s.ResultCode = Result::Ok;
+    s.LastFunctionCode = function;
+    RequestParts parts;
+    parts.address = s.Address;
+    parts.function = function;
+    parts.data = data;
+    parts.dataLength = dataLength;
+    parts.extraByte = extraByte;
+    parts.userName = s.UserName.data();
+    parts.password = s.Password.data();
+    const int length = BuildRequestFrame(parts, s.TxBuffer);
+    if (length == 0) {
+        s.ResultCode = Result::BadFunctionCode;
+        return false;
+    }
+    if (function == kRequestIdentifierFunction)
+        return TransactWithRequestIdentifier(s);
+
+    const qint32 savedFirstByteWait = s.FirstByteWaitMs;
+    if (RequestNeedsLongWait(s.TxBuffer))
+        s.FirstByteWaitMs += LongWaitExtraMs;
+    if (s.StatusPanel) {
+        s.StatusPanel.setText(QStringLiteral("Обмен..."));
+        PumpEvents();
+    }
+    // An attempt count of 0 would report success without sending anything.
+    for (int n = std::max<int>(s.Attempts, 1); n > 0; --n) {
+        s.ResultCode = Transaction(s, length).run();
+        if (s.ResultCode == Result::Ok)
+            break;
+    }
+    if (s.StatusPanel) {
+        s.StatusPanel.setText(QString());
+        PumpEvents();
+    }
+    s.FirstByteWaitMs = savedFirstByteWait;
+    return s.ResultCode == Result::Ok;
+}
+
+void RequestAbort(ExchangeSession &session)
+{
+    session.AbortFlag = true;
+    if (session.Waiting)
+        session.Waiting->quit();
+}
+
+QString ResultText(ExchangeSession &s)
+{
+    const int code = s.ResultCode;
+    const QString text = (code >= 0 && code < Result::Count) ? s.Messages.results[size_t(code)]
+                                                             : QString();
+    s.MessageBuffer = QStringLiteral("Команда %1.  %2").arg(s.LastFunctionCode).arg(text);
+    // Only a refusal carries a destroyed table's number; after any other failure the answer
+    // buffer may still hold an old refusal.
+    if (code == Result::Refused && s.RxBuffer[FrameOffset::ErrorCode] == ErrorDestroyedTable)
+        s.MessageBuffer += QStringLiteral(" %1").arg(s.RxBuffer[FrameOffset::ErrorValue]);
+    return s.MessageBuffer;
+}
+
+} // namespace ktv31

@@ -1,0 +1,100 @@
+// The exchange engine: one request/answer transaction with the controller, with retries.
+#pragma once
+
+#include "protocol/framing.h"
+#include "shell/operatorseam.h"
+
+#include <QLoggingCategory>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+Q_DECLARE_LOGGING_CATEGORY(lcFrames)
+
+class QEventLoop;
+
+namespace ktv31 {
+
+class SerialPort;
+
+// Result codes of an exchange; 0 is success. Their texts are in suplfunc.h.
+namespace Result {
+constexpr int Ok = 0;
+constexpr int BadStartSymbol = 1;
+constexpr int BadFunctionCode = 2;
+constexpr int WriteFailed = 3;
+constexpr int ReadFailed = 4; // the port was lost while the answer was awaited
+constexpr int AnswerIncomplete = 5;
+constexpr int BadCrc = 7;
+constexpr int Refused = 8;
+constexpr int NoAnswer = 10;
+constexpr int ValveRefused = 12;
+constexpr int ReasonText = 13;
+constexpr int IdentifierMismatch = 18;
+constexpr int Aborted = 19;
+constexpr int Busy = 20; // an exchange was started while another one runs
+constexpr int Count = 21;
+} // namespace Result
+constexpr int ResultAborted = Result::Aborted;
+
+// Controller error codes the engine itself interprets.
+constexpr quint8 ErrorValveSwitching = 24;
+constexpr quint8 ErrorDestroyedTable = 60;
+
+struct ExchangeMessages
+{
+    std::array<QString, Result::Count> results; // codes 8, 13 and 18 are composed at run time
+    std::array<QString, 65> errors;             // the controller's error codes 0..64
+    std::array<QString, 52> reasons;            // valve-switching refusal reasons 0..51
+};
+
+enum class FrameDirection { Sent, Received };
+// Sees every frame put on the line and every answer taken off it (for traces).
+using FrameTap = std::function<void(FrameDirection, const QByteArray &)>;
+
+struct ExchangeSession
+{
+    FrameBuffer TxBuffer{};
+    FrameBuffer RxBuffer{};
+    SerialPort *PortHandle = nullptr;
+    quint8 Address = 0;
+    qint32 Speed = 1200;
+    quint8 PreambleCount = 0;
+    std::array<quint8, UserNameSize> UserName{};
+    std::array<quint8, PasswordSize> Password{};
+    qint32 NextByteWaitMs = 10;
+    qint32 FirstByteWaitMs = 2000;
+    qint32 RtsPauseMs = 2;
+    quint8 Attempts = 2;
+    bool AbortFlag = false;
+    ExchangeMessages Messages;
+    qint32 ResultCode = 0;
+    ::ktv31::StatusPanel StatusPanel;
+    quint64 CounterFrequency = 1000000000; // the monotonic clock counts nanoseconds
+    QString MessageBuffer;
+    quint8 LastFunctionCode = 0;
+
+    FrameTap Tap;
+
+    // Engine-private: the running exchange and its wait, so that a second one is refused and
+    // an abort or a lost port wakes the wait at once.
+    bool Running = false;
+    QEventLoop *Waiting = nullptr;
+};
+
+void InitExchangeSession(ExchangeSession &session, quint8 address);
+void ResetCredentials(ExchangeSession &session);
+
+// One complete exchange with retries; true exactly when ResultCode is 0 afterwards.
+bool Exchange(ExchangeSession &session, quint8 function, const quint8 *data, int dataLength,
+              quint8 extraByte);
+
+// Sets the abort flag and wakes an exchange that is waiting for its answer.
+void RequestAbort(ExchangeSession &session);
+
+// "Команда N.  <text of the result>", with the destroyed table's number after a refusal of
+// error 60.
+QString ResultText(ExchangeSession &session);
+
+} // namespace ktv31

@@ -1,0 +1,57 @@
+// Monotonic time and waits that never spin longer than about a millisecond.
+#include "shell/monoclock.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <chrono>
+#include <thread>
+
+namespace ktv31 {
+namespace {
+constexpr qint64 kSpinWindowNs = 1000000;
+}
+
+qint64 NowNs()
+{
+    using namespace std::chrono;
+    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void SleepUntil(qint64 deadlineNs)
+{
+    for (;;) {
+        const qint64 remaining = deadlineNs - NowNs();
+        if (remaining <= 0)
+            return;
+        if (remaining > kSpinWindowNs)
+            std::this_thread::sleep_for(std::chrono::nanoseconds(remaining - kSpinWindowNs / 2));
+        else
+            std::this_thread::yield();
+    }
+}
+
+void SleepFor(qint64 ms) { SleepUntil(NowNs() + MsToNs(ms)); }
+
+bool PauseWithEvents(qint64 ms, const bool *cancelled)
+{
+    const qint64 deadline = NowNs() + MsToNs(ms);
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QEventLoop loop;
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // A zero-interval check would spin; instead the loop is woken by the deadline timer and
+    // re-checks the cancel flag after every batch of events it processed.
+    for (;;) {
+        if (cancelled && *cancelled)
+            return false;
+        const qint64 remaining = deadline - NowNs();
+        if (remaining <= 0)
+            return true;
+        timer.start(int((remaining + 999999) / 1000000));
+        loop.processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
+    }
+}
+
+} // namespace ktv31

@@ -1,0 +1,87 @@
+// The operator seam: every message, question, status text, progress step and file choice of the core.
+#pragma once
+
+#include <QString>
+
+namespace ktv31 {
+
+// Kinds of the one message box; each selects caption, extra line and buttons.
+namespace MessageBoxKinds {
+constexpr int Error = 1;            // "Ошибка", close button
+constexpr int InputError = 2;       // "Ошибка ввода параметров", close button
+constexpr int Question = 3;         // "Да" / "Нет"
+constexpr int StateNotice = 4;      // "Сообщение" with "(см. текущее состояние контроллера)"
+constexpr int ExchangeResult = 5;   // "Результат обмена с устройством"
+constexpr int Notice = 6;           // no caption, close button
+constexpr int RetryQuestion = 7;    // adds "Повторить попытку?", "Да" / "Нет"
+constexpr int ResultTextNotice = 8; // composed result text first, caller's lines below
+constexpr int CorrectQuestion = 9;  // adds "Выполнить корректировку сейчас?", "Да" / "Нет"
+} // namespace MessageBoxKinds
+
+// What a file chooser is asked to show. An empty answer means the operator cancelled.
+struct FileChoice
+{
+    QString title;
+    QString initialFolder;
+    QString fileName;
+    QString filter; // entries "Text (*.ext)" separated by ";;"
+    int filterIndex = 1;
+    bool mustExist = false;
+    bool hideReadOnly = false;
+    bool keepCurrentDir = false;
+    bool confirmOverwrite = false;
+};
+
+class Operator
+{
+public:
+    virtual ~Operator() = default;
+
+    // Shows a message of the given kind; true only when the operator answered "Да".
+    virtual bool ShowMessageBox(int kind, const QString &line1, const QString &line2) = 0;
+    // Status panels by index: 0 link text, 1 progress and results, 2 exchange activity.
+    virtual void SetStatusText(int panel, const QString &text) = 0;
+    virtual QString ChooseOpenFile(const FileChoice &choice) = 0;
+    virtual QString ChooseSaveFile(const FileChoice &choice) = 0;
+};
+
+// A reference to one status panel, or none.
+struct StatusPanel
+{
+    Operator *op = nullptr;
+    int index = 0;
+
+    explicit operator bool() const { return op != nullptr; }
+    void setText(const QString &text) const
+    {
+        if (op)
+            op->SetStatusText(index, text);
+    }
+};
+
+// The progress bar of the wait dialog, or a terminal's equivalent.
+class ProgressSink
+{
+public:
+    virtual ~ProgressSink() = default;
+    virtual void SetMaximum(int maximum) = 0;
+    virtual void SetPosition(int position) = 0;
+    virtual int Position() const = 0;
+    virtual int Maximum() const = 0;
+};
+
+// A progress sink that only remembers; for callers that show no bar.
+class CountingProgress : public ProgressSink
+{
+public:
+    void SetMaximum(int maximum) override { maximum_ = maximum; }
+    void SetPosition(int position) override { position_ = position; }
+    int Position() const override { return position_; }
+    int Maximum() const override { return maximum_; }
+
+private:
+    int maximum_ = 0;
+    int position_ = 0;
+};
+
+} // namespace ktv31

@@ -1,0 +1,157 @@
+// The connection settings record, its settings file, the program folders and the table flags.
+#include "shell/settings.h"
+
+#include "shell/cp1251.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace ktv31 {
+
+ConnectionSettings ConnectionSettings::Defaults()
+{
+    ConnectionSettings s;
+    s.setLinkType(0);
+    s.setPortNumber(1);
+    s.setSpeed(1200);
+    s.setPreambleCount(0);
+    s.setAttempts(1);
+    s.setNextByteWaitMs(100);
+    s.setFirstByteWaitS(2);
+    s.setRtsPauseMs(2);
+    s.record_.setU8(Offset::Reserved21, 1);
+    s.setConnectWaitS(50);
+    s.setConnectAttempts(1);
+    return s;
+}
+
+ConnectionSettings ConnectionSettings::fromBytes(const QByteArray &bytes)
+{
+    if (bytes.size() < Size)
+        return Defaults();
+    ConnectionSettings s;
+    s.record_.assign(bytes.left(Size));
+    return s;
+}
+
+QString ConnectionSettings::text(int offset, int size) const
+{
+    return fieldText(record_.data() + offset, size);
+}
+
+void ConnectionSettings::setText(int offset, int size, const QString &text)
+{
+    setFieldText(record_.data() + offset, size, text);
+}
+
+QString ConnectionSettings::ModemCommand() const
+{
+    return text(Offset::ModemCommand, TextSize::ModemCommand);
+}
+void ConnectionSettings::setModemCommand(const QString &t)
+{
+    setText(Offset::ModemCommand, TextSize::ModemCommand, t);
+}
+QString ConnectionSettings::CountryCode() const
+{
+    return text(Offset::CountryCode, TextSize::CountryCode);
+}
+void ConnectionSettings::setCountryCode(const QString &t)
+{
+    setText(Offset::CountryCode, TextSize::CountryCode, t);
+}
+QString ConnectionSettings::CityCode() const
+{
+    return text(Offset::CityCode, TextSize::CityCode);
+}
+void ConnectionSettings::setCityCode(const QString &t)
+{
+    setText(Offset::CityCode, TextSize::CityCode, t);
+}
+QString ConnectionSettings::PhoneNumber() const
+{
+    return text(Offset::PhoneNumber, TextSize::PhoneNumber);
+}
+void ConnectionSettings::setPhoneNumber(const QString &t)
+{
+    setText(Offset::PhoneNumber, TextSize::PhoneNumber, t);
+}
+
+ConnectionSettings LoadSettings(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return ConnectionSettings::Defaults();
+    // Read only what a record needs: the file may be far longer, or not a regular file at all.
+    return ConnectionSettings::fromBytes(file.read(ConnectionSettings::Size));
+}
+
+bool SaveSettings(const QString &path, const ConnectionSettings &settings)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = settings.toBytes();
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QString ProgramDir()
+{
+    // Without an application object there is no portable way to learn the executable's folder;
+    // the working folder is the closest stand-in (tools and tests pass their own folder anyway).
+    const QString dir =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+    return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+}
+
+QString ConfigFolder(const QString &programDir)
+{
+    return programDir + QStringLiteral("CONFIG");
+}
+QString IniFolder(const QString &programDir)
+{
+    return programDir + QStringLiteral("INI");
+}
+QString SettingsFilePath(const QString &programDir)
+{
+    return IniFolder(programDir) + QStringLiteral("/ktv31.ini");
+}
+
+void CreateProgramFolders(const QString &programDir)
+{
+    for (const QString &folder : {ConfigFolder(programDir), IniFolder(programDir)}) {
+        QDir dir;
+        if (!dir.exists(folder))
+            dir.mkdir(folder);
+    }
+}
+
+std::array<ConfigTableFlag, ConfigTableCount> ConfigTableFlags()
+{
+    std::array<ConfigTableFlag, ConfigTableCount> flags{};
+    for (int table = 0; table < ConfigTableCount; ++table)
+        flags[table] = {quint8(table), quint8(IsWritableTable(table) ? 1 : 0)};
+    return flags;
+}
+
+int WritableTableCount()
+{
+    int count = 0;
+    for (const ConfigTableFlag &flag : ConfigTableFlags())
+        count += flag.writable;
+    return count;
+}
+
+// The link parameters (3), the modem command string (5) and the calculator links (6).
+bool IsWritableTable(int table)
+{
+    return table == 3 || table == 5 || table == 6;
+}
+
+} // namespace ktv31

@@ -1,0 +1,472 @@
+// Exchange engine tests over the in-memory scripted port: frames, receiver rules, timing, retries.
+#include "protocol/plcbox.h"
+#include "protocol/suplfunc.h"
+#include "shell/monoclock.h"
+#include "support/scriptedport.h"
+
+#include <QTimer>
+#include <QtTest>
+
+using namespace ktv31;
+using ktv31::test::Chunk;
+using ktv31::test::PortEvent;
+using ktv31::test::ScriptedPort;
+
+namespace {
+
+const QByteArray kIdentRead = QByteArray::fromHex("000011000000");
+
+QByteArray answerFrame(quint8 address, quint8 function, const QByteArray &data)
+{
+    FrameBuffer frame{};
+    frame[0] = AnswerStartSymbol;
+    frame[1] = address;
+    frame[3] = function;
+    std::copy(data.begin(), data.end(), frame.begin() + 4);
+    const int length = int(data.size()) + 6;
+    SealFrame(frame, length);
+    return QByteArray(reinterpret_cast<const char *>(frame.data()), length);
+}
+
+QByteArray identAnswer()
+{
+    QByteArray data = QByteArray::fromHex("000011");
+    data.append(QByteArray::fromHex("0008010519020304050601000000010203"));
+    return answerFrame(0, 29 | 0x80, data);
+}
+
+QList<Chunk> whole(const QByteArray &bytes, int delayMs = 1) { return {{delayMs, bytes}}; }
+
+QList<Chunk> byteByByte(const QByteArray &bytes)
+{
+    QList<Chunk> chunks;
+    for (int i = 0; i < bytes.size(); ++i)
+        chunks.append({1 + i, bytes.mid(i, 1)});
+    return chunks;
+}
+
+struct Rig
+{
+    ScriptedPort port;
+    ExchangeSession session;
+
+    Rig()
+    {
+        InitExchangeSession(session, 0);
+        session.PortHandle = &port;
+        session.Speed = 115200;
+        session.Attempts = 1;
+        session.FirstByteWaitMs = 150;
+        session.NextByteWaitMs = 40;
+    }
+    void answerAlways(const QList<Chunk> &chunks)
+    {
+        port.setScript([chunks](int, const QByteArray &) { return chunks; });
+    }
+    bool readIdent()
+    {
+        return Exchange(session, 29, reinterpret_cast<const quint8 *>(kIdentRead.constData()),
+                        int(kIdentRead.size()), 0);
+    }
+    QByteArray rx(int length) const
+    {
+        return QByteArray(reinterpret_cast<const char *>(session.RxBuffer.data()), length);
+    }
+};
+
+} // namespace
+
+class TestPlcbox : public QObject
+{
+    Q_OBJECT
+private slots:
+    void crcCheckValues_data();
+    void crcCheckValues();
+    void workedExampleFrame();
+    void requestLayouts_data();
+    void requestLayouts();
+    void unknownFunctionSendsNothing();
+    void answerReceiving_data();
+    void answerReceiving();
+    void splitAtEveryBoundary();
+    void refusalTexts_data();
+    void refusalTexts();
+    void preamblesAndTransmissionTime();
+    void retriesCountedExactly();
+    void noPortFailsEveryAttempt();
+    void writeRequestWaitsLongerAndRestores();
+    void abortFlagStopsWaitingExchange();
+    void lostPortEndsExchangePromptly();
+    void secondExchangeIsRefusedWhileOneRuns();
+    void requestIdentifier();
+    void staleBytesDoNotPoisonNextAttempt();
+    void resultTextComposition();
+};
+
+void TestPlcbox::crcCheckValues_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("crc");
+    QTest::newRow("123456789") << QByteArray("123456789") << 0x4B37;
+    QTest::newRow("abc") << QByteArray("abc") << 0x5749;
+    QTest::newRow("empty") << QByteArray() << 0xFFFF;
+}
+
+void TestPlcbox::crcCheckValues()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(int, crc);
+    QCOMPARE(int(Crc16(input)), crc);
+}
+
+void TestPlcbox::workedExampleFrame()
+{
+    Rig rig;
+    rig.session.FirstByteWaitMs = 5;
+    QVERIFY(!rig.readIdent());
+    QCOMPARE(rig.port.writes().size(), 1);
+    QCOMPARE(rig.port.writes().first(), QByteArray::fromHex("CC000C1D000011000000" "7D6C"));
+}
+
+void TestPlcbox::requestLayouts_data()
+{
+    QTest::addColumn<int>("function");
+    QTest::addColumn<int>("dataLength");
+    QTest::addColumn<int>("frameLength");
+    QTest::newRow("29 read") << 29 << 6 << 12;
+    QTest::newRow("29 full write") << 29 << 249 << 255;
+    QTest::newRow("29 too long") << 29 << 250 << 0;
+    QTest::newRow("1") << 1 << 3 << 10;
+    QTest::newRow("1 short data") << 1 << 2 << 0;
+    QTest::newRow("2") << 2 << 5 << 28;
+    QTest::newRow("7") << 7 << 7 << 13;
+    QTest::newRow("8") << 8 << 15 << 21;
+    QTest::newRow("9") << 9 << 12 << 34;
+    QTest::newRow("11") << 11 << 8 << 30;
+    QTest::newRow("12") << 12 << 2 << 24;
+    QTest::newRow("25") << 25 << 0 << 22;
+    QTest::newRow("3") << 3 << 0 << 0;
+}
+
+void TestPlcbox::requestLayouts()
+{
+    QFETCH(int, function);
+    QFETCH(int, dataLength);
+    QFETCH(int, frameLength);
+    QByteArray data(qMax(dataLength, 1), '\x5A');
+    const quint8 user[UserNameSize] = {'U', 'S', 'E', 'R', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    const quint8 pass[PasswordSize] = {'1', '2', '3', '4'};
+    RequestParts parts{7, quint8(function), reinterpret_cast<const quint8 *>(data.constData()),
+                       dataLength, 0xE1, user, pass};
+    FrameBuffer tx{};
+    QCOMPARE(BuildRequestFrame(parts, tx), frameLength);
+    if (frameLength == 0)
+        return;
+    QCOMPARE(tx[0], RequestStartSymbol);
+    QCOMPARE(int(tx[1]), 7);
+    QCOMPARE(int(tx[2]), frameLength);
+    QCOMPARE(int(tx[3]), function);
+    QCOMPARE(int(Crc16(tx.data(), frameLength)), 0);
+    const bool credentials = QList<int>{2, 9, 11, 12, 25}.contains(function);
+    if (credentials) {
+        QCOMPARE(tx[4], quint8('U'));
+        QCOMPARE(tx[16], quint8('1'));
+    }
+    if (function == 1)
+        QCOMPARE(int(tx[4]), 0xE1);
+    if (function == 2)
+        QCOMPARE(int(tx[20]), 0xE1);
+}
+
+void TestPlcbox::unknownFunctionSendsNothing()
+{
+    Rig rig;
+    const quint8 data[6] = {};
+    QVERIFY(!Exchange(rig.session, 3, data, 6, 0));
+    QCOMPARE(rig.session.ResultCode, Result::BadFunctionCode);
+    QVERIFY(rig.port.events().isEmpty());
+}
+
+void TestPlcbox::answerReceiving_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("result");
+    const QByteArray good = identAnswer();
+    QByteArray corrupted = good;
+    corrupted[10] = char(corrupted[10] ^ 0x01);
+    QTest::newRow("clean answer") << good << Result::Ok;
+    QTest::newRow("garbage before start") << QByteArray::fromHex("00FFCC1233") + QByteArray(1, 0x07) + good
+                                          << Result::Ok;
+    QTest::newRow("33 33 00 takes second start") << QByteArray(1, 0x33) + good << Result::Ok;
+    QTest::newRow("33 05 restarts search") << QByteArray::fromHex("3305") + good << Result::Ok;
+    QTest::newRow("length below 6 restarts") << QByteArray::fromHex("330005") + good << Result::Ok;
+    QTest::newRow("one corrupted byte") << corrupted << Result::BadCrc;
+    QTest::newRow("silence") << QByteArray() << Result::NoAnswer;
+    QTest::newRow("garbage only") << QByteArray::fromHex("0102033301") << Result::NoAnswer;
+    QTest::newRow("stall after start and address") << QByteArray::fromHex("3300") << Result::AnswerIncomplete;
+    QTest::newRow("stall mid answer") << good.left(15) << Result::AnswerIncomplete;
+    QTest::newRow("other address") << answerFrame(5, 29 | 0x80, kIdentRead) << Result::NoAnswer;
+}
+
+void TestPlcbox::answerReceiving()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, result);
+    for (bool bytewise : {false, true}) {
+        Rig rig;
+        rig.answerAlways(line.isEmpty() ? QList<Chunk>{} : bytewise ? byteByByte(line) : whole(line));
+        QCOMPARE(rig.readIdent(), result == Result::Ok);
+        QCOMPARE(rig.session.ResultCode, result);
+        if (result == Result::Ok)
+            QCOMPARE(rig.rx(int(identAnswer().size())), identAnswer());
+    }
+}
+
+void TestPlcbox::splitAtEveryBoundary()
+{
+    const QByteArray answer = identAnswer();
+    for (int cut = 1; cut < answer.size(); ++cut) {
+        Rig rig;
+        rig.answerAlways({{1, answer.left(cut)}, {3, answer.mid(cut)}});
+        QVERIFY2(rig.readIdent(), qPrintable(QString::number(cut)));
+        QCOMPARE(rig.rx(int(answer.size())), answer);
+    }
+}
+
+void TestPlcbox::refusalTexts_data()
+{
+    QTest::addColumn<QByteArray>("refusal");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("resultText");
+    QTest::addColumn<QString>("reasonText");
+    QTest::newRow("error 3") << QByteArray::fromHex("03") << Result::Refused
+                             << "Команда 29.  Неправильный пароль на запись" << QString();
+    QTest::newRow("error 70") << QByteArray::fromHex("46") << Result::Refused
+                              << "Команда 29.  Код ошибки = 70" << QString();
+    QTest::newRow("error 0") << QByteArray::fromHex("00") << Result::Refused
+                             << "Команда 29.  Код ошибки = 0" << QString();
+    QTest::newRow("error 12 no number") << QByteArray::fromHex("0C0005") << Result::Refused
+                                        << "Команда 29.  Запись в таблицу не допускается" << QString();
+    QTest::newRow("error 60 table 5") << QByteArray::fromHex("3C0005") << Result::Refused
+                                      << "Команда 29.  Разрушена таблица 5" << QString();
+    QTest::newRow("valve reason 5") << QByteArray::fromHex("180500") << Result::ValveRefused
+                                    << "Команда 29.  Перестановка крана невозможна."
+                                    << "Обрыв цепи концевого выключателя  (\"Закрыто\")";
+    QTest::newRow("valve reason 49") << QByteArray::fromHex("183106") << Result::ValveRefused
+                                     << "Команда 29.  Перестановка крана невозможна."
+                                     << "Разрушена таблица";
+    QTest::newRow("valve reason 60") << QByteArray::fromHex("183C00") << Result::ValveRefused
+                                     << "Команда 29.  Перестановка крана невозможна."
+                                     << "Код причины в ответе 60";
+}
+
+void TestPlcbox::refusalTexts()
+{
+    QFETCH(QByteArray, refusal);
+    QFETCH(int, result);
+    QFETCH(QString, resultText);
+    QFETCH(QString, reasonText);
+    Rig rig;
+    rig.answerAlways(whole(answerFrame(0, 29, refusal)));
+    QVERIFY(!rig.readIdent());
+    QCOMPARE(rig.session.ResultCode, result);
+    QCOMPARE(ResultText(rig.session), resultText);
+    if (!reasonText.isEmpty())
+        QCOMPARE(rig.session.Messages.results[Result::ReasonText], reasonText);
+}
+
+void TestPlcbox::preamblesAndTransmissionTime()
+{
+    Rig rig;
+    rig.session.PreambleCount = 3;
+    rig.session.Speed = 1200;
+    rig.answerAlways(whole(identAnswer()));
+    QVERIFY(rig.readIdent());
+    const QByteArray sent = rig.port.writes().first();
+    QCOMPARE(sent.left(4), QByteArray::fromHex("FFFFFFCC"));
+    QCOMPARE(int(sent[5]), 12);
+    qint64 writeAt = 0, rtsOffAt = 0;
+    for (const PortEvent &e : rig.port.events()) {
+        if (e.kind == PortEvent::Write)
+            writeAt = e.atNs;
+        if (e.kind == PortEvent::RtsOff && writeAt)
+            rtsOffAt = e.atNs;
+    }
+    // 3 preambles + 12 frame bytes + 1, ten bits each at 1200 bit/s.
+    const qint64 transmission = MsToNs(16 * 10 * 1000 / 1200);
+    QVERIFY(rtsOffAt - writeAt >= transmission - MsToNs(1));
+    QVERIFY(rtsOffAt - writeAt < transmission + MsToNs(100));
+}
+
+void TestPlcbox::retriesCountedExactly()
+{
+    Rig rig;
+    rig.session.Attempts = 3;
+    rig.session.FirstByteWaitMs = 20;
+    QVERIFY(!rig.readIdent());
+    QCOMPARE(rig.port.writes().size(), 3);
+    QCOMPARE(rig.session.ResultCode, Result::NoAnswer);
+
+    Rig second;
+    second.session.Attempts = 3;
+    second.session.FirstByteWaitMs = 20;
+    second.port.setScript([](int index, const QByteArray &) {
+        return index == 1 ? whole(identAnswer()) : QList<Chunk>{};
+    });
+    QVERIFY(second.readIdent());
+    QCOMPARE(second.port.writes().size(), 2);
+}
+
+void TestPlcbox::noPortFailsEveryAttempt()
+{
+    Rig rig;
+    rig.session.PortHandle = nullptr;
+    rig.session.Attempts = 3;
+    rig.session.FirstByteWaitMs = 2000;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!rig.readIdent());
+    QCOMPARE(rig.session.ResultCode, Result::WriteFailed);
+    QVERIFY(clock.elapsed() < 1000);
+
+    Rig failing;
+    failing.port.setWriteFails(true);
+    failing.session.Attempts = 2;
+    QVERIFY(!failing.readIdent());
+    QCOMPARE(failing.session.ResultCode, Result::WriteFailed);
+}
+
+void TestPlcbox::writeRequestWaitsLongerAndRestores()
+{
+    const QByteArray write = QByteArray::fromHex("000000050001") + QByteArray(1, 'x');
+    const QByteArray answer = answerFrame(0, 29 | 0x80, QByteArray::fromHex("050001"));
+    for (bool isWrite : {true, false}) {
+        Rig rig;
+        rig.session.FirstByteWaitMs = 20;
+        rig.answerAlways(whole(answer, 150));
+        const QByteArray data = isWrite ? write : QByteArray::fromHex("050001000000");
+        const bool ok = Exchange(rig.session, 29, reinterpret_cast<const quint8 *>(data.constData()),
+                                 int(data.size()), 0);
+        QCOMPARE(ok, isWrite);
+        QCOMPARE(rig.session.FirstByteWaitMs, 20);
+    }
+}
+
+void TestPlcbox::abortFlagStopsWaitingExchange()
+{
+    Rig rig;
+    rig.session.FirstByteWaitMs = 10000;
+    QTimer::singleShot(30, [&rig] { RequestAbort(rig.session); });
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!rig.readIdent());
+    QCOMPARE(rig.session.ResultCode, Result::Aborted);
+    QVERIFY(!rig.session.AbortFlag);
+    QVERIFY(clock.elapsed() < 2000);
+
+    // A flag raised between exchanges stops the next transaction before anything is sent.
+    Rig idle;
+    idle.session.AbortFlag = true;
+    QVERIFY(!idle.readIdent());
+    QCOMPARE(idle.session.ResultCode, Result::Aborted);
+    QVERIFY(idle.port.writes().isEmpty());
+}
+
+void TestPlcbox::lostPortEndsExchangePromptly()
+{
+    Rig rig;
+    rig.session.FirstByteWaitMs = 10000;
+    rig.session.Attempts = 1;
+    QTimer::singleShot(30, &rig.port, [&rig] { rig.port.loseDevice(); });
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!rig.readIdent());
+    QCOMPARE(rig.session.ResultCode, Result::ReadFailed);
+    QVERIFY(clock.elapsed() < 2000);
+    QVERIFY(!rig.readIdent());
+    QCOMPARE(rig.session.ResultCode, Result::WriteFailed);
+}
+
+void TestPlcbox::secondExchangeIsRefusedWhileOneRuns()
+{
+    Rig rig;
+    rig.answerAlways(whole(identAnswer(), 60));
+    bool nestedResult = true;
+    int nestedCode = -1;
+    QTimer::singleShot(20, [&] {
+        nestedResult = rig.readIdent();
+        nestedCode = rig.session.ResultCode;
+    });
+    QVERIFY(rig.readIdent());
+    QVERIFY(!nestedResult);
+    QCOMPARE(nestedCode, Result::Busy);
+    QCOMPARE(rig.port.writes().size(), 1);
+}
+
+void TestPlcbox::requestIdentifier()
+{
+    const QByteArray data = QByteArray::fromHex("0102030400") + QByteArray(10, '\0');
+    auto answerWithId = [](int id) {
+        QByteArray body = QByteArray::fromHex("0000");
+        body.append(char(id << 6));
+        return answerFrame(0, 8 | 0x80, body);
+    };
+    Rig rig;
+    rig.session.Attempts = 2;
+    rig.session.FirstByteWaitMs = 20;
+    // The first attempt gets no answer, so the second carries identifier 1.
+    rig.port.setScript([&](int index, const QByteArray &) {
+        return index == 0 ? QList<Chunk>{} : whole(answerWithId(1));
+    });
+    QVERIFY(Exchange(rig.session, 8, reinterpret_cast<const quint8 *>(data.constData()), 15, 0));
+    const auto writes = rig.port.writes();
+    QCOMPARE(writes.size(), 2);
+    QCOMPARE(quint8(writes[0][8]) >> 6, 0);
+    QCOMPARE(quint8(writes[1][8]) >> 6, 1);
+    QCOMPARE(int(Crc16(reinterpret_cast<const quint8 *>(writes[1].constData()), 21)), 0);
+
+    Rig mismatch;
+    mismatch.answerAlways(whole(answerWithId(2)));
+    QVERIFY(!Exchange(mismatch.session, 8, reinterpret_cast<const quint8 *>(data.constData()), 15, 0));
+    QCOMPARE(mismatch.session.ResultCode, Result::IdentifierMismatch);
+    QCOMPARE(ResultText(mismatch.session),
+             QString("Команда 8.  Несоответствие идентификатора запроса в ответе(0->2)"));
+}
+
+void TestPlcbox::staleBytesDoNotPoisonNextAttempt()
+{
+    // The first answer is corrupted and trails a complete, well-formed stale frame behind it;
+    // the second attempt must take its own answer, not the stale frame.
+    QByteArray corrupted = identAnswer();
+    corrupted[12] = char(corrupted[12] ^ 0x10);
+    QByteArray staleData = QByteArray::fromHex("000011") + QByteArray(17, '\x77');
+    const QByteArray stale = answerFrame(0, 29 | 0x80, staleData);
+    Rig rig;
+    rig.session.Attempts = 2;
+    rig.port.setScript([&](int index, const QByteArray &) {
+        return index == 0 ? whole(corrupted + stale) : whole(identAnswer(), 5);
+    });
+    QVERIFY(rig.readIdent());
+    QCOMPARE(rig.rx(int(identAnswer().size())), identAnswer());
+}
+
+void TestPlcbox::resultTextComposition()
+{
+    Rig rig;
+    rig.answerAlways(whole(identAnswer()));
+    QVERIFY(rig.readIdent());
+    QCOMPARE(ResultText(rig.session), QString("Команда 29.  Команда выполнена"));
+
+    rig.answerAlways(whole(answerFrame(0, 29, QByteArray::fromHex("3C0006"))));
+    QVERIFY(!rig.readIdent());
+    QCOMPARE(ResultText(rig.session), QString("Команда 29.  Разрушена таблица 6"));
+
+    // The answer buffer still holds that refusal; a silent controller must not inherit its number.
+    rig.answerAlways({});
+    rig.session.FirstByteWaitMs = 10;
+    QVERIFY(!rig.readIdent());
+    QCOMPARE(ResultText(rig.session), QString("Команда 29.  Устройство не отвечает"));
+}
+
+QTEST_GUILESS_MAIN(TestPlcbox)
+#include "tst_plcbox.moc"
