@@ -1,0 +1,105 @@
+// Opening COM ports as SerialPort objects over QSerialPort, and the naming of ports on each platform.
+#pragma once
+
+#include "link/serialport.h"
+
+#include <QLoggingCategory>
+#include <QSerialPort>
+#include <QString>
+
+#include <memory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcLink)
+
+namespace ktv31 {
+
+constexpr int kMinPortSpeed = 110;
+constexpr int kMaxPortSpeed = 256000;
+
+// A COM port driven through QSerialPort. When the line goes away (hang-up, read or resource
+// error) the device is closed at once, before the error can repeat, and deviceLost() follows
+// through the event loop. Incoming bytes are gathered while the event loop runs; readyRead()
+// is never emitted from inside a call on this object.
+class QtSerialLink final : public SerialPort
+{
+    Q_OBJECT
+public:
+    // Takes an open, configured device; `heldPath` is its canonical path, claimed by the caller
+    // and released here when the device closes.
+    QtSerialLink(std::unique_ptr<QSerialPort> device, QString heldPath, int speed,
+                 QObject *parent = nullptr);
+    ~QtSerialLink() override;
+
+    bool write(const QByteArray &bytes) override;
+    QByteArray read(int maxBytes) override;
+    qint64 bytesAvailable() const override;
+
+    bool setSpeed(int bitsPerSecond) override;
+    int speed() const override { return speed_; }
+    bool purge() override;
+    bool setDtr(bool on) override;
+    bool setRts(bool on) override;
+    bool clearErrors() override;
+
+    bool isLost() const override { return lost_; }
+    void close() override;
+
+    QString devicePath() const { return heldPath_; }
+    // The underlying device while it is open, for inspection of its settings; null afterwards.
+    const QSerialPort *device() const;
+
+private:
+    class CallScope;
+
+    bool isOpen() const { return device_ && device_->isOpen(); }
+    void onDeviceError(QSerialPort::SerialPortError error);
+    void onDeviceReadyRead();
+    void markLost(QSerialPort::SerialPortError error);
+    void closeDevice();
+    bool waitUntilWritten(qint64 timeoutMs);
+
+    std::unique_ptr<QSerialPort> device_;
+    QString heldPath_;
+    bool claimHeld_ = true;
+    int speed_;
+    bool lost_ = false;
+    int callDepth_ = 0;
+    int transientErrors_ = 0;
+    bool readyReadQueued_ = false;
+};
+
+int ClampPortSpeed(int bitsPerSecond);
+
+struct LineFormat
+{
+    QSerialPort::DataBits dataBits;
+    QSerialPort::Parity parity;
+    QSerialPort::StopBits stopBits;
+};
+// Data bits are clamped; parity 0/1/2/other = none/even/odd/none; stop bits 0/1/2/other =
+// 1/1.5/2/1.
+LineFormat LineFormatFor(int dataBits, int paritySelector, int stopBitsSelector);
+
+// The device that COM port `portNumber` stands for. `programDir` ends with '/'.
+// Unix: the target of the link <programDir>INI/COM<n> when it exists, else /dev/ttyS<n-1>.
+// Windows: \\.\COM<n>.
+QString ComPortDevice(int portNumber, const QString &programDir);
+// One spelling per device, so that two names of the same device are recognised as one.
+QString CanonicalDevicePath(const QString &devicePath);
+// True when the open device has been hung up or has failed.
+bool DeviceHungUp(const QSerialPort &device);
+
+// Opens a port exclusively with the given line format (see the selector tables in the .cpp).
+// Null when the device cannot be opened or configured, or is already open.
+std::unique_ptr<SerialPort> OpenPort(int portNumber, int speed, int dataBits, int parity,
+                                     int stopBits, int inputQueue, int outputQueue, bool dtr,
+                                     bool rts, const QString &programDir);
+std::unique_ptr<SerialPort> OpenDevice(const QString &devicePath, int speed, int dataBits,
+                                       int parity, int stopBits, int inputQueue, int outputQueue,
+                                       bool dtr, bool rts);
+
+// Both false for a null port.
+bool SetPortSpeed(SerialPort *port, int speed);
+bool ClearPortErrors(SerialPort *port);
+
+} // namespace ktv31
