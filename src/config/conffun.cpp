@@ -1,0 +1,67 @@
+// Conversions between the configuration image and the configuration record, and the new record.
+#include "config/conffun.h"
+
+namespace ktv31 {
+
+void ImageToRecord(const ConfigImage &image, ConfigRecord &record)
+{
+    record.setSlice(RecordOffset::Identification, IdentificationSize,
+                    image.slice(ImageOffset::DestroyedTable, IdentificationSize));
+    record.setU8(RecordOffset::Marker, 1);
+
+    const int linkParameters = image.LinkParameterCount();
+    record.setSlice(RecordOffset::LinkParameters, linkParameters,
+                    image.slice(ImageOffset::LinkParameters, linkParameters));
+    record.setSlice(RecordOffset::ModemString, ModemStringSize,
+                    image.slice(ImageOffset::ModemString, ModemStringSize));
+
+    for (int address = 0; address < CalculatorCount; ++address) {
+        const quint8 link = image.LinkByteAt(address);
+        const quint8 port = LinkByte::Port(link);
+        const int entry = LinkEntry::OffsetOf(address);
+        record.setU8(entry + LinkEntry::Connected, (port >= 1 && port <= 3) ? 1 : 0);
+        record.setU8(entry + LinkEntry::Port, port);
+        record.setU8(entry + LinkEntry::SpeedCode, LinkByte::SpeedCode(link));
+    }
+}
+
+quint8 LinkByteFromEntry(quint8 connected, quint8 port, quint8 speedCode)
+{
+    // The speed code is or-ed in unmasked: the editor keeps it within 0..21.
+    return quint8(quint8((connected != 0 ? port : 0) << 5) | speedCode);
+}
+
+void RecordToImage(const ConfigRecord &record, ConfigImage &image)
+{
+    image.setSlice(ImageOffset::LinkParameters, LinkParameterCountLong,
+                   record.slice(RecordOffset::LinkParameters, LinkParameterCountLong));
+    image.setSlice(ImageOffset::ModemString, ModemStringSize,
+                   record.slice(RecordOffset::ModemString, ModemStringSize));
+    for (int address = 0; address < CalculatorCount; ++address) {
+        const int entry = LinkEntry::OffsetOf(address);
+        image.setLinkByteAt(address, LinkByteFromEntry(record.u8(entry + LinkEntry::Connected),
+                                                       record.u8(entry + LinkEntry::Port),
+                                                       record.u8(entry + LinkEntry::SpeedCode)));
+    }
+}
+
+bool NewConfigRecord(ConfigRecord &record, int generation,
+                     const GenerationChooser &chooseGeneration)
+{
+    if (generation == 0) {
+        generation = chooseGeneration ? chooseGeneration() : 0;
+        if (generation == 0)
+            return false;
+    }
+    record = ConfigRecord();
+    record.setU8(RecordOffset::TypeCode, NewRecordDefaults::TypeCode);
+    record.setU8(RecordOffset::SoftwareVersion, quint8(generation));
+    const int lp = RecordOffset::LinkParameters;
+    record.setU8(lp + 0, NewRecordDefaults::UpperSpeedCode);
+    record.setU8(lp + 1, NewRecordDefaults::AnswerPreambles);
+    record.setU8(lp + 2, NewRecordDefaults::RequestPreambles);
+    record.setU8(lp + 3, NewRecordDefaults::LowPriority);
+    return true;
+}
+
+} // namespace ktv31

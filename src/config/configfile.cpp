@@ -1,0 +1,201 @@
+// Configuration files: parsing and writing the 1247-byte record, and the load and save dialogues.
+#include "config/configfile.h"
+
+#include "shell/settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace ktv31 {
+
+const char ConfigFileFilter[] = "Data Files (*.cnf);;DataFiles(*.ala);;DataFiles(*.aud);;"
+                                "DataFiles(*.osc);;DataFiles(*.avr);;DataFiles(*.*)";
+
+namespace {
+
+const QString OpenFailedText = QStringLiteral("Ошибка открытия файла");
+const QString WriteFailedText = QStringLiteral("Ошибка записи файла");
+
+ConfigRecord FromOldLayout(const QByteArray &old)
+{
+    ConfigRecord record;
+    record.setU8(RecordOffset::Marker, 0);
+    record.setU8(RecordOffset::TypeCode, ConfigTypeCode);
+    record.setU8(RecordOffset::SoftwareVersion, 3);
+    record.setSlice(RecordOffset::LinkParameters, LinkParameterCountShort,
+                    old.mid(OldRecordOffset::LinkParameters, LinkParameterCountShort));
+    record.setSlice(RecordOffset::Links, CalculatorCount * LinkEntrySize,
+                    old.mid(OldRecordOffset::Links, CalculatorCount * LinkEntrySize));
+    record.setSlice(RecordOffset::ModemString, ModemStringSize,
+                    old.mid(OldRecordOffset::ModemString, ModemStringSize));
+    return record;
+}
+
+QString FileNameOf(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+bool SamePath(const QString &a, const QString &b)
+{
+    return QDir::cleanPath(QDir::fromNativeSeparators(a)) ==
+           QDir::cleanPath(QDir::fromNativeSeparators(b));
+}
+
+FileChoice ChoiceIn(const ConfigFileContext &context, const QString &title)
+{
+    FileChoice choice;
+    choice.title = title;
+    choice.initialFolder = ConfigFolder(context.programDir);
+    choice.filter = QString::fromLatin1(ConfigFileFilter);
+    choice.filterIndex = 1;
+    return choice;
+}
+
+// Runs the save chooser until the operator settles on a target; empty when cancelled.
+QString ChooseSaveTarget(ConfigFileContext &context, Operator &op)
+{
+    FileChoice choice =
+        ChoiceIn(context, QStringLiteral("Выбор файла для записи параметров конфигурации"));
+    for (;;) {
+        const QString offered = context.currentPath;
+        choice.fileName = offered;
+        const QString chosen = op.ChooseSaveFile(choice);
+        if (chosen.isEmpty())
+            return {};
+        if (SamePath(chosen, offered))
+            return offered;
+        context.currentPath = chosen;
+        if (QFileInfo::exists(chosen)) {
+            if (op.ShowMessageBox(MessageBoxKinds::Question,
+                                  QStringLiteral("Файл %1 уже есть.").arg(FileNameOf(chosen)),
+                                  QStringLiteral("Вы хотите заменить существующий файл?")))
+                return chosen;
+            continue;
+        }
+        if (!FileNameOf(chosen).contains(QLatin1Char('.')))
+            context.currentPath += QStringLiteral(".cnf");
+        return context.currentPath;
+    }
+}
+
+} // namespace
+
+QString ConfigFileErrorText(ConfigFileError error, const QString &fileName)
+{
+    switch (error) {
+    case ConfigFileError::None:
+        return {};
+    case ConfigFileError::OpenFailed:
+        return OpenFailedText;
+    case ConfigFileError::NotConfiguration:
+        return QStringLiteral("Файл %1 не является файлом конфигурации контроллера ktv31-ar")
+            .arg(fileName);
+    case ConfigFileError::WriteFailed:
+        return WriteFailedText;
+    }
+    return {};
+}
+
+ConfigFileResult ParseConfigFile(const QByteArray &bytes)
+{
+    ConfigFileResult result;
+    if (bytes.size() >= RecordSize)
+        result.record.assign(bytes.left(RecordSize));
+    else if (bytes.size() == OldRecordOffset::Size)
+        result.record = FromOldLayout(bytes);
+    if (result.record.u8(RecordOffset::TypeCode) != ConfigTypeCode)
+        result.error = ConfigFileError::NotConfiguration;
+    return result;
+}
+
+ConfigFileResult ReadConfigFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ConfigFileResult result;
+        result.error = ConfigFileError::OpenFailed;
+        return result;
+    }
+    return ParseConfigFile(file.read(RecordSize));
+}
+
+ConfigFileError WriteConfigFile(const QString &path, const ConfigRecord &record)
+{
+    QSaveFile file(path);
+    // Unbuffered, so that a short write (disk full) shows in write()'s result: buffered, Qt 6.4
+    // drops the unwritten rest at commit() and still renames the truncated file into place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return ConfigFileError::OpenFailed;
+    const QByteArray bytes = record.toBytes();
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting(); // the temporary file goes with the object
+        return ConfigFileError::WriteFailed;
+    }
+    return file.commit() ? ConfigFileError::None : ConfigFileError::WriteFailed;
+}
+
+QString DefaultConfigFileName(quint8 softwareVersion, const QDate &date)
+{
+    return QString::asprintf("ktv31-ar%d-%02d%02d%02d.cnf", int(softwareVersion),
+                             date.year() - 2000, date.month(), date.day());
+}
+
+bool LoadConfigFile(ConfigFileContext &context, Operator &op, ConfigRecord &record)
+{
+    FileChoice choice = ChoiceIn(context, QStringLiteral("Выбор файла с параметрами конфигурации"));
+    choice.mustExist = true;
+    choice.hideReadOnly = true;
+    choice.keepCurrentDir = true;
+    const QString path = op.ChooseOpenFile(choice);
+    if (path.isEmpty())
+        return false;
+    context.currentPath = path;
+
+    const ConfigFileResult result = ReadConfigFile(path);
+    if (result.error == ConfigFileError::OpenFailed) {
+        op.ShowMessageBox(MessageBoxKinds::Error, OpenFailedText, QString());
+        return false;
+    }
+    record = result.record;
+    if (!result.ok()) {
+        op.ShowMessageBox(
+            MessageBoxKinds::Notice,
+            QStringLiteral("Файл %1 не является файлом конфигурации").arg(FileNameOf(path)),
+            QStringLiteral("контроллера ktv31-ar"));
+        return false;
+    }
+    return true;
+}
+
+bool SaveConfigFile(ConfigFileContext &context, Operator &op, const ConfigImage &image,
+                    const ConfigRecord &record, bool askFirst, const QDate &today)
+{
+    if (askFirst &&
+        !op.ShowMessageBox(MessageBoxKinds::Question,
+                           QStringLiteral("Сохранить параметры конфигурации в файле?"), QString()))
+        return false;
+
+    context.currentPath = ConfigFolder(context.programDir) + QLatin1Char('/') +
+                          DefaultConfigFileName(image.SoftwareVersion(), today);
+    const QString target = ChooseSaveTarget(context, op);
+    if (target.isEmpty())
+        return false;
+
+    switch (WriteConfigFile(target, record)) {
+    case ConfigFileError::None:
+        op.ShowMessageBox(MessageBoxKinds::Notice, QStringLiteral("Параметры конфигурации"),
+                          QStringLiteral("сохранены в файле %1").arg(FileNameOf(target)));
+        return true;
+    case ConfigFileError::OpenFailed:
+        op.ShowMessageBox(MessageBoxKinds::Error, OpenFailedText, QString());
+        return false;
+    default:
+        op.ShowMessageBox(MessageBoxKinds::Error, WriteFailedText, QString());
+        return false;
+    }
+}
+
+} // namespace ktv31

@@ -1,0 +1,321 @@
+// Table transfers with the controller: one block with operator retries, and the operations on it.
+#include "config/tabletransfer.h"
+
+#include "config/stringi.h"
+#include "protocol/plcbox.h"
+#include "protocol/suplfunc.h"
+#include "shell/monoclock.h"
+#include "shell/operatorseam.h"
+#include "shell/settings.h"
+
+#include <QCoreApplication>
+
+namespace ktv31 {
+
+namespace {
+
+constexpr int IdentificationTable = 0;
+constexpr int SpeedAvailabilityTable = 1;
+constexpr int LinkParametersTable = 3;
+constexpr int ModemStringTable = 5;
+constexpr int LinksTable = 6;
+constexpr int TableStateTable = 7;
+
+constexpr int SpeedAvailabilitySize = 8; // two 32-bit fields
+constexpr int LinksFirstReadCount = 130;
+constexpr quint8 FallbackSpeedCode = 2; // 1200 bit/s, for a code the table does not know
+constexpr quint8 DirectLink = 0;
+
+// Lets the windows repaint and take input between steps; nothing to do without an application.
+void PumpEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+void SetStepText(TransferContext &context, const QString &text)
+{
+    context.op.SetStatusText(TransferPanel::Step, text);
+}
+
+bool AskRetry(TransferContext &context, const TableRequest &request)
+{
+    const QString line1 =
+        request.IsRead() ? QStringLiteral("Не выполнено чтение из таблицы %1.").arg(request.Table())
+                         : QStringLiteral("Не выполнена запись в таблицу %1.").arg(request.Table());
+    const QString line2 = QLatin1Char('"') + TableCaption(request.Table()) + QLatin1Char('"');
+    const bool again = context.op.ShowMessageBox(MessageBoxKinds::RetryQuestion, line1, line2);
+    SetStepText(context, QString());
+    return again;
+}
+
+bool AnswerMatches(const ExchangeSession &session, const TableRequest &request)
+{
+    const FrameBuffer &rx = session.RxBuffer;
+    return rx[TableAnswerOffset::Table] == request.u8(TableRequestOffset::ReadTable) &&
+           rx[TableAnswerOffset::First] == request.u8(TableRequestOffset::ReadFirst) &&
+           rx[TableAnswerOffset::Count] == request.u8(TableRequestOffset::ReadCount);
+}
+
+QByteArray AnswerData(const ExchangeSession &session, int size)
+{
+    return QByteArray(
+        reinterpret_cast<const char *>(session.RxBuffer.data()) + TableAnswerOffset::Data, size);
+}
+
+// Reads `count` fields from `first` and copies `size` answer bytes to image byte `imageOffset`.
+bool ReadInto(TransferContext &context, int table, int first, int count, int imageOffset, int size)
+{
+    if (!TransferTable(context, TableRequest::Read(table, first, count), TableRequest::ReadLength))
+        return false;
+    context.image.setSlice(imageOffset, size, AnswerData(context.session, size));
+    return true;
+}
+
+bool WriteFrom(TransferContext &context, int table, int first, int count, int imageOffset, int size)
+{
+    const TableRequest request =
+        TableRequest::Write(table, first, count, context.image.slice(imageOffset, size));
+    return TransferTable(context, request, TableRequest::WriteLength(size));
+}
+
+void Advance(ProgressSink &progress)
+{
+    progress.SetPosition(progress.Position() + 1);
+    PumpEvents();
+}
+
+void FinishProgress(TransferContext &context, ProgressSink &progress)
+{
+    if (progress.Position() < progress.Maximum())
+        progress.SetPosition(progress.Maximum());
+    PumpEvents();
+    // Nothing is pumped: no other command may start before this one has returned.
+    SleepFor(context.closingWaitMs);
+}
+
+bool WriteLinkParameters(TransferContext &context)
+{
+    const int count = context.image.LinkParameterCount();
+    return WriteFrom(context, LinkParametersTable, 0, count, ImageOffset::LinkParameters, count);
+}
+
+// The controller answers at the speed just written from the next request on, so the program
+// follows it.
+void FollowWrittenSpeed(TransferContext &context)
+{
+    const int speed = CodeToSpeed(context.image.u8(ImageOffset::UpperSpeedCode));
+    if (speed == 0)
+        return; // no such speed code: switching the port to 0 bit/s would only lose the link
+    context.settings.setSpeed(speed);
+    context.session.Speed = speed;
+    context.op.SetStatusText(
+        TransferPanel::Link,
+        QStringLiteral(" COM%1,   %2 бит/с").arg(context.settings.PortNumber()).arg(speed));
+}
+
+bool WriteModemString(TransferContext &context)
+{
+    return WriteFrom(context, ModemStringTable, 0, 1, ImageOffset::ModemString, ModemStringSize);
+}
+
+bool Differs(const ConfigImage &a, const ConfigImage &b, int offset, int size)
+{
+    return a.slice(offset, size) != b.slice(offset, size);
+}
+
+// Writes the changed link bytes in runs of changed fields, at most one request's worth each.
+bool WriteChangedLinks(TransferContext &context, const ConfigImage &before)
+{
+    const auto changed = [&](int field) {
+        return context.image.LinkByteAt(field) != before.LinkByteAt(field);
+    };
+    int start = 0;
+    while (start < CalculatorCount) {
+        int runStart = start;
+        while (runStart < CalculatorCount && !changed(runStart))
+            ++runStart;
+        if (runStart == CalculatorCount)
+            return true;
+        int runLength = 1;
+        while (runStart + runLength < CalculatorCount && runLength < MaxTableRequestData &&
+               changed(runStart + runLength))
+            ++runLength;
+        if (!WriteFrom(context, LinksTable, runStart, runLength, ImageOffset::Links + runStart,
+                       runLength))
+            return false;
+        start = runStart + runLength;
+    }
+    return true;
+}
+
+} // namespace
+
+QString TransferStepText(const TableRequest &request)
+{
+    const int table = request.Table();
+    const int first = request.First();
+    const int count = request.Count();
+    if (request.IsRead())
+        return count == 1 ? QStringLiteral("Чтение из таблицы %1 (поле %2)").arg(table).arg(first)
+                          : QStringLiteral("Чтение из таблицы %1 (поля %2-%3)")
+                                .arg(table)
+                                .arg(first)
+                                .arg(first + count);
+    return count == 1 ? QStringLiteral("Запись в таблицу %1 (поле %2)").arg(table).arg(first)
+                      : QStringLiteral("Запись в таблицу %1 (поля %2-%3)")
+                            .arg(table)
+                            .arg(first)
+                            .arg(first + count);
+}
+
+bool TransferTable(TransferContext &context, const TableRequest &request, int length)
+{
+    ExchangeSession &session = context.session;
+    PumpEvents();
+    for (;;) {
+        SetStepText(context, TransferStepText(request));
+        if (!Exchange(session, TableFunctionCode, request.data(), length, 0)) {
+            if (session.ResultCode == ResultAborted) {
+                SetStepText(context, QString());
+                return false;
+            }
+            SetStepText(context, ResultText(session));
+            PumpEvents();
+        } else if (request.IsRead() && !AnswerMatches(session, request)) {
+            SetStepText(context, QStringLiteral("Несоответствие запрошенных и переданных данных"));
+        } else {
+            SetStepText(context, QString());
+            PumpEvents();
+            return true;
+        }
+        if (!AskRetry(context, request))
+            return false;
+        PumpEvents();
+    }
+}
+
+bool ReadIdentification(TransferContext &context)
+{
+    return ReadInto(context, IdentificationTable, 0, IdentificationSize,
+                    ImageOffset::DestroyedTable, IdentificationSize);
+}
+
+bool ReadSpeedAvailability(TransferContext &context)
+{
+    return ReadInto(context, SpeedAvailabilityTable, 0, 2, ImageOffset::UpperSpeedMask,
+                    SpeedAvailabilitySize);
+}
+
+bool ReadConfiguration(TransferContext &context, ProgressSink &progress)
+{
+    progress.SetMaximum(WritableTableCount() + 3);
+    progress.SetPosition(0);
+
+    if (!ReadIdentification(context))
+        return false;
+    Advance(progress);
+
+    const int linkParameters = context.image.LinkParameterCount();
+    if (!ReadInto(context, LinkParametersTable, 0, linkParameters, ImageOffset::LinkParameters,
+                  linkParameters))
+        return false;
+    Advance(progress);
+    if (context.image.u8(ImageOffset::UpperSpeedCode) >= SpeedCodeCount)
+        context.image.setU8(ImageOffset::UpperSpeedCode, FallbackSpeedCode);
+
+    if (!ReadInto(context, ModemStringTable, 0, 1, ImageOffset::ModemString, ModemStringSize))
+        return false;
+    Advance(progress);
+
+    const int secondCount = CalculatorCount - LinksFirstReadCount;
+    if (!ReadInto(context, LinksTable, 0, LinksFirstReadCount, ImageOffset::Links,
+                  LinksFirstReadCount))
+        return false;
+    Advance(progress);
+    if (!ReadInto(context, LinksTable, LinksFirstReadCount, secondCount,
+                  ImageOffset::Links + LinksFirstReadCount, secondCount))
+        return false;
+    Advance(progress);
+
+    if (!ReadSpeedAvailability(context))
+        return false;
+    Advance(progress);
+
+    FinishProgress(context, progress);
+    return true;
+}
+
+bool ReadTableState(TransferContext &context, TableStateBuffer &state)
+{
+    if (!TransferTable(context, TableRequest::Read(TableStateTable, 0, TableStateTableCount),
+                       TableRequest::ReadLength))
+        return false;
+    state = TableStateBuffer();
+    state.setSlice(TableStateOffset::Destroyed, TableStateTableCount,
+                   AnswerData(context.session, TableStateTableCount));
+    for (const ConfigTableFlag &flag : ConfigTableFlags())
+        state.setU8(TableStateOffset::Writable + flag.table, flag.writable);
+    return true;
+}
+
+bool WriteSelectedTables(TransferContext &context, const TableStateBuffer &state,
+                         ProgressSink &progress)
+{
+    progress.SetMaximum(state.WriteChoiceCount() + 1);
+    progress.SetPosition(0);
+
+    if (state.WriteChosen(LinkParametersTable)) {
+        if (!WriteLinkParameters(context))
+            return false;
+        Advance(progress);
+        FollowWrittenSpeed(context);
+    }
+    if (state.WriteChosen(ModemStringTable)) {
+        if (!WriteModemString(context))
+            return false;
+        Advance(progress);
+    }
+    if (state.WriteChosen(LinksTable)) {
+        const int secondCount = CalculatorCount - MaxTableRequestData;
+        if (!WriteFrom(context, LinksTable, 0, MaxTableRequestData, ImageOffset::Links,
+                       MaxTableRequestData))
+            return false;
+        Advance(progress);
+        if (!WriteFrom(context, LinksTable, MaxTableRequestData, secondCount,
+                       ImageOffset::Links + MaxTableRequestData, secondCount))
+            return false;
+        Advance(progress);
+    }
+    FinishProgress(context, progress);
+    return true;
+}
+
+bool WriteChangedConfiguration(TransferContext &context, const ConfigImage &before)
+{
+    bool written = false;
+    if (Differs(context.image, before, ImageOffset::LinkParameters, LinkParameterCountLong)) {
+        if (!WriteLinkParameters(context))
+            return false;
+        written = true;
+        if (context.settings.LinkType() == DirectLink)
+            FollowWrittenSpeed(context);
+    }
+    if (Differs(context.image, before, ImageOffset::ModemString, ModemStringSize)) {
+        if (!WriteModemString(context))
+            return false;
+        written = true;
+    }
+    if (Differs(context.image, before, ImageOffset::Links, CalculatorCount)) {
+        written = true;
+        if (!WriteChangedLinks(context, before))
+            return false;
+    }
+    if (!written)
+        context.op.ShowMessageBox(MessageBoxKinds::Notice,
+                                  QStringLiteral("Запись таблиц не выполняется."),
+                                  QStringLiteral("Нет измененных данных"));
+    return true;
+}
+
+} // namespace ktv31

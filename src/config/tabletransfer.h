@@ -1,0 +1,59 @@
+// Table transfers with the controller: one block with operator retries, and the operations on it.
+#pragma once
+
+#include "config/configimage.h"
+#include "config/tablerequest.h"
+#include "config/tablestate.h"
+
+#include <QString>
+
+namespace ktv31 {
+
+struct ExchangeSession;
+class ConnectionSettings;
+class Operator;
+class ProgressSink;
+
+// The state the transfers share with the main window, lent for the duration of one operation.
+struct TransferContext
+{
+    ExchangeSession &session;
+    ConfigImage &image;
+    ConnectionSettings &settings;
+    Operator &op;
+    // The pause that ends the read-all and write-selected operations, so that the controller
+    // settles before the next command.
+    int closingWaitMs = 500;
+};
+
+// Status panels of the main window that the transfers write to.
+namespace TransferPanel {
+constexpr int Link = 0;
+constexpr int Step = 1;
+} // namespace TransferPanel
+
+// The step text of a request, e.g. "Чтение из таблицы 0 (поля 0-17)": the range ends one past
+// the last field moved.
+QString TransferStepText(const TableRequest &request);
+
+// Moves one block; a failure or a read answer for another block asks the operator whether to
+// try again, as often as the operator wants. False when the operator gave up or the exchange
+// was cancelled (then without asking).
+bool TransferTable(TransferContext &context, const TableRequest &request, int length);
+
+// Table 0 into image bytes 0..16.
+bool ReadIdentification(TransferContext &context);
+// Table 1 into image bytes 17..24.
+bool ReadSpeedAvailability(TransferContext &context);
+// Tables 0, 3, 5, 6 and 1 into the image; a failed step leaves the earlier steps' bytes.
+bool ReadConfiguration(TransferContext &context, ProgressSink &progress);
+// Table 7 into the destroyed flags of `state`, with the writable flags set and no choice made.
+bool ReadTableState(TransferContext &context, TableStateBuffer &state);
+// Writes whole tables 3, 5 and 6 as `state` chooses them, from the image.
+bool WriteSelectedTables(TransferContext &context, const TableStateBuffer &state,
+                         ProgressSink &progress);
+// Writes only what differs between the image and `before`; tells the operator when nothing
+// did. False when a transfer was given up.
+bool WriteChangedConfiguration(TransferContext &context, const ConfigImage &before);
+
+} // namespace ktv31

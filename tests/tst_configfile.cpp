@@ -1,0 +1,518 @@
+// Tests of the configuration image/record conversions and of loading and saving configuration
+// files.
+#include "config/conffun.h"
+#include "config/configfile.h"
+#include "shell/settings.h"
+#include "support/scriptedoperator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace ktv31;
+using ktv31::test::ScriptedOperator;
+
+namespace {
+
+QByteArray patternBytes(int size, int seed)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 7 + seed) & 0xFF);
+    return bytes;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+ConfigRecord sampleRecord(int seed)
+{
+    ConfigRecord record;
+    record.assign(patternBytes(RecordSize, seed));
+    record.setU8(RecordOffset::TypeCode, ConfigTypeCode);
+    return record;
+}
+
+#ifdef Q_OS_UNIX
+// Makes every write of this process beyond `bytes` fail, as a full disk would (root included).
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit limit = previous_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+#endif
+
+} // namespace
+
+class TstConfigFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void linkBytesThroughBothConversions_data();
+    void linkBytesThroughBothConversions();
+    void imageToRecordTakesTable3BySoftwareVersion_data();
+    void imageToRecordTakesTable3BySoftwareVersion();
+    void recordToImageLeavesIdentificationAndSpeedMasks();
+    void newRecordDefaults();
+    void newRecordAsksForGeneration_data();
+    void newRecordAsksForGeneration();
+
+    void olderLayoutIsConverted();
+    void parseBySize_data();
+    void parseBySize();
+
+    void loadOffersTheConfigurationChooser();
+    void loadRejectsNonConfiguration_data();
+    void loadRejectsNonConfiguration();
+    void loadReportsUnreadableFile();
+
+    void saveUnderOfferedNameWithoutQuestion();
+    void saveAsksBeforeReplacingAnotherFile();
+    void saveAppendsExtensionToNewName();
+    void saveAskFirstAndCancel();
+    void saveReportsOpenFailure_data();
+    void saveReportsOpenFailure();
+    void saveReportsFailedWriteAndKeepsOldFile();
+
+private:
+    QString configFolder() const { return ConfigFolder(context_.programDir); }
+    QString inConfig(const QString &name) const { return configFolder() + QLatin1Char('/') + name; }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    ConfigFileContext context_;
+    ScriptedOperator op_;
+    ConfigImage image_;
+    const QDate today_{2026, 12, 8};
+};
+
+void TstConfigFile::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    context_ = ConfigFileContext{dir_->path() + QLatin1Char('/'), QString()};
+    QVERIFY(QDir().mkdir(configFolder()));
+    op_ = ScriptedOperator();
+    image_ = ConfigImage();
+    image_.setU8(ImageOffset::SoftwareVersion, 5);
+}
+
+void TstConfigFile::linkBytesThroughBothConversions_data()
+{
+    QTest::addColumn<int>("link");
+    QTest::addColumn<int>("connected");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<int>("speed");
+    QTest::addColumn<int>("back");
+    QTest::newRow("port C") << 0x6B << 1 << 3 << 11 << 0x6B;
+    QTest::newRow("port 4 is no port") << 0x8B << 0 << 4 << 11 << 0x0B;
+    QTest::newRow("port A top speed") << 0x35 << 1 << 1 << 21 << 0x35;
+    QTest::newRow("not connected") << 0x0B << 0 << 0 << 11 << 0x0B;
+    QTest::newRow("port 7") << 0xFF << 0 << 7 << 31 << 0x1F;
+}
+
+void TstConfigFile::linkBytesThroughBothConversions()
+{
+    QFETCH(int, link);
+    QFETCH(int, connected);
+    QFETCH(int, port);
+    QFETCH(int, speed);
+    QFETCH(int, back);
+
+    const int address = 200;
+    image_.setLinkByteAt(address, quint8(link));
+    ConfigRecord record;
+    ImageToRecord(image_, record);
+    const int entry = LinkEntry::OffsetOf(address);
+    QCOMPARE(record.u8(entry + LinkEntry::Connected), connected);
+    QCOMPARE(record.u8(entry + LinkEntry::Port), port);
+    QCOMPARE(record.u8(entry + LinkEntry::SpeedCode), speed);
+
+    ConfigImage back_image;
+    RecordToImage(record, back_image);
+    QCOMPARE(back_image.LinkByteAt(address), back);
+    QCOMPARE(back_image.LinkByteAt(address - 1), 0);
+}
+
+void TstConfigFile::imageToRecordTakesTable3BySoftwareVersion_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<int>("copied");
+    QTest::newRow("3") << 3 << 7;
+    QTest::newRow("4") << 4 << 7;
+    QTest::newRow("5") << 5 << 8;
+    QTest::newRow("6") << 6 << 8;
+    QTest::newRow("0") << 0 << 8;
+    QTest::newRow("7") << 7 << 8;
+}
+
+void TstConfigFile::imageToRecordTakesTable3BySoftwareVersion()
+{
+    QFETCH(int, version);
+    QFETCH(int, copied);
+
+    ConfigImage image;
+    image.assign(patternBytes(ImageSize, 1));
+    image.setU8(ImageOffset::SoftwareVersion, quint8(version));
+    ConfigRecord record;
+    record.fill(0, RecordSize, 0xEE); // what the caller prepared
+
+    ImageToRecord(image, record);
+    QCOMPARE(record.u8(RecordOffset::Marker), 1);
+    QCOMPARE(record.slice(RecordOffset::Identification, IdentificationSize), image.slice(0, 17));
+    QCOMPARE(record.slice(RecordOffset::LinkParameters, copied),
+             image.slice(ImageOffset::LinkParameters, copied));
+    if (copied == 7)
+        QCOMPARE(record.u8(RecordOffset::LinkParameters + 7), 0xEE);
+    QCOMPARE(record.slice(RecordOffset::ModemString, ModemStringSize),
+             image.slice(ImageOffset::ModemString, ModemStringSize));
+    // Reserved areas stay as prepared.
+    QCOMPARE(record.slice(18, 20), QByteArray(20, char(0xEE)));
+    QCOMPARE(record.slice(828, 255), QByteArray(255, char(0xEE)));
+    QCOMPARE(record.slice(1147, 100), QByteArray(100, char(0xEE)));
+}
+
+void TstConfigFile::recordToImageLeavesIdentificationAndSpeedMasks()
+{
+    ConfigImage image;
+    image.assign(patternBytes(ImageSize, 3));
+    const QByteArray untouched = image.slice(0, ImageOffset::LinkParameters);
+    ConfigRecord record = sampleRecord(9);
+    record.setU8(RecordOffset::SoftwareVersion, 3); // still 8 bytes of table 3
+
+    RecordToImage(record, image);
+    QCOMPARE(image.slice(0, ImageOffset::LinkParameters), untouched);
+    QCOMPARE(image.slice(ImageOffset::LinkParameters, 8),
+             record.slice(RecordOffset::LinkParameters, 8));
+    QCOMPARE(image.slice(ImageOffset::ModemString, 64),
+             record.slice(RecordOffset::ModemString, 64));
+}
+
+void TstConfigFile::newRecordDefaults()
+{
+    ConfigRecord record = sampleRecord(5);
+    QVERIFY(NewConfigRecord(record, 5));
+    ConfigRecord expected;
+    expected.setU8(2, 8);
+    expected.setU8(4, 5);
+    expected.setU8(38, 2);
+    expected.setU8(39, 3);
+    expected.setU8(40, 5);
+    expected.setU8(41, 1);
+    QCOMPARE(record.toBytes(), expected.toBytes());
+}
+
+void TstConfigFile::newRecordAsksForGeneration_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("made");
+    QTest::newRow("3") << 3 << true;
+    QTest::newRow("5") << 5 << true;
+    QTest::newRow("cancelled") << 0 << false;
+}
+
+void TstConfigFile::newRecordAsksForGeneration()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, made);
+    const ConfigRecord before = sampleRecord(6);
+    ConfigRecord record = before;
+    int asked = 0;
+    QCOMPARE(NewConfigRecord(record, 0,
+                             [&] {
+                                 ++asked;
+                                 return answer;
+                             }),
+             made);
+    QCOMPARE(asked, 1);
+    if (made)
+        QCOMPARE(record.u8(RecordOffset::SoftwareVersion), answer);
+    else
+        QCOMPARE(record.toBytes(), before.toBytes());
+
+    QVERIFY(!NewConfigRecord(record, 0)); // nobody to ask
+}
+
+void TstConfigFile::olderLayoutIsConverted()
+{
+    const QByteArray old = patternBytes(OldRecordOffset::Size, 11);
+    const ConfigFileResult result = ParseConfigFile(old);
+    QVERIFY(result.ok());
+
+    ConfigRecord expected;
+    expected.setU8(RecordOffset::TypeCode, 8);
+    expected.setU8(RecordOffset::SoftwareVersion, 3);
+    expected.setSlice(38, 7, old.mid(0, 7));
+    expected.setSlice(63, 765, old.mid(25, 765));
+    expected.setSlice(1083, 64, old.mid(1045, 64));
+    QCOMPARE(result.record.toBytes(), expected.toBytes());
+    QCOMPARE(result.record.u8(RecordOffset::Marker), 0);
+}
+
+void TstConfigFile::parseBySize_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("typeByte");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("1247, type 8") << 1247 << 8 << true;
+    QTest::newRow("longer, type 8") << 1400 << 8 << true;
+    QTest::newRow("1247, type 7") << 1247 << 7 << false;
+    QTest::newRow("500 bytes") << 500 << 8 << false;
+    QTest::newRow("1246 bytes") << 1246 << 8 << false;
+    QTest::newRow("1212 bytes") << 1212 << 8 << false;
+    QTest::newRow("empty") << 0 << 8 << false;
+}
+
+void TstConfigFile::parseBySize()
+{
+    QFETCH(int, size);
+    QFETCH(int, typeByte);
+    QFETCH(bool, accepted);
+    QByteArray bytes = patternBytes(size, 2);
+    if (size > RecordOffset::TypeCode)
+        bytes[RecordOffset::TypeCode] = char(typeByte);
+
+    const ConfigFileResult result = ParseConfigFile(bytes);
+    QCOMPARE(result.ok(), accepted);
+    if (accepted)
+        QCOMPARE(result.record.toBytes(), bytes.left(RecordSize));
+    else
+        QCOMPARE(result.error, ConfigFileError::NotConfiguration);
+}
+
+void TstConfigFile::loadOffersTheConfigurationChooser()
+{
+    ConfigRecord record;
+    QVERIFY(!LoadConfigFile(context_, op_, record)); // cancelled
+    QVERIFY(op_.messages.isEmpty());
+    QCOMPARE(op_.openChoices.size(), 1);
+    const FileChoice &choice = op_.openChoices.first();
+    QCOMPARE(choice.title, QStringLiteral("Выбор файла с параметрами конфигурации"));
+    QCOMPARE(QDir(choice.initialFolder).absolutePath(), QDir(configFolder()).absolutePath());
+    QVERIFY(choice.filter.startsWith(QStringLiteral("Data Files (*.cnf)")));
+    QCOMPARE(choice.filterIndex, 1);
+    QVERIFY(choice.fileName.isEmpty());
+    QVERIFY(choice.mustExist && choice.hideReadOnly && choice.keepCurrentDir);
+    QVERIFY(!choice.confirmOverwrite);
+
+    const ConfigRecord stored = sampleRecord(4);
+    const QString path = inConfig(QStringLiteral("good.cnf"));
+    QVERIFY(writeFile(path, stored.toBytes()));
+    op_.queueOpenFile(path);
+    QVERIFY(LoadConfigFile(context_, op_, record));
+    QCOMPARE(record.toBytes(), stored.toBytes());
+    QCOMPARE(context_.currentPath, path);
+    QVERIFY(op_.messages.isEmpty());
+}
+
+void TstConfigFile::loadRejectsNonConfiguration_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QByteArray type7 = sampleRecord(1).toBytes();
+    type7[RecordOffset::TypeCode] = 7;
+    QTest::newRow("1247 bytes, type 7") << type7;
+    QTest::newRow("500 bytes") << sampleRecord(1).toBytes().left(500);
+}
+
+void TstConfigFile::loadRejectsNonConfiguration()
+{
+    QFETCH(QByteArray, content);
+    const QString path = inConfig(QStringLiteral("other.cnf"));
+    QVERIFY(writeFile(path, content));
+    op_.queueOpenFile(path);
+    ConfigRecord record;
+    QVERIFY(!LoadConfigFile(context_, op_, record));
+    QCOMPARE(op_.messages.size(), 1);
+    const ScriptedOperator::Message &m = op_.messages.first();
+    QCOMPARE(m.kind, MessageBoxKinds::Notice);
+    QCOMPARE(m.line1, QStringLiteral("Файл other.cnf не является файлом конфигурации"));
+    QCOMPARE(m.line2, QStringLiteral("контроллера ktv31-ar"));
+}
+
+void TstConfigFile::loadReportsUnreadableFile()
+{
+    const QString path = inConfig(QStringLiteral("missing.cnf"));
+    op_.queueOpenFile(path);
+    ConfigRecord record;
+    QVERIFY(!LoadConfigFile(context_, op_, record));
+    QCOMPARE(op_.messages.size(), 1);
+    QCOMPARE(op_.messages.first().kind, MessageBoxKinds::Error);
+    QCOMPARE(op_.messages.first().line1, QStringLiteral("Ошибка открытия файла"));
+    QVERIFY(op_.messages.first().line2.isEmpty());
+    QCOMPARE(context_.currentPath, path);
+}
+
+void TstConfigFile::saveUnderOfferedNameWithoutQuestion()
+{
+    const QString offered = inConfig(QStringLiteral("ktv31-ar5-261208.cnf"));
+    QVERIFY(writeFile(offered, QByteArray("old content")));
+    ConfigRecord record = sampleRecord(7);
+    record.setU8(RecordOffset::SoftwareVersion, 3); // the name follows the image, not the record
+    op_.queueSaveFile(offered);
+
+    QVERIFY(SaveConfigFile(context_, op_, image_, record, false, today_));
+    QCOMPARE(op_.saveChoices.size(), 1);
+    const FileChoice &choice = op_.saveChoices.first();
+    QCOMPARE(choice.fileName, offered);
+    QCOMPARE(choice.title, QStringLiteral("Выбор файла для записи параметров конфигурации"));
+    QVERIFY(!choice.mustExist && !choice.hideReadOnly && !choice.keepCurrentDir &&
+            !choice.confirmOverwrite);
+    QVERIFY(choice.filter.startsWith(QStringLiteral("Data Files (*.cnf)")));
+
+    QCOMPARE(readFile(offered), record.toBytes());
+    QCOMPARE(op_.messages.size(), 1);
+    QCOMPARE(op_.messages.first().kind, MessageBoxKinds::Notice);
+    QCOMPARE(op_.messages.first().line1, QStringLiteral("Параметры конфигурации"));
+    QCOMPARE(op_.messages.first().line2, QStringLiteral("сохранены в файле ktv31-ar5-261208.cnf"));
+    QCOMPARE(QDir(configFolder()).entryList(QDir::Files).size(), 1); // no temporary left
+}
+
+void TstConfigFile::saveAsksBeforeReplacingAnotherFile()
+{
+    const QString other = inConfig(QStringLiteral("mine.cnf"));
+    QVERIFY(writeFile(other, QByteArray("keep me")));
+    const ConfigRecord record = sampleRecord(8);
+    op_.queueSaveFile(other);
+    op_.queueAnswers({false});
+    op_.queueSaveFile(other); // offered now, so taken without a second question
+
+    QVERIFY(SaveConfigFile(context_, op_, image_, record, false, today_));
+    QCOMPARE(op_.saveChoices.size(), 2);
+    QCOMPARE(op_.saveChoices[1].fileName, other);
+    QCOMPARE(op_.messages.size(), 2);
+    QCOMPARE(op_.messages[0].kind, MessageBoxKinds::Question);
+    QCOMPARE(op_.messages[0].line1, QStringLiteral("Файл mine.cnf уже есть."));
+    QCOMPARE(op_.messages[0].line2, QStringLiteral("Вы хотите заменить существующий файл?"));
+    QCOMPARE(readFile(other), record.toBytes());
+
+    // "Да" replaces at once.
+    op_.clearRecords();
+    const ConfigRecord second = sampleRecord(9);
+    op_.queueSaveFile(other);
+    op_.queueAnswers({true});
+    QVERIFY(SaveConfigFile(context_, op_, image_, second, false, today_));
+    QCOMPARE(op_.saveChoices.size(), 1);
+    QCOMPARE(readFile(other), second.toBytes());
+}
+
+void TstConfigFile::saveAppendsExtensionToNewName()
+{
+    const ConfigRecord record = sampleRecord(10);
+    op_.queueSaveFile(inConfig(QStringLiteral("station12")));
+    QVERIFY(SaveConfigFile(context_, op_, image_, record, false, today_));
+    const QString saved = inConfig(QStringLiteral("station12.cnf"));
+    QCOMPARE(readFile(saved), record.toBytes());
+    QVERIFY(!QFile::exists(inConfig(QStringLiteral("station12"))));
+    QCOMPARE(context_.currentPath, saved);
+    QCOMPARE(op_.messages.last().line2, QStringLiteral("сохранены в файле station12.cnf"));
+
+    // A name with its own extension keeps it.
+    op_.queueSaveFile(inConfig(QStringLiteral("station12.bak")));
+    QVERIFY(SaveConfigFile(context_, op_, image_, record, false, today_));
+    QVERIFY(QFile::exists(inConfig(QStringLiteral("station12.bak"))));
+}
+
+void TstConfigFile::saveAskFirstAndCancel()
+{
+    const ConfigRecord record = sampleRecord(11);
+    op_.queueAnswers({false});
+    QVERIFY(!SaveConfigFile(context_, op_, image_, record, true, today_));
+    QCOMPARE(op_.messages.size(), 1);
+    QCOMPARE(op_.messages[0].kind, MessageBoxKinds::Question);
+    QCOMPARE(op_.messages[0].line1, QStringLiteral("Сохранить параметры конфигурации в файле?"));
+    QVERIFY(op_.saveChoices.isEmpty());
+
+    op_.clearRecords();
+    op_.queueAnswers({true}); // then the chooser is cancelled
+    QVERIFY(!SaveConfigFile(context_, op_, image_, record, true, today_));
+    QCOMPARE(op_.saveChoices.size(), 1);
+    QCOMPARE(op_.messages.size(), 1);
+    QVERIFY(QDir(configFolder()).entryList(QDir::Files).isEmpty());
+}
+
+void TstConfigFile::saveReportsOpenFailure_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("existing");
+    QTest::newRow("folder missing") << QStringLiteral("nowhere/x.cnf") << false;
+    QTest::newRow("target is a folder") << QStringLiteral("folder.cnf") << true;
+}
+
+void TstConfigFile::saveReportsOpenFailure()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, existing);
+    if (existing)
+        QVERIFY(QDir().mkdir(inConfig(name)));
+    op_.queueSaveFile(inConfig(name));
+    op_.queueAnswers({true}); // replace the existing one
+
+    QVERIFY(!SaveConfigFile(context_, op_, image_, sampleRecord(12), false, today_));
+    const ScriptedOperator::Message &last = op_.messages.last();
+    QCOMPARE(last.kind, MessageBoxKinds::Error);
+    QCOMPARE(last.line1, QStringLiteral("Ошибка открытия файла"));
+    QCOMPARE(op_.messagesOfKind(MessageBoxKinds::Notice).size(), 0);
+    QCOMPARE(QFileInfo(inConfig(name)).isDir(), existing);
+}
+
+void TstConfigFile::saveReportsFailedWriteAndKeepsOldFile()
+{
+#ifdef Q_OS_UNIX
+    const QString target = inConfig(QStringLiteral("ktv31-ar5-261208.cnf"));
+    const QByteArray old = sampleRecord(13).toBytes();
+    QVERIFY(writeFile(target, old));
+    op_.queueSaveFile(target);
+    bool saved = true;
+    {
+        FileSizeLimit limit(RecordSize / 2);
+        saved = SaveConfigFile(context_, op_, image_, sampleRecord(14), false, today_);
+    }
+    QVERIFY(!saved);
+    QCOMPARE(op_.messages.size(), 1);
+    QCOMPARE(op_.messages[0].kind, MessageBoxKinds::Error);
+    QCOMPARE(op_.messages[0].line1, QStringLiteral("Ошибка записи файла"));
+    QCOMPARE(readFile(target), old);
+    QCOMPARE(QDir(configFolder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    QCOMPARE(WriteConfigFile(target, sampleRecord(15)), ConfigFileError::None);
+    QCOMPARE(readFile(target), sampleRecord(15).toBytes());
+#else
+    QSKIP("needs a per-process file size limit");
+#endif
+}
+
+QTEST_GUILESS_MAIN(TstConfigFile)
+#include "tst_configfile.moc"
