@@ -104,6 +104,8 @@ private slots:
     void saveAsksBeforeReplacingAnotherFile();
     void saveAppendsExtensionToNewName();
     void saveAskFirstAndCancel();
+    void savedExtensionNameAsksWhenTaken();
+    void recordSpeedCodeKeepsToItsBits();
     void saveReportsOpenFailure_data();
     void saveReportsOpenFailure();
     void saveReportsFailedWriteAndKeepsOldFile();
@@ -443,6 +445,29 @@ void TstConfigFile::saveAppendsExtensionToNewName()
     op_.queueSaveFile(inConfig(QStringLiteral("station12.bak")));
     QVERIFY(SaveConfigFile(context_, op_, image_, record, false, today_));
     QVERIFY(QFile::exists(inConfig(QStringLiteral("station12.bak"))));
+}
+
+void TstConfigFile::savedExtensionNameAsksWhenTaken()
+{
+    const QString taken = inConfig(QStringLiteral("station7.cnf"));
+    QVERIFY(writeFile(taken, QByteArray("keep me")));
+    op_.queueSaveFile(inConfig(QStringLiteral("station7")));
+    op_.queueAnswers({false});
+    QVERIFY(!SaveConfigFile(context_, op_, image_, sampleRecord(3), false, today_));
+    QCOMPARE(op_.messages.size(), 1);
+    QCOMPARE(op_.messages[0].line1, QStringLiteral("Файл station7.cnf уже есть."));
+    QCOMPARE(readFile(taken), QByteArray("keep me"));
+}
+
+void TstConfigFile::recordSpeedCodeKeepsToItsBits()
+{
+    ConfigRecord record;
+    const int entry = LinkEntry::OffsetOf(9);
+    record.setU8(entry + LinkEntry::Connected, 1);
+    record.setU8(entry + LinkEntry::Port, 1);
+    record.setU8(entry + LinkEntry::SpeedCode, 40);
+    RecordToImage(record, image_);
+    QCOMPARE(LinkByte::Port(image_.LinkByteAt(9)), 1);
 }
 
 void TstConfigFile::saveAskFirstAndCancel()

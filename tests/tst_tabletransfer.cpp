@@ -131,6 +131,7 @@ private slots:
     void failedExchangeOffersRetries_data();
     void failedExchangeOffersRetries();
     void cancelledExchangeAsksNothing();
+    void shortAnswerIsNotCopied();
     void readTableStateFillsTheBuffer();
     void writeSelectedTablesInFullAndFollowsSpeed();
     void changedOnlyWritesRuns_data();
@@ -387,6 +388,26 @@ void TstTableTransfer::cancelledExchangeAsksNothing()
              QStringList{QStringLiteral("Чтение из таблицы 0 (поля 0-17)")});
     QVERIFY(rig.op.currentStatus(TransferPanel::Step).isEmpty());
     QCOMPARE(rig.progress.Position(), 0);
+}
+
+void TstTableTransfer::shortAnswerIsNotCopied()
+{
+    // The right header, but 3 of the 8 bytes of the speed masks: the rest would come from
+    // whatever the receive buffer held before.
+    PermissiveController controller(11);
+    controller.port.setScript([](int, const QByteArray &written) {
+        const QByteArray header = RequestData(written).left(3);
+        return QList<ktv31::test::Chunk>{
+            {0, AnswerFrame(0, TableFunctionCode | AnswerFunctionFlag, header + QByteArray(3, 'M'))}};
+    });
+    controller.image.fill(ImageOffset::UpperSpeedMask, 8, 'x');
+    controller.op.queueAnswers({false});
+    QVERIFY(!ReadSpeedAvailability(controller.context));
+    QCOMPARE(controller.op.messages.size(), 1);
+    QCOMPARE(controller.op.messages[0].line1, QStringLiteral("Не выполнено чтение из таблицы 1."));
+    QVERIFY(controller.op.statusTexts(TransferPanel::Step, true)
+                .contains(QStringLiteral("Несоответствие запрошенных и переданных данных")));
+    QCOMPARE(controller.image.slice(ImageOffset::UpperSpeedMask, 8), QByteArray(8, 'x'));
 }
 
 void TstTableTransfer::readTableStateFillsTheBuffer()

@@ -27,8 +27,8 @@ void ImageToRecord(const ConfigImage &image, ConfigRecord &record)
 
 quint8 LinkByteFromEntry(quint8 connected, quint8 port, quint8 speedCode)
 {
-    // The speed code is or-ed in unmasked: the editor keeps it within 0..21.
-    return quint8(quint8((connected != 0 ? port : 0) << 5) | speedCode);
+    // The speed code keeps to its five bits: a bad code in a file must not change the port.
+    return LinkByte::Make(connected != 0 ? port : 0, speedCode);
 }
 
 void RecordToImage(const ConfigRecord &record, ConfigImage &image)

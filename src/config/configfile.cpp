@@ -68,15 +68,17 @@ QString ChooseSaveTarget(ConfigFileContext &context, Operator &op)
         if (SamePath(chosen, offered))
             return offered;
         context.currentPath = chosen;
-        if (QFileInfo::exists(chosen)) {
+        // A name typed without extension gets ".cnf"; the file it then names may exist too and
+        // must not be replaced without asking.
+        if (!QFileInfo::exists(chosen) && !FileNameOf(chosen).contains(QLatin1Char('.')))
+            context.currentPath += QStringLiteral(".cnf");
+        if (QFileInfo::exists(context.currentPath)) {
             if (op.ShowMessageBox(MessageBoxKinds::Question,
-                                  QStringLiteral("Файл %1 уже есть.").arg(FileNameOf(chosen)),
+                                  QStringLiteral("Файл %1 уже есть.").arg(FileNameOf(context.currentPath)),
                                   QStringLiteral("Вы хотите заменить существующий файл?")))
-                return chosen;
+                return context.currentPath;
             continue;
         }
-        if (!FileNameOf(chosen).contains(QLatin1Char('.')))
-            context.currentPath += QStringLiteral(".cnf");
         return context.currentPath;
     }
 }

@@ -49,12 +49,30 @@ bool AskRetry(TransferContext &context, const TableRequest &request)
     return again;
 }
 
+// Bytes one field of a table occupies in an answer.
+int FieldBytes(int table)
+{
+    switch (table) {
+    case SpeedAvailabilityTable:
+        return SpeedAvailabilitySize / 2;
+    case ModemStringTable:
+        return ModemStringSize;
+    default:
+        return 1;
+    }
+}
+
+// The answer must be the block asked for and carry all of its bytes: a short answer would leave
+// stale bytes of the receive buffer to be copied into the image.
 bool AnswerMatches(const ExchangeSession &session, const TableRequest &request)
 {
     const FrameBuffer &rx = session.RxBuffer;
-    return rx[TableAnswerOffset::Table] == request.u8(TableRequestOffset::ReadTable) &&
+    const int table = request.u8(TableRequestOffset::ReadTable);
+    const int count = request.u8(TableRequestOffset::ReadCount);
+    const int needed = TableAnswerOffset::Data + count * FieldBytes(table) + 2;
+    return rx[TableAnswerOffset::Table] == table &&
            rx[TableAnswerOffset::First] == request.u8(TableRequestOffset::ReadFirst) &&
-           rx[TableAnswerOffset::Count] == request.u8(TableRequestOffset::ReadCount);
+           rx[TableAnswerOffset::Count] == count && rx[FrameOffset::Length] >= needed;
 }
 
 QByteArray AnswerData(const ExchangeSession &session, int size)

@@ -91,7 +91,9 @@ ConnectionSettings LoadSettings(const QString &path)
 bool SaveSettings(const QString &path, const ConnectionSettings &settings)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (disk full) is seen here: a buffered QSaveFile drops
+    // the unwritten rest and still commits the truncated file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     const QByteArray bytes = settings.toBytes();
     if (file.write(bytes) != bytes.size()) {
