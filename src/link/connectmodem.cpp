@@ -1,0 +1,489 @@
+// The modem dialogue: answer lines, their classification, the reset, the dialling and the hang-up.
+#include "link/connectmodem.h"
+
+#include "link/serialport.h"
+#include "shell/cp1251.h"
+#include "shell/monoclock.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <array>
+
+Q_LOGGING_CATEGORY(lcModem, "ktv31.modem", QtWarningMsg)
+
+namespace ktv31 {
+namespace {
+
+constexpr int kPreWritePauseMs = 2;
+constexpr int kMinLineLength = 4; // so that the "\r\n" ahead of a verbal answer is no line yet
+constexpr int kMinWaitS = 1;
+constexpr int kMaxWaitS = 360;
+constexpr int kMinAttempts = 1;
+constexpr int kMaxAttempts = 10;
+constexpr int kResetTries = 2;
+
+const QByteArray kCancelAnswer = QByteArrayLiteral("Escape...");
+const QByteArray kHangUpEscape = QByteArrayLiteral("+++");
+const QByteArray kHangUpCommand("ath\r\0", 5);
+const QByteArray kBreakOff = QByteArrayLiteral("\r");
+const QByteArray kOnHook = QByteArrayLiteral("ATH\r");
+
+const QString kEchoOff = QStringLiteral("ATE0\r");
+const QString kVerbalCodes = QStringLiteral("ATV1\r");
+const QString kEscape = QStringLiteral("+++");
+
+struct Classification
+{
+    QByteArray pattern;
+    int code;
+};
+
+// The first match decides: "NO DIALTONE" is no dial tone, an answer with ERROR is an error.
+const std::array<Classification, 12> kClassifications{{
+    {"ERRO", DialResult::Error},
+    {"erro", DialResult::Error},
+    {"Time", DialResult::TimeUsedUp},
+    {"DIAL", DialResult::NoDialTone},
+    {"dial", DialResult::NoDialTone},
+    {"NO CARRI", DialResult::NoCarrier},
+    {"no carri", DialResult::NoCarrier},
+    {"BUSY", DialResult::Busy},
+    {"busy", DialResult::Busy},
+    {"ANSW", DialResult::NoAnswer},
+    {"answ", DialResult::NoAnswer},
+    {kCancelAnswer, DialResult::Cancelled},
+}};
+
+bool ContainsAny(const QByteArray &text, std::initializer_list<const char *> patterns)
+{
+    return std::any_of(patterns.begin(), patterns.end(),
+                       [&](const char *pattern) { return ContainsText(text, pattern); });
+}
+
+// The reset takes echoes and the numeric OK for signs of a modem in command state.
+bool ResetAnswerAccepted(const QByteArray &answer)
+{
+    return ContainsAny(answer, {"AT", "at", "OK", "ok", "\r\n", "0"});
+}
+
+bool IsOk(const QByteArray &answer) { return ContainsAny(answer, {"OK", "ok"}); }
+bool IsConnect(const QByteArray &answer) { return ContainsAny(answer, {"ONNE", "onne"}); }
+
+bool IsLineBreak(char byte) { return byte == '\r' || byte == '\n'; }
+
+bool LineComplete(const QByteArray &line)
+{
+    return (line.size() >= kMinLineLength && IsLineBreak(line.back()))
+           || line.size() >= MaxAnswerLength;
+}
+
+bool IsCancelled(const DialCancel *cancel) { return cancel && cancel->isCancelled(); }
+
+void PumpEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+void ShowStatus(const StatusPanel &panel, const QString &text)
+{
+    if (!panel)
+        return;
+    panel.setText(text);
+    PumpEvents();
+}
+
+QString CommandStatus(const QString &command)
+{
+    return QStringLiteral("Установление связи по телефону. Команда %1.").arg(command);
+}
+
+QString AnswerStatus(const QString &command, const QByteArray &answer)
+{
+    return QStringLiteral("Установление связи по телефону. Команда %1.  Ответ %2")
+        .arg(command, fromCp1251(answer));
+}
+
+QString ShortenedInitStatus()
+{
+    return QStringLiteral("Установление связи по телефону. Строка инициализации сокращена: "
+                          "выполняются первые %1 команд не длиннее %2 символов.")
+        .arg(MaxInitCommands)
+        .arg(MaxInitCommandLength);
+}
+
+// Sleeps in the event loop until bytes arrive, the deadline passes, the line is lost or the
+// dialling is cancelled.
+void WaitForBytes(SerialPort *port, DialCancel *cancel, qint64 deadlineNs)
+{
+    const qint64 remaining = deadlineNs - NowNs();
+    if (remaining <= 0 || port->bytesAvailable() > 0 || port->isLost() || IsCancelled(cancel))
+        return;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(port, &SerialPort::readyRead, &loop, &QEventLoop::quit);
+    QObject::connect(port, &SerialPort::deviceLost, &loop, &QEventLoop::quit);
+    if (cancel)
+        QObject::connect(cancel, &DialCancel::cancelRequested, &loop, &QEventLoop::quit);
+    timer.start(int((remaining + 999999) / 1000000));
+    loop.exec();
+}
+
+// One answer line: bytes before the first CR or LF are dropped (an echo of the command), the
+// line break that starts the line is kept. Bytes behind the line stay in the port.
+int CollectAnswerLine(SerialPort *port, DialCancel *cancel, qint64 deadlineNs, QByteArray &line)
+{
+    line.clear();
+    for (;;) {
+        if (IsCancelled(cancel))
+            return DialResult::Cancelled;
+        while (port->bytesAvailable() > 0) {
+            const QByteArray next = port->read(1);
+            if (next.isEmpty())
+                break;
+            if (line.isEmpty() && !IsLineBreak(next.at(0)))
+                continue;
+            line.append(next);
+            if (LineComplete(line))
+                return DialResult::Ok;
+        }
+        // A lost line answers nothing more; waiting out the deadline would only delay the news.
+        if (port->isLost() || NowNs() >= deadlineNs)
+            return DialResult::AnswerTimeout;
+        WaitForBytes(port, cancel, deadlineNs);
+    }
+}
+
+// A fixed pause that keeps the windows alive; false when the dialling was cancelled.
+bool Pause(int ms, const DialCancel *cancel)
+{
+    return PauseWithEvents(ms, cancel ? cancel->flag() : nullptr);
+}
+
+// Walks the reset through its steps: escape, echo off once more, verbal codes.
+class ModemReset
+{
+public:
+    ModemReset(SerialPort *port, const StatusPanel &panel, DialCancel *cancel,
+               const ModemTiming &timing)
+        : port_(port), panel_(panel), cancel_(cancel), timing_(timing)
+    {
+    }
+
+    int run();
+
+private:
+    enum class Step { Escape, EchoOffAgain, VerbalCodes };
+
+    int send(const QString &command, bool withPanel)
+    {
+        return SendModemCommand(port_, command, answer_, timing_.resetAnswerMs, cancel_,
+                                withPanel ? panel_ : StatusPanel{});
+    }
+
+    SerialPort *port_;
+    const StatusPanel &panel_;
+    DialCancel *cancel_;
+    const ModemTiming &timing_;
+    QByteArray answer_;
+};
+
+int ModemReset::run()
+{
+    int tries = kResetTries;
+    bool escaped = false;
+    int code = send(kEchoOff, true);
+    if (code != DialResult::Ok && code != DialResult::AnswerTimeout)
+        return code;
+    Step step = (code == DialResult::Ok && ResetAnswerAccepted(answer_)) ? Step::VerbalCodes
+                                                                         : Step::Escape;
+    for (;;) {
+        switch (step) {
+        case Step::Escape:
+            if (!Pause(timing_.escapeGuardMs, cancel_))
+                return DialResult::Cancelled;
+            escaped = false;
+            code = send(kEscape, false);
+            if (code != DialResult::Ok)
+                return code == DialResult::AnswerTimeout ? DialResult::NoModem : code;
+            escaped = ResetAnswerAccepted(answer_);
+            step = Step::EchoOffAgain;
+            break;
+        case Step::EchoOffAgain:
+            if (!Pause(timing_.escapeGuardMs, cancel_))
+                return DialResult::Cancelled;
+            code = send(kEchoOff, false);
+            if (code != DialResult::Ok)
+                return code;
+            if (ResetAnswerAccepted(answer_))
+                return DialResult::Ok;
+            step = Step::VerbalCodes;
+            break;
+        case Step::VerbalCodes:
+            code = send(kVerbalCodes, true);
+            if (code != DialResult::Ok)
+                return code;
+            // A modem that answers, only not recognisably, is dialled all the same.
+            if (ResetAnswerAccepted(answer_) || --tries <= 0)
+                return DialResult::Ok;
+            step = escaped ? Step::EchoOffAgain : Step::Escape;
+            break;
+        }
+    }
+}
+
+// One dialling after the reset: the attempts of initialisation commands and dial command.
+class Dialler
+{
+public:
+    Dialler(SerialPort *port, DialCancel *cancel, const StatusPanel &panel, int waitMs,
+            const ModemTiming &timing)
+        : port_(port), cancel_(cancel), panel_(panel), waitMs_(waitMs), timing_(timing)
+    {
+    }
+
+    int run(const QStringList &initCommands, const QString &dialCommand, int attempts);
+    bool connected() const { return connected_; }
+
+private:
+    int sendInitCommands(const QStringList &initCommands);
+    int dialOnce(const QString &dialCommand);
+
+    SerialPort *port_;
+    DialCancel *cancel_;
+    const StatusPanel &panel_;
+    int waitMs_;
+    const ModemTiming &timing_;
+    QByteArray answer_;
+    bool connected_ = false;
+};
+
+int Dialler::run(const QStringList &initCommands, const QString &dialCommand, int attempts)
+{
+    for (int left = attempts;;) {
+        int code = sendInitCommands(initCommands);
+        if (code == DialResult::Ok)
+            code = dialOnce(dialCommand);
+        // A cancel is the operator's decision, never a reason for another attempt.
+        if (code == DialResult::Ok || code == DialResult::Cancelled || --left <= 0)
+            return code;
+    }
+}
+
+int Dialler::sendInitCommands(const QStringList &initCommands)
+{
+    for (const QString &command : initCommands) {
+        PumpEvents();
+        const int code = SendModemCommand(port_, command, answer_, waitMs_, cancel_, panel_);
+        if (code != DialResult::Ok)
+            return code;
+        if (!IsOk(answer_))
+            return DialResult::NotConnected;
+        if (!Pause(timing_.afterAcceptMs, cancel_))
+            return DialResult::Cancelled;
+    }
+    return DialResult::Ok;
+}
+
+int Dialler::dialOnce(const QString &dialCommand)
+{
+    PumpEvents();
+    const int code = SendModemCommand(port_, dialCommand, answer_, waitMs_, cancel_, panel_);
+    if (code != DialResult::Ok)
+        return code;
+    if (!IsConnect(answer_))
+        return DialResult::NotConnected;
+    connected_ = true;
+    if (!Pause(timing_.afterAcceptMs, cancel_))
+        return DialResult::Cancelled;
+    return DialResult::Ok;
+}
+
+// After a cancel the modem may be in the middle of a dial: any character breaks it off (and
+// puts the modem on hook), "ATH" makes sure of it. A call that already connected needs the
+// full escape to be dropped.
+void LeaveOnHook(SerialPort *port, bool connected, const ModemTiming &timing)
+{
+    if (!port || port->isLost())
+        return;
+    if (connected) {
+        HangUp(port, timing);
+        return;
+    }
+    qCDebug(lcModem) << "cancelled: breaking off";
+    port->write(kBreakOff);
+    PauseWithEvents(timing.abortSettleMs);
+    port->write(kOnHook);
+}
+
+} // namespace
+
+QString DialResultText(int code)
+{
+    static const std::array<const char *, DialResult::Count> texts{
+        "Соединение установлено",
+        "Отсутствует сигнал АТС",
+        "Номер абонента занят",
+        "Потеря несущей",
+        "Нет гудка в линии",
+        "Абонент не отвечает",
+        "Лимит времени, отведенного на соединение, исчерпан",
+        "Модем отсутствует или не подключен",
+        "Соединение не установлено",
+        "Истекло время ожидания ответа от модема",
+        "Попытка соединения прервана по требованию пользователя",
+    };
+    if (code < 0 || code >= DialResult::Count)
+        return {};
+    return QString::fromUtf8(texts[size_t(code)]);
+}
+
+void DialCancel::cancel()
+{
+    cancelled_ = true;
+    emit cancelRequested();
+}
+
+InitCommands SplitInitString(const QString &initString)
+{
+    InitCommands out;
+    const auto isA = [](QChar c) { return c == u'A' || c == u'a'; };
+    const auto isT = [](QChar c) { return c == u'T' || c == u't'; };
+    qsizetype i = 0;
+    while (i + 1 < initString.size()) {
+        if (!isA(initString[i]) || !isT(initString[i + 1])) {
+            ++i;
+            continue;
+        }
+        if (out.commands.size() == MaxInitCommands) {
+            out.shortened = true;
+            break;
+        }
+        qsizetype end = initString.indexOf(u'^', i);
+        if (end < 0)
+            end = initString.size();
+        QString command = initString.mid(i, end - i);
+        if (command.size() > MaxInitCommandLength) {
+            command.truncate(MaxInitCommandLength);
+            out.shortened = true;
+        }
+        out.commands.append(command + u'\r');
+        i = end;
+    }
+    return out;
+}
+
+QString StripDialSeparators(const QString &number)
+{
+    QString out;
+    out.reserve(number.size());
+    for (const QChar c : number)
+        if (c != u' ' && c != u'-' && c != u'(' && c != u')')
+            out.append(c);
+    return out;
+}
+
+bool ContainsText(const QByteArray &text, const QByteArray &pattern)
+{
+    if (text.isEmpty() || text.size() < pattern.size())
+        return false;
+    return text.contains(pattern);
+}
+
+int ClassifyModemAnswer(const QByteArray &answer)
+{
+    for (const Classification &entry : kClassifications)
+        if (ContainsText(answer, entry.pattern))
+            return entry.code;
+    return DialResult::Ok;
+}
+
+int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answer, int timeoutMs,
+                     DialCancel *cancel, const StatusPanel &panel)
+{
+    answer.clear();
+    ShowStatus(panel, CommandStatus(command));
+    PumpEvents();
+    if (IsCancelled(cancel)) {
+        answer = kCancelAnswer;
+        return DialResult::Cancelled;
+    }
+    if (!port)
+        return DialResult::AnswerTimeout;
+    // What is still waiting is the rest of an earlier answer (the LF behind its CR, a late
+    // reply); left there it would be taken for the answer to this command.
+    port->purge();
+    SleepFor(kPreWritePauseMs);
+    const QByteArray bytes = toCp1251(command);
+    qCDebug(lcModem) << "->" << bytes;
+    if (!port->write(bytes))
+        return DialResult::AnswerTimeout;
+    const qint64 deadline = NowNs() + MsToNs(std::max(timeoutMs, 0));
+    const int code = CollectAnswerLine(port, cancel, deadline, answer);
+    qCDebug(lcModem) << "<-" << answer << "result" << code;
+    if (code == DialResult::Cancelled) {
+        answer = kCancelAnswer;
+        return code;
+    }
+    if (code != DialResult::Ok)
+        return code;
+    ShowStatus(panel, AnswerStatus(command, answer));
+    return ClassifyModemAnswer(answer);
+}
+
+int ResetModem(SerialPort *port, const StatusPanel &panel, DialCancel *cancel,
+               const ModemTiming &timing)
+{
+    return ModemReset(port, panel, cancel, timing).run();
+}
+
+int Dial(SerialPort *port, const QString &number, const QString &initString, DialCancel *cancel,
+         const StatusPanel &panel, int attempts, int waitS, const ModemTiming &timing)
+{
+    int code = ResetModem(port, panel, cancel, timing);
+    bool connected = false;
+    if (code == DialResult::Ok) {
+        const InitCommands init = SplitInitString(initString);
+        if (init.shortened) {
+            qCWarning(lcModem) << "initialisation string shortened to" << init.commands;
+            ShowStatus(panel, ShortenedInitStatus());
+        }
+        const QString dialCommand =
+            QStringLiteral("ATD") + StripDialSeparators(number) + QStringLiteral("\r");
+        if (!Pause(timing.beforeInitMs, cancel)) {
+            code = DialResult::Cancelled;
+        } else {
+            const int waitMs =
+                std::clamp(waitS, kMinWaitS, kMaxWaitS) * timing.msPerWaitSecond;
+            Dialler dialler(port, cancel, panel, waitMs, timing);
+            code = dialler.run(init.commands, dialCommand,
+                               std::clamp(attempts, kMinAttempts, kMaxAttempts));
+            connected = dialler.connected();
+        }
+    }
+    if (code == DialResult::Cancelled)
+        LeaveOnHook(port, connected, timing);
+    return code;
+}
+
+void HangUp(SerialPort *port, const ModemTiming &timing)
+{
+    if (!port)
+        return;
+    PauseWithEvents(timing.hangUpPauseMs);
+    if (port->isLost())
+        return;
+    port->write(kHangUpEscape);
+    PauseWithEvents(timing.hangUpPauseMs);
+    if (port->isLost())
+        return;
+    port->write(kHangUpCommand);
+}
+
+} // namespace ktv31

@@ -1,0 +1,207 @@
+// The modem dialogue against the simulator's Hayes modem through a pseudo-terminal.
+#include "config/tablerequest.h"
+#include "link/comportfunctions.h"
+#include "link/connectmodem.h"
+#include "protocol/plcbox.h"
+#include "shell/monoclock.h"
+#include "sim/simulator.h"
+#include "support/scriptedoperator.h"
+
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace ktv31;
+using namespace ktv31::sim;
+using ktv31::test::ScriptedOperator;
+
+Q_DECLARE_METATYPE(ktv31::sim::DialOutcome)
+
+namespace {
+
+constexpr int kSimGuardMs = 50;
+
+SimOptions modemOptions(QList<DialOutcome> script = {DialOutcome::Connect})
+{
+    SimOptions options;
+    options.modem.enabled = true;
+    options.modem.guardTimeMs = kSimGuardMs;
+    options.modem.dialDelayMs = 30;
+    options.modem.dialScript = std::move(script);
+    return options;
+}
+
+ModemTiming shortTiming()
+{
+    ModemTiming t;
+    t.resetAnswerMs = 500;
+    t.escapeGuardMs = 3 * kSimGuardMs;
+    t.beforeInitMs = 50;
+    t.afterAcceptMs = 20;
+    t.hangUpPauseMs = 3 * kSimGuardMs;
+    t.abortSettleMs = 50;
+    t.msPerWaitSecond = 400;
+    return t;
+}
+
+// The program's side of a telephone link: its own port and exchange session on the simulator.
+struct Line
+{
+    Simulator sim;
+    std::unique_ptr<SerialPort> port;
+    ExchangeSession session;
+    ScriptedOperator op;
+    DialCancel cancel;
+    ModemTiming timing = shortTiming();
+
+    explicit Line(const SimOptions &options) : sim(options) {}
+
+    bool open()
+    {
+        if (!sim.start())
+            return false;
+        port = OpenDevice(sim.devicePath(), 1200, 8, 0, 0, 1000, 1000, true, false);
+        InitExchangeSession(session, 0);
+        session.PortHandle = port.get();
+        session.Attempts = 1;
+        session.FirstByteWaitMs = 500;
+        session.NextByteWaitMs = 50;
+        return port != nullptr;
+    }
+    int dial(const QString &number, const QString &init, int attempts = 1)
+    {
+        return Dial(port.get(), number, init, &cancel, StatusPanel{&op, 1}, attempts, 1, timing);
+    }
+    bool readIdentification()
+    {
+        const TableRequest request = TableRequest::Read(0, 0, 17);
+        return Exchange(session, TableFunctionCode, request.data(), TableRequest::ReadLength, 0);
+    }
+    bool logHasNote(const QString &part) const
+    {
+        for (const FrameLogEntry &entry : sim.frameLog())
+            if (entry.note.contains(part))
+                return true;
+        return false;
+    }
+};
+
+} // namespace
+
+class TestModemSim : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void connectsThroughEchoingModemAndExchanges();
+    void initStringWithoutAtSendsNoCommands();
+    void dialOutcomes_data();
+    void dialOutcomes();
+    void cancelDuringDialWaitHangsUpPromptly();
+    void hangUpDropsTheCall();
+    void noModemAtAll();
+};
+
+void TestModemSim::connectsThroughEchoingModemAndExchanges()
+{
+    // The modem echoes until ATE0, and again after ATZ.
+    Line line(modemOptions());
+    QVERIFY(line.open());
+    QCOMPARE(line.dial("7 123 45-67", "ATZ^AT&F^ATS0=0"), DialResult::Ok);
+    QCOMPARE(line.sim.modemCommands(),
+             (QByteArrayList{"ATE0\r", "ATV1\r", "ATZ\r", "AT&F\r", "ATS0=0\r", "ATD71234567\r"}));
+    QVERIFY2(line.readIdentification(), qPrintable(ResultText(line.session)));
+}
+
+void TestModemSim::initStringWithoutAtSendsNoCommands()
+{
+    Line line(modemOptions());
+    QVERIFY(line.open());
+    QCOMPARE(line.dial("45-67", "no commands here"), DialResult::Ok);
+    QCOMPARE(line.sim.modemCommands(), (QByteArrayList{"ATE0\r", "ATV1\r", "ATD4567\r"}));
+}
+
+void TestModemSim::dialOutcomes_data()
+{
+    QTest::addColumn<DialOutcome>("outcome");
+    QTest::addColumn<int>("attempts");
+    QTest::addColumn<int>("code");
+    QTest::newRow("NO DIALTONE") << DialOutcome::NoDialtone << 1 << DialResult::NoDialTone;
+    QTest::newRow("NO ANSWER") << DialOutcome::NoAnswer << 1 << DialResult::NoAnswer;
+    QTest::newRow("NO CARRIER") << DialOutcome::NoCarrier << 1 << DialResult::NoCarrier;
+    QTest::newRow("BUSY, three attempts") << DialOutcome::Busy << 3 << DialResult::Busy;
+    QTest::newRow("ERROR") << DialOutcome::Error << 1 << DialResult::Error;
+    QTest::newRow("silence, two attempts") << DialOutcome::Silence << 2 << DialResult::AnswerTimeout;
+}
+
+void TestModemSim::dialOutcomes()
+{
+    QFETCH(DialOutcome, outcome);
+    QFETCH(int, attempts);
+    QFETCH(int, code);
+    Line line(modemOptions({outcome}));
+    QVERIFY(line.open());
+    QCOMPARE(line.dial("123", "ATZ^AT&F", attempts), code);
+    const QByteArrayList commands = line.sim.modemCommands();
+    QCOMPARE(commands.count("ATZ\r"), attempts);
+    QCOMPARE(commands.count("AT&F\r"), attempts);
+    QCOMPARE(commands.count("ATD123\r"), attempts);
+}
+
+void TestModemSim::cancelDuringDialWaitHangsUpPromptly()
+{
+    SimOptions options = modemOptions();
+    options.modem.dialDelayMs = 20000;
+    Line line(options);
+    line.timing.msPerWaitSecond = 30000;
+    QVERIFY(line.open());
+    qint64 cancelledAt = 0;
+    line.op.onStatusText = [&](int, const QString &text) {
+        if (text.contains("Команда ATD") && cancelledAt == 0) {
+            cancelledAt = -1;
+            QTimer::singleShot(200, &line.cancel, [&] {
+                cancelledAt = NowNs();
+                line.cancel.cancel();
+            });
+        }
+    };
+    QCOMPARE(line.dial("123", ""), DialResult::Cancelled);
+    QVERIFY(cancelledAt > 0);
+    QVERIFY2(NowNs() - cancelledAt < MsToNs(500), "the cancel was not prompt");
+    // The simulator takes the last bytes on its own thread, a moment after Dial returned.
+    QTRY_COMPARE(line.sim.modemCommands().last(), QByteArray("ATH\r"));
+    QVERIFY(!line.readIdentification()); // nothing is connected behind the modem
+}
+
+void TestModemSim::hangUpDropsTheCall()
+{
+    Line line(modemOptions());
+    QVERIFY(line.open());
+    QCOMPARE(line.dial("123", ""), DialResult::Ok);
+    QVERIFY(line.readIdentification());
+    line.sim.clearLog();
+    HangUp(line.port.get(), line.timing);
+    QTRY_COMPARE(line.sim.modemCommands(), (QByteArrayList{"+++", "ath\r"}));
+    QVERIFY(line.logHasNote("call dropped"));
+    QVERIFY(!line.readIdentification());
+}
+
+void TestModemSim::noModemAtAll()
+{
+    // The real timing: two unanswered waits of 5 s around the guard time, and no dialling.
+    SimOptions options = modemOptions();
+    options.modem.absent = true;
+    Line line(options);
+    line.timing = ModemTiming{};
+    QVERIFY(line.open());
+    const qint64 start = NowNs();
+    QCOMPARE(line.dial("123", "ATZ"), DialResult::NoModem);
+    const qint64 elapsedMs = (NowNs() - start) / 1000000;
+    QVERIFY2(elapsedMs >= 11000 && elapsedMs < 13000, qPrintable(QString::number(elapsedMs)));
+    for (const QString &text : line.op.statusTexts(1))
+        QVERIFY2(!text.contains("ATD") && !text.contains("ATZ"), qPrintable(text));
+}
+
+QTEST_GUILESS_MAIN(TestModemSim)
+#include "tst_modemsim.moc"
