@@ -1,0 +1,258 @@
+// Parsing and usage checks of the ktv31-cli command line.
+#include "cli/cliargs.h"
+
+#include "cli/linkparameters.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+namespace ktv31::cli {
+namespace {
+
+struct CommandName
+{
+    Command command;
+    const char *name;
+    int files;
+};
+constexpr CommandName kCommands[] = {
+    {Command::Identify, "identify", 0},      {Command::DetectSpeed, "detect-speed", 0},
+    {Command::ReadConfig, "read-config", 1}, {Command::WriteConfig, "write-config", 1},
+    {Command::TableState, "table-state", 0}, {Command::Show, "show", 1},
+    {Command::Diff, "diff", 2},              {Command::New, "new", 1},
+};
+
+constexpr int kMaxRetry = 1000;
+const QList<int> kWritableTables{3, 5, 6};
+
+int FileCount(Command command)
+{
+    for (const CommandName &c : kCommands)
+        if (c.command == command)
+            return c.files;
+    return 0;
+}
+
+QString Opt(const char *name) { return QString::fromLatin1(name); }
+
+void Declare(QCommandLineParser &parser)
+{
+    const auto valued = [](const char *name) {
+        return QCommandLineOption(Opt(name), QString(), QStringLiteral("value"));
+    };
+    for (const char *name : {"port", "device", "speed", "preambles", "attempts",
+                             "first-byte-wait", "next-byte-wait", "rts-pause", "phone",
+                             "modem-init", "connect-wait", "connect-attempts", "settings",
+                             "retry", "tables", "generation"})
+        parser.addOption(valued(name));
+    for (const char *name : {"direct", "trace", "json", "verbose", "all", "version"})
+        parser.addOption(QCommandLineOption(Opt(name)));
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+}
+
+bool IsNumber(const QString &text)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    return digits.match(text).hasMatch();
+}
+
+// Reads one numeric link option, refusing it with the parameter's name when out of range.
+bool ReadLinkNumber(const QCommandLineParser &parser, const LinkParameter &parameter,
+                    std::optional<int> &field, QString &error)
+{
+    const QString option = Opt(parameter.option);
+    if (!parser.isSet(option))
+        return true;
+    const QString text = parser.value(option);
+    const qint64 value = IsNumber(text) ? text.toLongLong() : -1;
+    if (!IsNumber(text) || !InRange(parameter, value)) {
+        error = QStringLiteral("--%1 %2: %3").arg(option, text, OutOfRangeText(parameter));
+        return false;
+    }
+    field = int(value);
+    return true;
+}
+
+bool ReadText(const QCommandLineParser &parser, const char *option, const char *name,
+              int maxLength, std::optional<QString> &field, QString &error)
+{
+    if (!parser.isSet(Opt(option)))
+        return true;
+    const QString text = parser.value(Opt(option));
+    if (text.size() > maxLength) {
+        error = QStringLiteral("--%1: %2: longer than %3 characters")
+                    .arg(Opt(option), QString::fromUtf8(name))
+                    .arg(maxLength);
+        return false;
+    }
+    field = text;
+    return true;
+}
+
+bool ReadLinkOptions(const QCommandLineParser &parser, LinkOptions &link, QString &error)
+{
+    using namespace LinkParameters;
+    if (!ReadLinkNumber(parser, Port, link.port, error) ||
+        !ReadLinkNumber(parser, Speed, link.speed, error) ||
+        !ReadLinkNumber(parser, Preambles, link.preambles, error) ||
+        !ReadLinkNumber(parser, Attempts, link.attempts, error) ||
+        !ReadLinkNumber(parser, FirstByteWait, link.firstByteWaitS, error) ||
+        !ReadLinkNumber(parser, NextByteWait, link.nextByteWaitMs, error) ||
+        !ReadLinkNumber(parser, RtsPause, link.rtsPauseMs, error) ||
+        !ReadLinkNumber(parser, ConnectWait, link.connectWaitS, error) ||
+        !ReadLinkNumber(parser, ConnectAttempts, link.connectAttempts, error) ||
+        !ReadText(parser, "phone", "N телефона", MaxPhoneLength, link.phone, error) ||
+        !ReadText(parser, "modem-init", "Команда модему", MaxModemInitLength, link.modemInit,
+                  error))
+        return false;
+    link.device = parser.value(QStringLiteral("device"));
+    link.settingsPath = parser.value(QStringLiteral("settings"));
+    link.direct = parser.isSet(QStringLiteral("direct"));
+    if (parser.isSet(QStringLiteral("device")) && link.device.isEmpty()) {
+        error = QStringLiteral("--device needs a device path");
+        return false;
+    }
+    if (link.port && !link.device.isEmpty()) {
+        error = QStringLiteral("--port and --device exclude each other");
+        return false;
+    }
+    if (link.phone && link.phone->trimmed().isEmpty()) {
+        error = QStringLiteral("--phone: N телефона: no number given");
+        return false;
+    }
+    if (link.phone && link.direct) {
+        error = QStringLiteral("--phone and --direct exclude each other");
+        return false;
+    }
+    return true;
+}
+
+bool ReadTables(const QString &text, QList<int> &tables, QString &error)
+{
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        const QString trimmed = item.trimmed();
+        if (!IsNumber(trimmed) || !kWritableTables.contains(trimmed.toInt())) {
+            error = QStringLiteral("--tables %1: only tables 3, 5 and 6 are written").arg(text);
+            return false;
+        }
+        if (!tables.contains(trimmed.toInt()))
+            tables.append(trimmed.toInt());
+    }
+    return true;
+}
+
+bool ReadCommandOptions(const QCommandLineParser &parser, CliOptions &options, QString &error)
+{
+    const bool tablesSet = parser.isSet(QStringLiteral("tables"));
+    options.allTables = parser.isSet(QStringLiteral("all"));
+    if ((tablesSet || options.allTables) && options.command != Command::WriteConfig) {
+        error = QStringLiteral("--tables and --all belong to write-config");
+        return false;
+    }
+    if (tablesSet && options.allTables) {
+        error = QStringLiteral("--tables and --all exclude each other");
+        return false;
+    }
+    if (tablesSet && !ReadTables(parser.value(QStringLiteral("tables")), options.tables, error))
+        return false;
+
+    const bool generationSet = parser.isSet(QStringLiteral("generation"));
+    if (generationSet && options.command != Command::New) {
+        error = QStringLiteral("--generation belongs to new");
+        return false;
+    }
+    if (options.command == Command::New) {
+        const QString text = parser.value(QStringLiteral("generation"));
+        if (!generationSet || (text != QLatin1String("3") && text != QLatin1String("5"))) {
+            error = QStringLiteral("new needs --generation 3 (software versions 3 and 4) or 5 "
+                                   "(versions 5 and 6)");
+            return false;
+        }
+        options.generation = text.toInt();
+    }
+
+    if (parser.isSet(QStringLiteral("retry"))) {
+        const QString text = parser.value(QStringLiteral("retry"));
+        if (!IsNumber(text) || text.toInt() > kMaxRetry) {
+            error = QStringLiteral("--retry %1: a count 0...%2").arg(text).arg(kMaxRetry);
+            return false;
+        }
+        options.retry = text.toInt();
+    }
+    return true;
+}
+
+} // namespace
+
+Command CommandNamed(const QString &name)
+{
+    for (const CommandName &c : kCommands)
+        if (name == QLatin1String(c.name))
+            return c.command;
+    return Command::None;
+}
+
+bool NeedsLink(Command command)
+{
+    switch (command) {
+    case Command::Identify:
+    case Command::DetectSpeed:
+    case Command::ReadConfig:
+    case Command::WriteConfig:
+    case Command::TableState:
+        return true;
+    default:
+        return false;
+    }
+}
+
+ParsedCommandLine ParseCommandLine(const QStringList &arguments)
+{
+    ParsedCommandLine result;
+    CliOptions &options = result.options;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    Declare(parser);
+    if (!parser.parse(arguments)) {
+        result.error = parser.errorText();
+        return result;
+    }
+    options.help = parser.isSet(QStringLiteral("help"));
+    options.version = parser.isSet(QStringLiteral("version"));
+
+    QStringList positional = parser.positionalArguments();
+    if (!positional.isEmpty()) {
+        options.commandName = positional.takeFirst();
+        options.command = CommandNamed(options.commandName);
+        if (options.command == Command::None) {
+            result.error = QStringLiteral("unknown command \"%1\"").arg(options.commandName);
+            return result;
+        }
+    }
+    if (options.help || options.version)
+        return result;
+    if (options.command == Command::None) {
+        result.error = QStringLiteral("no command given");
+        return result;
+    }
+    const int files = FileCount(options.command);
+    if (positional.size() != files) {
+        result.error = files == 0 ? QStringLiteral("%1 takes no file").arg(options.commandName)
+                                  : QStringLiteral("%1 needs %2 file name%3")
+                                        .arg(options.commandName)
+                                        .arg(files)
+                                        .arg(files == 1 ? QString() : QStringLiteral("s"));
+        return result;
+    }
+    options.files = positional;
+    options.trace = parser.isSet(QStringLiteral("trace"));
+    options.json = parser.isSet(QStringLiteral("json"));
+    options.verbose = parser.isSet(QStringLiteral("verbose"));
+
+    if (!ReadLinkOptions(parser, options.link, result.error) ||
+        !ReadCommandOptions(parser, options, result.error))
+        return result;
+    return result;
+}
+
+} // namespace ktv31::cli

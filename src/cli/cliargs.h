@@ -1,0 +1,76 @@
+// The command line of ktv31-cli: options, the command and its arguments, checked for usage.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace ktv31::cli {
+
+enum class Command {
+    None,
+    Identify,
+    DetectSpeed,
+    ReadConfig,
+    WriteConfig,
+    TableState,
+    Show,
+    Diff,
+    New,
+};
+
+// Link options as given; what is not given comes from the settings file.
+struct LinkOptions
+{
+    std::optional<int> port;
+    QString device;
+    std::optional<int> speed;
+    std::optional<int> preambles;
+    std::optional<int> attempts;
+    std::optional<int> firstByteWaitS;
+    std::optional<int> nextByteWaitMs;
+    std::optional<int> rtsPauseMs;
+    std::optional<QString> phone;
+    std::optional<QString> modemInit;
+    std::optional<int> connectWaitS;
+    std::optional<int> connectAttempts;
+    bool direct = false;
+    QString settingsPath; // empty: the program's own settings file
+};
+
+struct CliOptions
+{
+    Command command = Command::None;
+    QString commandName;
+    QStringList files; // the command's file arguments
+    bool help = false;
+    bool version = false;
+
+    LinkOptions link;
+    bool trace = false;
+    bool json = false;
+    bool verbose = false;
+    int retry = 0;
+
+    QList<int> tables; // write-config --tables, in the order given, without repeats
+    bool allTables = false;
+    int generation = 0; // new --generation
+};
+
+struct ParsedCommandLine
+{
+    CliOptions options;
+    QString error; // empty when the command line is usable
+    bool ok() const { return error.isEmpty(); }
+};
+
+// `arguments` includes the program name first, as QCoreApplication::arguments() gives it.
+ParsedCommandLine ParseCommandLine(const QStringList &arguments);
+
+// Commands that talk to a controller need a link; the others work on files alone.
+bool NeedsLink(Command command);
+Command CommandNamed(const QString &name);
+
+} // namespace ktv31::cli

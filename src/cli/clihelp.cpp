@@ -1,0 +1,130 @@
+// Help texts of the tool and of each command.
+#include "cli/clihelp.h"
+
+namespace ktv31::cli {
+namespace {
+
+const char kUsage[] = "Usage: ktv31-cli [options] COMMAND [arguments]\n";
+
+const char kCommands[] =
+    "Commands:\n"
+    "  identify                  read the identification, apply the device check, print the\n"
+    "                            nine lines of the identification view\n"
+    "  detect-speed              probe 600 ... 230400 bit/s for the controller's speed\n"
+    "  read-config FILE          read the whole configuration into a configuration file\n"
+    "  write-config FILE         write what differs from the controller; with\n"
+    "      [--tables 3,5,6 | --all]   rewrite those whole tables from the file\n"
+    "  table-state               print which writable tables the controller reports destroyed\n"
+    "  show FILE                 decode a configuration file\n"
+    "  diff FILE1 FILE2          list every difference between two configuration files\n"
+    "  new FILE --generation 3|5 write a new empty configuration file for software versions\n"
+    "                            3/4 or 5/6\n";
+
+const char kLinkOptions[] =
+    "Link options (what is not given comes from the program's settings file, INI/ktv31.ini\n"
+    "beside the executable; the tool never writes that file):\n"
+    "  --port N                  COM port 1...16 (on Linux the link INI/COM<N> beside the\n"
+    "                            executable, else /dev/ttyS<N-1>)\n"
+    "  --device PATH             a serial device instead of a COM port number\n"
+    "  --speed BPS               exchange speed, one of 300 ... 230400 of the speed table\n"
+    "  --preambles N             Количество преамбул в запросе (0...255)\n"
+    "  --attempts N              Количество попыток обмена (1...5)\n"
+    "  --first-byte-wait S       Время ожидания первого байта ответа (1...120), seconds\n"
+    "  --next-byte-wait MS       Время ожидания следующих байтов ответа (55...5000), ms\n"
+    "  --rts-pause MS            Пауза после установки RTS (2...1000), ms\n"
+    "  --settings FILE           another settings file to take the defaults from\n"
+    "Telephone link (the tool dials before the work and always hangs up after it):\n"
+    "  --phone TEXT              the whole number to dial (makes the link a telephone link;\n"
+    "                            the country and city codes of the settings are not added)\n"
+    "  --modem-init TEXT         modem initialisation commands, separated by \"^\"\n"
+    "  --connect-wait S          Ожидание соединения (1...360), seconds\n"
+    "  --connect-attempts N      Кол. попыток соединения (1...10)\n"
+    "  --direct                  a direct link even if the settings say telephone\n";
+
+const char kOtherOptions[] =
+    "Other options:\n"
+    "  --retry N                 repeat a failed table transfer up to N times (default 0)\n"
+    "  --trace                   every frame sent (TX) and received (RX) on standard error,\n"
+    "                            with milliseconds since the start\n"
+    "  --verbose                 the progress texts of the program on standard error\n"
+    "  --json                    machine-readable output of the commands that print data\n"
+    "  -h, --help                this text; COMMAND --help describes one command\n"
+    "  --version                 the tool's version\n";
+
+const char kExitStatus[] =
+    "Exit status: 0 done; 1 the controller did not answer or refused, or the link failed;\n"
+    "2 bad usage; 3 a file could not be read or written, or is not a configuration file;\n"
+    "4 the device was rejected by the device check.\n"
+    "Data go to standard output, the program's messages to standard error.\n";
+
+QString Text(const char *text) { return QString::fromUtf8(text); }
+
+} // namespace
+
+QString GeneralHelp()
+{
+    return Text(kUsage) + QLatin1Char('\n') + Text(kCommands) + QLatin1Char('\n') +
+           Text(kLinkOptions) + QLatin1Char('\n') + Text(kOtherOptions) + QLatin1Char('\n') +
+           Text(kExitStatus);
+}
+
+QString CommandHelp(Command command)
+{
+    switch (command) {
+    case Command::Identify:
+        return QStringLiteral(
+            "Usage: ktv31-cli [link options] identify [--json]\n"
+            "Reads table 0 (the identification block), applies the device check (type code 8,\n"
+            "software version 3 to 6; exit 4 otherwise) and prints the nine lines of the\n"
+            "identification view.\n");
+    case Command::DetectSpeed:
+        return QStringLiteral(
+            "Usage: ktv31-cli [link options] detect-speed [--json]\n"
+            "On a direct link, probes 600 ... 230400 bit/s in ascending order with one\n"
+            "identification read each (one attempt, 300 ms for the first byte, 100 ms between\n"
+            "bytes) and prints the first speed that answered; \"Связь не установлена\" and exit 1\n"
+            "when none did. The settings file is not changed.\n");
+    case Command::ReadConfig:
+        return QStringLiteral(
+            "Usage: ktv31-cli [link options] read-config FILE\n"
+            "Reads tables 0, 3, 5, 6 and 1 and saves them as a 1247-byte configuration file.\n"
+            "An existing FILE is replaced whole; a failed save leaves it as it was.\n");
+    case Command::WriteConfig:
+        return QStringLiteral(
+            "Usage: ktv31-cli [link options] write-config FILE [--tables 3,5,6 | --all]\n"
+            "Without --tables or --all: reads the controller's configuration and writes only\n"
+            "what differs in FILE (table 3, table 5, runs of changed calculator links).\n"
+            "With --tables (any of 3, 5, 6) or --all: rewrites those whole tables from FILE\n"
+            "(direct link only), then reads the identification again.\n"
+            "A link speed the controller does not offer is never written (exit 3).\n");
+    case Command::TableState:
+        return QStringLiteral(
+            "Usage: ktv31-cli [link options] table-state [--json]\n"
+            "Reads table 7 and prints, for each writable table, whether the controller\n"
+            "reports it destroyed.\n");
+    case Command::Show:
+        return QStringLiteral(
+            "Usage: ktv31-cli show FILE [--json]\n"
+            "Decodes a configuration file: the identification (full for a file read from a\n"
+            "controller, reduced otherwise), the link parameters, the modem string and every\n"
+            "connected calculator with its port and speed.\n");
+    case Command::Diff:
+        return QStringLiteral(
+            "Usage: ktv31-cli diff FILE1 FILE2 [--json]\n"
+            "Lists every difference between two configuration files, field by field and\n"
+            "calculator by calculator (\"No differences\" when there is none; exit 0 either\n"
+            "way).\n");
+    case Command::New:
+        return QStringLiteral(
+            "Usage: ktv31-cli new FILE --generation 3|5\n"
+            "Writes a new empty configuration file: type 8, the generation, 1200 bit/s, 3 and\n"
+            "5 preambles, low priority, no calculator connected.\n");
+    case Command::None:
+        break;
+    }
+    return GeneralHelp();
+}
+
+QString UsageHint() { return QStringLiteral("Try 'ktv31-cli --help'."); }
+
+} // namespace ktv31::cli

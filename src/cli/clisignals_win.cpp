@@ -1,0 +1,41 @@
+// Ctrl-C, Ctrl-Break and console close through a console control handler, queued to the loop.
+#include "cli/clisignals.h"
+
+#include <QMetaObject>
+#include <QPointer>
+
+#include <windows.h>
+
+namespace ktv31::cli {
+namespace {
+
+QPointer<InterruptWatcher> g_watcher;
+
+// Runs on a thread of the system's; posting a queued call is safe from there.
+BOOL WINAPI OnConsoleEvent(DWORD type)
+{
+    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT && type != CTRL_CLOSE_EVENT)
+        return FALSE;
+    InterruptWatcher *watcher = g_watcher.data();
+    if (!watcher)
+        return FALSE;
+    QMetaObject::invokeMethod(watcher, [watcher] { DeliverInterrupt(watcher); },
+                              Qt::QueuedConnection);
+    return TRUE;
+}
+
+} // namespace
+
+void InstallInterruptHandlers(InterruptWatcher *watcher)
+{
+    g_watcher = watcher;
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+void RemoveInterruptHandlers()
+{
+    SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+    g_watcher = nullptr;
+}
+
+} // namespace ktv31::cli

@@ -1,0 +1,13 @@
+// The commands of ktv31-cli; each returns its exit status.
+#pragma once
+
+#include "cli/cliargs.h"
+
+namespace ktv31::cli {
+
+// show, diff, new: configuration files without a controller.
+int RunFileCommand(const CliOptions &options);
+// identify, detect-speed, read-config, write-config, table-state: over a link.
+int RunControllerCommand(const CliOptions &options);
+
+} // namespace ktv31::cli

@@ -1,0 +1,19 @@
+// Standard output for data, standard error for messages and traces, both UTF-8.
+#pragma once
+
+#include "protocol/plcbox.h"
+
+#include <QString>
+
+namespace ktv31::cli {
+
+void PrintOut(const QString &line);   // one line on standard output
+void PrintError(const QString &line); // one line on standard error, flushed at once
+// The tool's own complaints: "ktv31-cli: <text>".
+void Complain(const QString &text);
+
+// Every frame on standard error: milliseconds since the tool started, direction, hex bytes.
+FrameTap TraceTap();
+QString TraceLine(double ms, FrameDirection direction, const QByteArray &bytes);
+
+} // namespace ktv31::cli

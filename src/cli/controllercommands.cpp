@@ -1,0 +1,250 @@
+// The controller commands: identify, detect-speed, read-config, write-config and table-state.
+#include "cli/commands.h"
+
+#include "cli/clisession.h"
+#include "cli/clisignals.h"
+#include "cli/configfiles.h"
+#include "cli/console.h"
+#include "cli/exitstatus.h"
+#include "cli/output.h"
+#include "config/conffun.h"
+#include "connection/devicecheck.h"
+#include "connection/speeddetect.h"
+#include "protocol/suplfunc.h"
+#include "shell/monoclock.h"
+
+namespace ktv31::cli {
+namespace {
+
+constexpr int kStepPanel = 1;
+constexpr int kLinkParametersTable = 3;
+constexpr int kSettleAfterWriteMs = 500; // before the identification is read again
+
+// What a command needs before the link is opened, so that a bad file costs no call.
+struct Prepared
+{
+    ConfigRecord record; // write-config: the file to write from
+};
+
+void Notice(CliSession &session, const QString &line1, const QString &line2 = {})
+{
+    session.op().ShowMessageBox(MessageBoxKinds::Notice, line1, line2);
+}
+
+// The identification read and the device check that precede every command, as at start-up.
+int IdentifyAndCheck(CliSession &session)
+{
+    TransferContext context = session.context();
+    if (!ReadIdentification(context))
+        return session.transferFailed();
+    const DeviceVerdict verdict = CheckDevice(session.image());
+    if (!verdict.accepted) {
+        Notice(session, verdict.line1, verdict.line2);
+        return ExitStatus::DeviceRejected;
+    }
+    if (const int destroyed = session.image().u8(ImageOffset::DestroyedTable))
+        PrintError(QStringLiteral("Разрушена таблица № %1").arg(destroyed));
+    return ExitStatus::Done;
+}
+
+int ReadWholeConfiguration(CliSession &session)
+{
+    TransferContext context = session.context();
+    CountingProgress progress;
+    if (ReadConfiguration(context, progress))
+        return ExitStatus::Done;
+    const int status = session.transferFailed();
+    session.op().ShowMessageBox(MessageBoxKinds::ExchangeResult,
+                                QStringLiteral("Параметры конфигурации не прочитаны"), QString());
+    return status;
+}
+
+ConfigView ImageView(const ConfigImage &image)
+{
+    ConfigRecord record;
+    ImageToRecord(image, record);
+    return DescribeRecord(record);
+}
+
+int Identify(CliSession &session, const CliOptions &options)
+{
+    if (const int status = IdentifyAndCheck(session))
+        return status;
+    PrintIdentification(ImageView(session.image()), options.json);
+    return ExitStatus::Done;
+}
+
+int DetectSpeedCommand(CliSession &session, const CliOptions &options)
+{
+    const int speed = DetectSpeed(session.exchange(), StatusPanel{&session.op(), kStepPanel});
+    if (session.interrupted())
+        return session.transferFailed();
+    PrintDetectedSpeed(speed, options.json);
+    if (speed)
+        return ExitStatus::Done;
+    session.op().ShowMessageBox(MessageBoxKinds::ExchangeResult, NoLinkText(), QString());
+    return ExitStatus::NoAnswer;
+}
+
+int ReadConfig(CliSession &session, const CliOptions &options)
+{
+    if (const int status = IdentifyAndCheck(session))
+        return status;
+    if (const int status = ReadWholeConfiguration(session))
+        return status;
+    ConfigRecord record;
+    ImageToRecord(session.image(), record);
+    return WriteRecordFile(options.files[0], record);
+}
+
+// Writing a speed the controller does not offer its upper-level link would lose the link.
+int CheckUpperSpeedOffered(CliSession &session, const ConfigRecord &record)
+{
+    const quint8 code = record.u8(RecordOffset::LinkParameters);
+    const quint32 offered = session.image().u32(ImageOffset::UpperSpeedMask);
+    if (code < SpeedCodeCount && (offered >> code) & 1u)
+        return ExitStatus::Done;
+    Complain(QStringLiteral("the file's Скорость обмена с ВУ (speed code %1) is not offered by the "
+                            "controller; nothing written")
+                 .arg(code));
+    return ExitStatus::FileProblem;
+}
+
+TableStateBuffer ChosenTables(const CliOptions &options)
+{
+    TableStateBuffer state;
+    const QList<int> tables = options.allTables ? QList<int>{3, 5, 6} : options.tables;
+    for (int table : tables)
+        state.setWriteChosen(table, true);
+    return state;
+}
+
+int WriteSelected(CliSession &session, const CliOptions &options, const ConfigRecord &record)
+{
+    TransferContext context = session.context();
+    const TableStateBuffer state = ChosenTables(options);
+    if (state.WriteChosen(kLinkParametersTable)) {
+        // As before the review of the file: without an answer every speed counts as offered.
+        if (!ReadSpeedAvailability(context)) {
+            if (session.interrupted())
+                return session.transferFailed();
+            session.image().fill(ImageOffset::UpperSpeedMask, 8, 0xFF);
+        }
+        if (const int status = CheckUpperSpeedOffered(session, record))
+            return status;
+    }
+    RecordToImage(record, session.image());
+    CountingProgress progress;
+    if (!WriteSelectedTables(context, state, progress))
+        return session.transferFailed();
+    SleepFor(kSettleAfterWriteMs);
+    if (!ReadIdentification(context))
+        return session.transferFailed();
+    if (const int destroyed = session.image().u8(ImageOffset::DestroyedTable))
+        Notice(session, QStringLiteral("Разрушена таблица %1").arg(destroyed));
+    return ExitStatus::Done;
+}
+
+int WriteChanged(CliSession &session, const ConfigRecord &record)
+{
+    if (const int status = ReadWholeConfiguration(session))
+        return status;
+    const ConfigImage before = session.image();
+    RecordToImage(record, session.image());
+    const bool linkParametersChange =
+        session.image().slice(ImageOffset::LinkParameters, LinkParameterCountLong) !=
+        before.slice(ImageOffset::LinkParameters, LinkParameterCountLong);
+    if (linkParametersChange) {
+        if (const int status = CheckUpperSpeedOffered(session, record))
+            return status;
+    }
+    TransferContext context = session.context();
+    if (!WriteChangedConfiguration(context, before))
+        return session.transferFailed();
+    return ExitStatus::Done;
+}
+
+int WriteConfig(CliSession &session, const CliOptions &options, const ConfigRecord &record)
+{
+    if (const int status = IdentifyAndCheck(session))
+        return status;
+    if (options.allTables || !options.tables.isEmpty())
+        return WriteSelected(session, options, record);
+    return WriteChanged(session, record);
+}
+
+int TableState(CliSession &session, const CliOptions &options)
+{
+    if (const int status = IdentifyAndCheck(session))
+        return status;
+    TransferContext context = session.context();
+    TableStateBuffer state;
+    if (!ReadTableState(context, state))
+        return session.transferFailed();
+    PrintTableState(state, options.json);
+    return ExitStatus::Done;
+}
+
+int Run(CliSession &session, const CliOptions &options, const Prepared &prepared)
+{
+    switch (options.command) {
+    case Command::Identify:
+        return Identify(session, options);
+    case Command::DetectSpeed:
+        return DetectSpeedCommand(session, options);
+    case Command::ReadConfig:
+        return ReadConfig(session, options);
+    case Command::WriteConfig:
+        return WriteConfig(session, options, prepared.record);
+    case Command::TableState:
+        return TableState(session, options);
+    default:
+        return ExitStatus::BadUsage;
+    }
+}
+
+// The checks that need no controller: the files, and what the link type allows.
+int Prepare(const CliOptions &options, const LinkSetup &link, Prepared &prepared)
+{
+    const bool selective = options.allTables || !options.tables.isEmpty();
+    if (link.telephone() && (options.command == Command::DetectSpeed || selective)) {
+        Complain(options.command == Command::DetectSpeed
+                     ? QStringLiteral("detect-speed works on a direct link only")
+                     : QStringLiteral("--tables and --all need a direct link: over a telephone "
+                                      "link the tables are only written where they changed"));
+        return ExitStatus::BadUsage;
+    }
+    if (options.command == Command::ReadConfig)
+        return CheckWritableTarget(options.files[0]);
+    if (options.command == Command::WriteConfig)
+        return ReadRecordFile(options.files[0], prepared.record);
+    return ExitStatus::Done;
+}
+
+} // namespace
+
+int RunControllerCommand(const CliOptions &options)
+{
+    const PreparedLink link = PrepareLink(options.link, ProgramDir());
+    if (!link.ok()) {
+        Complain(link.error);
+        return link.status;
+    }
+    Prepared prepared;
+    if (const int status = Prepare(options, link.setup, prepared))
+        return status;
+
+    CliOperator op(options.retry, options.verbose);
+    CliSession session(link.setup, op, options.trace);
+    InterruptWatcher watcher;
+    QObject::connect(&watcher, &InterruptWatcher::interrupted, &watcher,
+                     [&session] { session.interrupt(); });
+    int status = session.connect(options.command != Command::DetectSpeed);
+    if (status == ExitStatus::Done)
+        status = Run(session, options, prepared);
+    // While the watcher still turns Ctrl-C into a request, so that the hang-up runs to its end.
+    session.close();
+    return status;
+}
+
+} // namespace ktv31::cli

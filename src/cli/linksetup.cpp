@@ -1,0 +1,152 @@
+// Overlaying the options on the settings file and checking the link values the tool will use.
+#include "cli/linksetup.h"
+
+#include "cli/exitstatus.h"
+#include "cli/linkparameters.h"
+
+#include <QFile>
+
+namespace ktv31::cli {
+namespace {
+
+constexpr quint8 kDirect = 0;
+constexpr quint8 kTelephone = 1;
+
+struct SettingsRead
+{
+    ConnectionSettings settings;
+    QString error;
+};
+
+SettingsRead ReadSettings(const QString &path, bool named)
+{
+    if (!named)
+        return {LoadSettings(path), {}};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {{}, QStringLiteral("settings file %1: Ошибка открытия файла").arg(path)};
+    const QByteArray bytes = file.read(ConnectionSettings::Size);
+    if (bytes.size() < ConnectionSettings::Size)
+        return {{}, QStringLiteral("settings file %1: %2 bytes, not a settings record of %3")
+                        .arg(path)
+                        .arg(bytes.size())
+                        .arg(ConnectionSettings::Size)};
+    return {ConnectionSettings::fromBytes(bytes), {}};
+}
+
+// Checks one value the settings file supplied (the options were checked when parsed).
+class ValueCheck
+{
+public:
+    explicit ValueCheck(const QString &settingsPath) : settingsPath_(settingsPath) {}
+
+    bool operator()(const LinkParameter &parameter, const std::optional<int> &given,
+                    qint64 fromFile)
+    {
+        if (given || InRange(parameter, fromFile) || !error.isEmpty())
+            return error.isEmpty();
+        error = QStringLiteral("settings file %1: %2 = %3; give --%4")
+                    .arg(settingsPath_, OutOfRangeText(parameter))
+                    .arg(fromFile)
+                    .arg(QString::fromLatin1(parameter.option));
+        return false;
+    }
+
+    QString error;
+
+private:
+    QString settingsPath_;
+};
+
+void Overlay(const LinkOptions &o, ConnectionSettings &s)
+{
+    if (o.port)
+        s.setPortNumber(quint8(*o.port));
+    if (o.speed)
+        s.setSpeed(*o.speed);
+    if (o.preambles)
+        s.setPreambleCount(quint8(*o.preambles));
+    if (o.attempts)
+        s.setAttempts(quint8(*o.attempts));
+    if (o.firstByteWaitS)
+        s.setFirstByteWaitS(*o.firstByteWaitS);
+    if (o.nextByteWaitMs)
+        s.setNextByteWaitMs(*o.nextByteWaitMs);
+    if (o.rtsPauseMs)
+        s.setRtsPauseMs(*o.rtsPauseMs);
+    if (o.connectWaitS)
+        s.setConnectWaitS(*o.connectWaitS);
+    if (o.connectAttempts)
+        s.setConnectAttempts(*o.connectAttempts);
+    if (o.modemInit)
+        s.setModemCommand(*o.modemInit);
+    if (o.phone)
+        s.setLinkType(kTelephone);
+    else if (o.direct)
+        s.setLinkType(kDirect);
+}
+
+// The dialler takes the parts joined by single blanks, empty parts included.
+QString ComposeNumber(const LinkOptions &o, const ConnectionSettings &s)
+{
+    if (o.phone)
+        return *o.phone;
+    return QStringLiteral("%1 %2 %3").arg(s.CountryCode(), s.CityCode(), s.PhoneNumber());
+}
+
+} // namespace
+
+QString LinkSetup::portName() const
+{
+    return devicePath.isEmpty() ? QStringLiteral("COM%1").arg(settings.PortNumber()) : devicePath;
+}
+
+PreparedLink PrepareLink(const LinkOptions &options, const QString &programDir)
+{
+    PreparedLink result;
+    const bool named = !options.settingsPath.isEmpty();
+    const QString path = named ? options.settingsPath : SettingsFilePath(programDir);
+    SettingsRead read = ReadSettings(path, named);
+    if (!read.error.isEmpty()) {
+        result.status = ExitStatus::FileProblem;
+        result.error = read.error;
+        return result;
+    }
+    const ConnectionSettings file = read.settings;
+    ConnectionSettings &s = result.setup.settings;
+    s = file;
+    Overlay(options, s);
+    result.setup.devicePath = options.device;
+
+    using namespace LinkParameters;
+    ValueCheck check(path);
+    const bool linkTypeGiven = options.phone || options.direct;
+    if (!linkTypeGiven)
+        check(LinkType, std::nullopt, file.LinkType());
+    if (options.device.isEmpty())
+        check(Port, options.port, file.PortNumber());
+    check(Speed, options.speed, file.Speed());
+    check(Attempts, options.attempts, file.Attempts());
+    check(FirstByteWait, options.firstByteWaitS, file.FirstByteWaitS());
+    check(NextByteWait, options.nextByteWaitMs, file.NextByteWaitMs());
+    check(Preambles, options.preambles, file.PreambleCount());
+    check(RtsPause, options.rtsPauseMs, file.RtsPauseMs());
+    if (check.error.isEmpty() && result.setup.telephone()) {
+        check(ConnectWait, options.connectWaitS, file.ConnectWaitS());
+        check(ConnectAttempts, options.connectAttempts, file.ConnectAttempts());
+        if (check.error.isEmpty() && !options.phone && s.PhoneNumber().trimmed().isEmpty())
+            check.error = QStringLiteral("settings file %1: a telephone link without a number "
+                                         "(N телефона); give --phone or --direct")
+                              .arg(path);
+    }
+    if (!check.error.isEmpty()) {
+        result.status = ExitStatus::BadUsage;
+        result.error = check.error;
+        return result;
+    }
+    if (result.setup.telephone())
+        result.setup.number = ComposeNumber(options, s);
+    return result;
+}
+
+} // namespace ktv31::cli

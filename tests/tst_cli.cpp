@@ -1,0 +1,735 @@
+// Black-box tests of the ktv31-cli executable against the simulated controller on a pseudo-terminal.
+#include "config/conffun.h"
+#include "config/configfile.h"
+#include "protocol/suplfunc.h"
+#include "shell/cp1251.h"
+#include "shell/settings.h"
+#include "sim/simulator.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace ktv31;
+using ktv31::sim::FaultKind;
+using ktv31::sim::FaultRule;
+using ktv31::sim::FaultWhen;
+using ktv31::sim::LogKind;
+using ktv31::sim::SimOptions;
+using ktv31::sim::Simulator;
+
+namespace {
+
+QString cliBinary() { return QStringLiteral(KTV31_BIN_DIR "/ktv31-cli"); }
+
+constexpr int kTestSpeed = 115200; // keeps the wire time of each request short
+
+struct CliRun
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+CliRun runCli(const QStringList &arguments, const QString &program = cliBinary())
+{
+    QProcess process;
+    process.start(program, arguments);
+    CliRun run;
+    if (!process.waitForStarted(5000) || !process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished(2000);
+        run.err = QStringLiteral("did not finish");
+        return run;
+    }
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+struct WriteRequest
+{
+    int table;
+    int first;
+    int count;
+    bool operator==(const WriteRequest &o) const
+    {
+        return table == o.table && first == o.first && count == o.count;
+    }
+};
+
+QList<QByteArray> requests(const Simulator &simulator)
+{
+    QList<QByteArray> frames;
+    for (const auto &entry : simulator.frameLog())
+        if (entry.kind == LogKind::Request)
+            frames.append(entry.bytes);
+    return frames;
+}
+
+// Function 29 frames whose read count (data byte 2) is 0 are writes: table, first, count follow.
+QList<WriteRequest> writeRequests(const Simulator &simulator)
+{
+    QList<WriteRequest> writes;
+    for (const QByteArray &frame : requests(simulator))
+        if (frame.size() > 9 && quint8(frame[3]) == 29 && frame[6] == 0)
+            writes.append({quint8(frame[7]), quint8(frame[8]), quint8(frame[9])});
+    return writes;
+}
+
+void setLink(ConfigRecord &record, int address, quint8 connected, quint8 port, quint8 speedCode)
+{
+    const int at = LinkEntry::OffsetOf(address);
+    record.setU8(at + LinkEntry::Connected, connected);
+    record.setU8(at + LinkEntry::Port, port);
+    record.setU8(at + LinkEntry::SpeedCode, speedCode);
+}
+
+void setModemString(ConfigRecord &record, const QString &text)
+{
+    setFieldText(record.data() + RecordOffset::ModemString, ModemStringSize, text);
+}
+
+// A generation-5 file with calculators 7 (B, 9600) and 200 (C, 19200) and a modem string.
+ConfigRecord stationRecord()
+{
+    ConfigRecord record;
+    NewConfigRecord(record, 5);
+    record.setU8(RecordOffset::LinkParameters, quint8(SpeedToCode(kTestSpeed)));
+    setLink(record, 7, 1, 2, 11);
+    setLink(record, 200, 1, 3, 15);
+    setModemString(record, QStringLiteral("ATZ\r"));
+    return record;
+}
+
+FaultRule fault(FaultKind kind, FaultWhen when)
+{
+    FaultRule rule;
+    rule.kind = kind;
+    rule.when = when;
+    return rule;
+}
+
+QStringList lines(const QString &text) { return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void identifyPrintsTheIdentificationView();
+    void readConfigThenShow();
+    void writeConfigSendsOnlyWhatIsAsked_data();
+    void writeConfigSendsOnlyWhatIsAsked();
+    void detectSpeed_data();
+    void detectSpeed();
+    void rejectedDeviceGivesExit4_data();
+    void rejectedDeviceGivesExit4();
+    void failedExchangeGivesTheResultText_data();
+    void failedExchangeGivesTheResultText();
+    void unavailablePortGivesExit1();
+    void retryAnswersTheQuestion_data();
+    void retryAnswersTheQuestion();
+    void traceShowsEveryFrame_data();
+    void traceShowsEveryFrame();
+    void telephoneSessionDialsWorksAndHangsUp();
+    void interruptHangsUp();
+    void settingsBesideTheExecutable();
+    void helpDescribesEverything();
+    void usageIsChecked_data();
+    void usageIsChecked();
+    void diffListsTheDifferences();
+    void fileProblemsGiveExit3_data();
+    void fileProblemsGiveExit3();
+
+private:
+    QString path(const QString &name) const { return dir_->filePath(name); }
+    QString writeRecord(const QString &name, const ConfigRecord &record);
+    // Link options for the simulator: its device and a settings file of short timings.
+    QStringList link(const Simulator &simulator) const;
+    SimOptions fastSim() const;
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString settings_;
+};
+
+void TestCli::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    ConnectionSettings settings = ConnectionSettings::Defaults();
+    settings.setSpeed(kTestSpeed);
+    settings.setFirstByteWaitS(1);
+    settings.setAttempts(1);
+    settings_ = path(QStringLiteral("ktv31.ini"));
+    QVERIFY(SaveSettings(settings_, settings));
+}
+
+QString TestCli::writeRecord(const QString &name, const ConfigRecord &record)
+{
+    const QString file = path(name);
+    if (WriteConfigFile(file, record) != ConfigFileError::None)
+        return {};
+    return file;
+}
+
+QStringList TestCli::link(const Simulator &simulator) const
+{
+    return {QStringLiteral("--settings"), settings_, QStringLiteral("--device"),
+            simulator.devicePath()};
+}
+
+SimOptions TestCli::fastSim() const
+{
+    SimOptions options;
+    options.speed = kTestSpeed;
+    return options;
+}
+
+void TestCli::identifyPrintsTheIdentificationView()
+{
+    Simulator simulator(fastSim());
+    QVERIFY(simulator.start());
+
+    const CliRun text = runCli(link(simulator) << QStringLiteral("identify"));
+    QCOMPARE(text.status, 0);
+    const QStringList shown = lines(text.out);
+    QCOMPARE(shown.size(), 9);
+    QCOMPARE(shown[0], QStringLiteral("Код типа контроллера: 8"));
+    QCOMPARE(shown[2], QStringLiteral("Версия программного обеспечения: 5 (Чтение и запись)"));
+    QCOMPARE(shown[3], QStringLiteral("Дата создания ПО: 14.06.24  09:30:15"));
+    QCOMPARE(shown[5], QStringLiteral("Наличие разрушенных таблиц: Разрушенных таблиц нет"));
+
+    const CliRun json = runCli(link(simulator) << QStringLiteral("--json")
+                                               << QStringLiteral("identify"));
+    QCOMPARE(json.status, 0);
+    const QJsonObject ident =
+        QJsonDocument::fromJson(json.out.toUtf8()).object().value("identification").toObject();
+    QCOMPARE(ident.value("lines").toArray().size(), 9);
+    QVERIFY(ident.value("fromDevice").toBool());
+    QVERIFY(ident.value("block").toString().startsWith(QStringLiteral("00 08 02 05")));
+}
+
+void TestCli::readConfigThenShow()
+{
+    const ConfigRecord station = stationRecord();
+    SimOptions options = fastSim();
+    options.configFile = writeRecord(QStringLiteral("station.cnf"), station);
+    Simulator simulator(options);
+    QVERIFY(simulator.start());
+
+    const QString saved = path(QStringLiteral("saved.cnf"));
+    const CliRun read = runCli(link(simulator) << QStringLiteral("read-config") << saved);
+    QCOMPARE(read.status, 0);
+    QVERIFY(read.err.contains(QStringLiteral("сохранены в файле saved.cnf")));
+    QFile file(saved);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QCOMPARE(bytes.size(), RecordSize);
+    ConfigRecord record;
+    record.assign(bytes);
+    QCOMPARE(record.u8(RecordOffset::Marker), quint8(1));
+    QCOMPARE(record.slice(RecordOffset::Links, CalculatorCount * LinkEntrySize),
+             station.slice(RecordOffset::Links, CalculatorCount * LinkEntrySize));
+    QCOMPARE(record.slice(RecordOffset::ModemString, ModemStringSize),
+             station.slice(RecordOffset::ModemString, ModemStringSize));
+
+    const CliRun show = runCli({QStringLiteral("show"), saved});
+    QCOMPARE(show.status, 0);
+    QVERIFY(show.out.contains(QStringLiteral("Код типа контроллера: 8")));
+    QVERIFY(show.out.contains(QStringLiteral("Скорость обмена с ВУ: 115200 бит/с")));
+    QVERIFY(show.out.contains(QStringLiteral("Строка инициализации модема: ATZ\n")));
+    const QRegularExpression calculator(QStringLiteral("^\\s+(\\d+)\\s+([ABC?])\\s+(\\d+)$"),
+                                        QRegularExpression::MultilineOption);
+    QStringList listed;
+    for (auto match = calculator.globalMatch(show.out); match.hasNext();) {
+        const auto m = match.next();
+        listed << m.captured(1) + m.captured(2) + m.captured(3);
+    }
+    QCOMPARE(listed, (QStringList{QStringLiteral("7B9600"), QStringLiteral("200C19200")}));
+}
+
+void TestCli::writeConfigSendsOnlyWhatIsAsked_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("changeCalculator");
+    QTest::addColumn<QList<WriteRequest>>("expected");
+    QTest::newRow("one changed calculator")
+        << QStringList{} << true << QList<WriteRequest>{{6, 17, 1}};
+    QTest::newRow("nothing changed") << QStringList{} << false << QList<WriteRequest>{};
+    QTest::newRow("--tables 5") << QStringList{"--tables", "5"} << false
+                                << QList<WriteRequest>{{5, 0, 1}};
+    QTest::newRow("--all") << QStringList{"--all"} << true
+                           << QList<WriteRequest>{{3, 0, 8}, {5, 0, 1}, {6, 0, 243}, {6, 243, 12}};
+}
+
+void TestCli::writeConfigSendsOnlyWhatIsAsked()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, changeCalculator);
+    QFETCH(QList<WriteRequest>, expected);
+    const ConfigRecord station = stationRecord();
+    SimOptions simOptions = fastSim();
+    simOptions.configFile = writeRecord(QStringLiteral("station.cnf"), station);
+    Simulator simulator(simOptions);
+    QVERIFY(simulator.start());
+
+    ConfigRecord edited = station;
+    if (changeCalculator)
+        setLink(edited, 17, 1, 1, 6);
+    const QString file = writeRecord(QStringLiteral("edited.cnf"), edited);
+    const CliRun run =
+        runCli(link(simulator) << QStringLiteral("write-config") << file << options);
+    QCOMPARE(run.status, 0);
+    simulator.settle();
+    QCOMPARE(writeRequests(simulator), expected);
+    if (expected.isEmpty())
+        QVERIFY(run.err.contains(QStringLiteral("Нет измененных данных")));
+    if (changeCalculator)
+        QCOMPARE(simulator.image().LinkByteAt(17), LinkByte::Make(1, 6));
+}
+
+void TestCli::detectSpeed_data()
+{
+    QTest::addColumn<int>("controllerSpeed");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("9600") << 9600 << 0
+                          << QStringLiteral("Получен ответ на запрос при скорости обмена - 9600 "
+                                            "бит/с");
+    QTest::newRow("300, never probed") << 300 << 1 << QStringLiteral("Связь не установлена");
+}
+
+void TestCli::detectSpeed()
+{
+    QFETCH(int, controllerSpeed);
+    QFETCH(int, status);
+    QFETCH(QString, expected);
+    SimOptions options;
+    options.speed = controllerSpeed;
+    Simulator simulator(options);
+    QVERIFY(simulator.start());
+
+    const CliRun run = runCli(link(simulator) << QStringLiteral("detect-speed"));
+    QCOMPARE(run.status, status);
+    QVERIFY2((status == 0 ? run.out : run.err).contains(expected), qPrintable(run.err));
+}
+
+void TestCli::rejectedDeviceGivesExit4_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("firmware");
+    QTest::addColumn<QString>("line1");
+    QTest::addColumn<QString>("line2");
+    QTest::newRow("type 7") << 7 << 5
+                            << QStringLiteral("Программа не обслуживает устройства данного типа")
+                            << QStringLiteral("(код типа подключенного устройства  7)");
+    QTest::newRow("firmware 2") << 8 << 2 << QStringLiteral("Версия ПО подключенного устройства 2.")
+                                << QStringLiteral("Программа обслуживает контроллеры с версией ПО "
+                                                  "от 3 до 6");
+    QTest::newRow("firmware 7") << 8 << 7 << QStringLiteral("Версия ПО подключенного устройства 7.")
+                                << QStringLiteral("от 3 до 6");
+}
+
+void TestCli::rejectedDeviceGivesExit4()
+{
+    QFETCH(int, type);
+    QFETCH(int, firmware);
+    QFETCH(QString, line1);
+    QFETCH(QString, line2);
+    SimOptions options = fastSim();
+    options.typeCode = quint8(type);
+    options.firmwareVersion = quint8(firmware);
+    Simulator simulator(options);
+    QVERIFY(simulator.start());
+
+    for (const char *command : {"identify", "table-state"}) {
+        const CliRun run = runCli(link(simulator) << QString::fromLatin1(command));
+        QCOMPARE(run.status, 4);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.contains(line1) && run.err.contains(line2), qPrintable(run.err));
+    }
+}
+
+void TestCli::failedExchangeGivesTheResultText_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("errorCode");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("silent") << int(FaultKind::Silence) << 0
+                            << QStringLiteral("Команда 29.  Устройство не отвечает");
+    QTest::newRow("refused, table 5 destroyed")
+        << int(FaultKind::Refusal) << 60 << QStringLiteral("Команда 29.  Разрушена таблица 5");
+    QTest::newRow("refused") << int(FaultKind::Refusal) << 11
+                             << QStringLiteral("Команда 29.  Чтение таблицы невозможно");
+}
+
+void TestCli::failedExchangeGivesTheResultText()
+{
+    QFETCH(int, kind);
+    QFETCH(int, errorCode);
+    QFETCH(QString, expected);
+    SimOptions options = fastSim();
+    FaultRule rule = fault(FaultKind(kind), FaultWhen::Always);
+    rule.errorCode = quint8(errorCode);
+    rule.value = 5;
+    options.faults = {rule};
+    Simulator simulator(options);
+    QVERIFY(simulator.start());
+
+    const CliRun run = runCli(link(simulator) << QStringLiteral("identify"));
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.contains(expected), qPrintable(run.err));
+    QVERIFY(run.err.contains(QStringLiteral("Не выполнено чтение из таблицы 0.")));
+    QVERIFY(run.err.contains(QStringLiteral("Повторить попытку? Нет"))); // --retry 0
+}
+
+void TestCli::unavailablePortGivesExit1()
+{
+    const CliRun run = runCli({QStringLiteral("--settings"), settings_, QStringLiteral("--device"),
+                               QStringLiteral("/nonexistent/tty"), QStringLiteral("identify")});
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.err.contains(QStringLiteral("Коммуникационный порт /nonexistent/tty недоступен")));
+}
+
+void TestCli::retryAnswersTheQuestion_data()
+{
+    QTest::addColumn<int>("when");
+    QTest::addColumn<int>("retry");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("requestCount");
+    QTest::newRow("one retry heals a lost answer") << int(FaultWhen::Once) << 1 << 0 << 2;
+    QTest::newRow("retries run out") << int(FaultWhen::Always) << 1 << 1 << 2;
+}
+
+void TestCli::retryAnswersTheQuestion()
+{
+    QFETCH(int, when);
+    QFETCH(int, retry);
+    QFETCH(int, status);
+    QFETCH(int, requestCount);
+    SimOptions options = fastSim();
+    options.faults = {fault(FaultKind::Silence, FaultWhen(when))};
+    Simulator simulator(options);
+    QVERIFY(simulator.start());
+
+    const CliRun run = runCli(link(simulator) << QStringLiteral("--retry")
+                                              << QString::number(retry)
+                                              << QStringLiteral("identify"));
+    QCOMPARE(run.status, status);
+    simulator.settle();
+    QCOMPARE(requests(simulator).size(), requestCount);
+    QCOMPARE(run.err.count(QStringLiteral("Повторить попытку? Да")), requestCount - 1);
+    QCOMPARE(run.err.count(QStringLiteral("Повторить попытку? Нет")), status == 0 ? 0 : 1);
+}
+
+void TestCli::traceShowsEveryFrame_data()
+{
+    QTest::addColumn<int>("preambles");
+    QTest::addColumn<QString>("sent");
+    QTest::newRow("no preambles") << 0 << QStringLiteral("CC 00 0C 1D 00 00 11 00 00 00 7D 6C");
+    QTest::newRow("two preambles")
+        << 2 << QStringLiteral("FF FF CC 00 0C 1D 00 00 11 00 00 00 7D 6C");
+}
+
+void TestCli::traceShowsEveryFrame()
+{
+    QFETCH(int, preambles);
+    QFETCH(QString, sent);
+    Simulator simulator(fastSim());
+    QVERIFY(simulator.start());
+
+    const CliRun run = runCli(link(simulator) << QStringLiteral("--preambles")
+                                              << QString::number(preambles)
+                                              << QStringLiteral("--trace")
+                                              << QStringLiteral("identify"));
+    QCOMPARE(run.status, 0);
+    const QRegularExpression tx(QStringLiteral("^ *\\d+\\.\\d{3} ms TX ") +
+                                    QRegularExpression::escape(sent) + QStringLiteral("$"),
+                                QRegularExpression::MultilineOption);
+    QVERIFY2(tx.match(run.err).hasMatch(), qPrintable(run.err));
+    const QRegularExpression rx(QStringLiteral("^ *\\d+\\.\\d{3} ms RX 33 00 1A 9D( [0-9A-F]{2}){22}$"),
+                                QRegularExpression::MultilineOption);
+    QVERIFY2(rx.match(run.err).hasMatch(), qPrintable(run.err));
+}
+
+void TestCli::telephoneSessionDialsWorksAndHangsUp()
+{
+    SimOptions options = fastSim();
+    options.modem.enabled = true;
+    options.modem.dialDelayMs = 100;
+    Simulator simulator(options);
+    QVERIFY(simulator.start());
+
+    const CliRun run = runCli(link(simulator)
+                              << QStringLiteral("--phone") << QStringLiteral("(12) 34-5")
+                              << QStringLiteral("--modem-init") << QStringLiteral("ATZ")
+                              << QStringLiteral("identify"));
+    QCOMPARE(run.status, 0);
+    QCOMPARE(lines(run.out).size(), 9);
+    simulator.settle();
+    // The dial, the work and the hang-up, in this order.
+    QStringList order;
+    for (const auto &entry : simulator.frameLog()) {
+        if (entry.kind == LogKind::ModemCommand)
+            order << QString::fromLatin1(entry.bytes);
+        else if (entry.kind == LogKind::Request)
+            order << QStringLiteral("request");
+    }
+    const auto at = [&](const QString &item) { return order.indexOf(item); };
+    QVERIFY2(at(QStringLiteral("ATZ\r")) >= 0, qPrintable(order.join(',')));
+    QVERIFY(at(QStringLiteral("ATZ\r")) < at(QStringLiteral("ATD12345\r")));
+    QVERIFY(at(QStringLiteral("ATD12345\r")) < at(QStringLiteral("request")));
+    QVERIFY(at(QStringLiteral("request")) < order.lastIndexOf(QStringLiteral("+++")));
+    QVERIFY(order.lastIndexOf(QStringLiteral("+++")) < at(QStringLiteral("ath\r")));
+}
+
+void TestCli::interruptHangsUp()
+{
+    SimOptions options = fastSim();
+    options.modem.enabled = true;
+    options.modem.dialDelayMs = 100;
+    options.faults = {fault(FaultKind::Silence, FaultWhen::Always)};
+    Simulator simulator(options);
+    QVERIFY(simulator.start());
+
+    QProcess process;
+    process.start(cliBinary(), link(simulator)
+                                   << QStringLiteral("--phone") << QStringLiteral("1")
+                                   << QStringLiteral("--first-byte-wait") << QStringLiteral("120")
+                                   << QStringLiteral("--trace") << QStringLiteral("identify"));
+    QVERIFY(process.waitForStarted(5000));
+    process.setReadChannel(QProcess::StandardError);
+    QByteArray err;
+    while (!err.contains(" ms TX ") && process.waitForReadyRead(15000))
+        err += process.readAllStandardError();
+    QVERIFY2(err.contains(" ms TX "), err.constData());
+
+    ::kill(pid_t(process.processId()), SIGINT);
+    // Far sooner than the 120 s the answer would have been awaited.
+    QVERIFY(process.waitForFinished(15000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    err += process.readAllStandardError();
+    QVERIFY(QString::fromUtf8(err).contains(
+        QStringLiteral("Команда 29.  Обмен прерван по признаку завершения работы программы")));
+    simulator.settle();
+    QVERIFY(simulator.modemCommands().contains(QByteArrayLiteral("ath\r")));
+}
+
+void TestCli::settingsBesideTheExecutable()
+{
+    // A copy of the tool in a folder of its own finds INI/ beside itself.
+    const QString tool = path(QStringLiteral("ktv31-cli"));
+    QVERIFY(QFile::copy(cliBinary(), tool));
+    QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("INI")));
+    SimOptions options;
+    options.speed = 9600;
+    Simulator simulator(options);
+    QVERIFY(simulator.start());
+    QVERIFY(simulator.placeLink(path(QStringLiteral("INI/COM3"))));
+
+    ConnectionSettings settings = ConnectionSettings::Defaults();
+    settings.setPortNumber(3);
+    settings.setSpeed(9600);
+    const QString ini = path(QStringLiteral("INI/ktv31.ini"));
+    QVERIFY(SaveSettings(ini, settings));
+    const QDateTime written = QFileInfo(ini).lastModified();
+
+    const CliRun run = runCli({QStringLiteral("table-state")}, tool);
+    QCOMPARE(run.status, 0);
+    QCOMPARE(lines(run.out).size(), 3);
+    QFile file(ini);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), settings.toBytes());
+    QCOMPARE(QFileInfo(ini).lastModified(), written);
+
+    // A value out of range in the file is refused with its name; an option overrides it.
+    settings.setAttempts(0);
+    QVERIFY(SaveSettings(ini, settings));
+    const CliRun refused = runCli({QStringLiteral("identify")}, tool);
+    QCOMPARE(refused.status, 2);
+    QVERIFY(refused.err.contains(QStringLiteral("Количество попыток обмена")));
+    QCOMPARE(runCli({QStringLiteral("--attempts"), QStringLiteral("1"), QStringLiteral("identify")},
+                    tool)
+                 .status,
+             0);
+}
+
+void TestCli::helpDescribesEverything()
+{
+    const CliRun help = runCli({QStringLiteral("--help")});
+    QCOMPARE(help.status, 0);
+    for (const char *word :
+         {"identify", "detect-speed", "read-config", "write-config", "table-state", "show", "diff",
+          "new", "--port", "--device", "--speed", "--preambles", "--attempts", "--first-byte-wait",
+          "--next-byte-wait", "--phone", "--modem-init", "--connect-wait", "--connect-attempts",
+          "--settings", "--trace", "--json", "--retry", "Exit status"})
+        QVERIFY2(help.out.contains(QLatin1String(word)), word);
+    const CliRun command = runCli({QStringLiteral("write-config"), QStringLiteral("--help")});
+    QCOMPARE(command.status, 0);
+    QVERIFY(command.out.startsWith(QStringLiteral("Usage: ktv31-cli [link options] write-config")));
+    QVERIFY(command.out.contains(QStringLiteral("--tables")));
+}
+
+void TestCli::usageIsChecked_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("named");
+    const auto refused = [](const char *option, const char *value, const char *name) {
+        QTest::addRow("%s %s", option, value)
+            << QStringList{QString::fromLatin1(option), QString::fromLatin1(value)} << 2
+            << QString::fromUtf8(name);
+    };
+    const auto accepted = [](const char *option, const char *value) {
+        QTest::addRow("%s %s accepted", option, value)
+            << QStringList{QString::fromLatin1(option), QString::fromLatin1(value)} << 0
+            << QString();
+    };
+    refused("--first-byte-wait", "0", "Время ожидания первого байта ответа");
+    refused("--first-byte-wait", "121", "Время ожидания первого байта ответа");
+    accepted("--first-byte-wait", "1");
+    accepted("--first-byte-wait", "120");
+    refused("--next-byte-wait", "54", "Время ожидания следующих байтов ответа");
+    refused("--next-byte-wait", "5001", "Время ожидания следующих байтов ответа");
+    accepted("--next-byte-wait", "55");
+    accepted("--next-byte-wait", "5000");
+    refused("--preambles", "256", "Количество преамбул в запросе");
+    refused("--preambles", "x", "Количество преамбул в запросе");
+    accepted("--preambles", "0");
+    accepted("--preambles", "255");
+    refused("--attempts", "0", "Количество попыток обмена");
+    refused("--attempts", "6", "Количество попыток обмена");
+    accepted("--attempts", "5");
+    refused("--connect-wait", "0", "Ожидание соединения");
+    refused("--connect-wait", "361", "Ожидание соединения");
+    accepted("--connect-wait", "360");
+    refused("--connect-attempts", "11", "Кол. попыток соединения");
+    accepted("--connect-attempts", "10");
+    refused("--rts-pause", "1", "Пауза после установки RTS");
+    refused("--speed", "1000", "Скорость обмена");
+    accepted("--speed", "230400");
+    refused("--port", "17", "Порт подключения");
+    QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2 << QStringLiteral("frobnicate");
+    QTest::newRow("generation 4") << QStringList{"new", "x.cnf", "--generation", "4"} << 2
+                                  << QStringLiteral("--generation");
+    QTest::newRow("table 4") << QStringList{"write-config", "x.cnf", "--tables", "3,4"} << 2
+                             << QStringLiteral("--tables");
+    QTest::newRow("missing file") << QStringList{"read-config"} << 2
+                                  << QStringLiteral("read-config");
+    QTest::newRow("port and device") << QStringList{"--port", "1", "--device", "/dev/null"} << 2
+                                     << QStringLiteral("--device");
+    QTest::newRow("detect-speed by telephone")
+        << QStringList{"--phone", "123", "detect-speed"} << 2 << QStringLiteral("detect-speed");
+}
+
+void TestCli::usageIsChecked()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, named);
+    const QString file = writeRecord(QStringLiteral("new.cnf"), stationRecord());
+    // Options are checked whatever the command; a file command shows whether they passed.
+    if (!arguments.contains(QStringLiteral("frobnicate")) &&
+        !arguments.contains(QStringLiteral("new")) &&
+        !arguments.contains(QStringLiteral("write-config")) &&
+        !arguments.contains(QStringLiteral("read-config")) &&
+        !arguments.contains(QStringLiteral("detect-speed")))
+        arguments << QStringLiteral("show") << file;
+    const CliRun run = runCli(QStringList{QStringLiteral("--settings"), settings_} << arguments);
+    QCOMPARE(run.status, status);
+    if (status == 2) {
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.contains(named), qPrintable(run.err));
+    }
+}
+
+void TestCli::diffListsTheDifferences()
+{
+    const ConfigRecord first = stationRecord();
+    ConfigRecord second = first;
+    second.setU8(RecordOffset::LinkParameters, 11); // 9600 bit/s
+    setLink(second, 5, 1, 2, 11);
+    setLink(second, 200, 0, 3, 15); // disconnected, port and speed kept
+    setModemString(second, QStringLiteral("AT&F\r"));
+    second.setU8(900, 1); // a reserved byte
+    const QString a = writeRecord(QStringLiteral("a.cnf"), first);
+    const QString b = writeRecord(QStringLiteral("b.cnf"), second);
+
+    const CliRun run = runCli({QStringLiteral("diff"), a, b});
+    QCOMPARE(run.status, 0);
+    const QStringList listed = lines(run.out);
+    QCOMPARE(listed.size(), 5);
+    QVERIFY(listed.contains(QStringLiteral(
+        "Параметры связи: Скорость обмена с ВУ: 115200 бит/с -> 9600 бит/с")));
+    QVERIFY(listed.contains(QStringLiteral(
+        "Строка инициализации модема: Строка инициализации модема: \"ATZ\\r\" -> \"AT&F\\r\"")));
+    QVERIFY(listed.contains(QStringLiteral(
+        "Параметры связи  с отдельным вычислителем: Адрес 5: Нет -> Да, B, 9600 бит/с")));
+    QVERIFY(listed.contains(QStringLiteral(
+        "Параметры связи  с отдельным вычислителем: Адрес 200: Да, C, 19200 бит/с -> Нет")));
+    QVERIFY(listed.contains(QStringLiteral("reserved bytes: offsets 900: 00 -> 01")));
+
+    const CliRun same = runCli({QStringLiteral("--json"), QStringLiteral("diff"), a, a});
+    QCOMPARE(same.status, 0);
+    QVERIFY(QJsonDocument::fromJson(same.out.toUtf8()).object().value("differences").toArray()
+                .isEmpty());
+}
+
+void TestCli::fileProblemsGiveExit3_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("typeCode");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("show a missing file") << "show" << -1 << 8
+                                         << QStringLiteral("Ошибка открытия файла");
+    QTest::newRow("show 500 bytes")
+        << "show" << 500 << 8
+        << QStringLiteral("Файл bad.cnf не является файлом конфигурации контроллера ktv31-ar");
+    QTest::newRow("write-config type 7")
+        << "write-config" << RecordSize << 7
+        << QStringLiteral("Файл bad.cnf не является файлом конфигурации");
+    QTest::newRow("read-config into a missing folder")
+        << "read-config" << -2 << 8 << QStringLiteral("Ошибка открытия файла");
+}
+
+void TestCli::fileProblemsGiveExit3()
+{
+    QFETCH(QString, command);
+    QFETCH(int, size);
+    QFETCH(int, typeCode);
+    QFETCH(QString, expected);
+    QString file = path(QStringLiteral("bad.cnf"));
+    if (size == -2)
+        file = path(QStringLiteral("missing/bad.cnf"));
+    if (size >= 0) {
+        QByteArray bytes(size, '\0');
+        bytes[RecordOffset::TypeCode] = char(typeCode);
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    }
+    // The file is judged before the link: this device would fail with another status.
+    const CliRun run = runCli({QStringLiteral("--settings"), settings_, QStringLiteral("--device"),
+                               QStringLiteral("/nonexistent/tty"), command, file});
+    QCOMPARE(run.status, 3);
+    QVERIFY2(run.err.contains(expected), qPrintable(run.err));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
