@@ -1,5 +1,6 @@
 // QtSerialLink and the opening of COM ports: line format, exclusive use, loss of the device.
 #include "link/comportfunctions.h"
+#include "link/lowlatency.h"
 
 #include <QDeadlineTimer>
 #include <QMutex>
@@ -316,6 +317,7 @@ std::unique_ptr<SerialPort> OpenDevice(const QString &devicePath, int speed, int
         ReleaseDevice(path);
         return nullptr;
     }
+    RequestLowLatency(*device);
     device->setReadBufferSize(std::max(inputQueue, 0));
     SetModemLine(*device, true, dtr);
     SetModemLine(*device, false, rts);
