@@ -1,0 +1,155 @@
+// Repeated reads over a paced pseudo-terminal, timed per exchange, for the engine and libmodbus.
+#include "linebench.h"
+
+#include "pacedresponder.h"
+#include "protocols.h"
+
+#include "config/tablerequest.h"
+#include "link/comportfunctions.h"
+#include "protocol/plcbox.h"
+#include "shell/monoclock.h"
+#include "sim/controllertables.h"
+#include "sim/simulator.h"
+
+#include <modbus.h>
+
+#include <memory>
+#include <vector>
+
+namespace ktv31::bench {
+namespace {
+
+constexpr int kWarmUp = 5;
+constexpr int kBitsPerByte = 10;
+
+double WireMs(int bytes, int speed) { return double(bytes) * kBitsPerByte * 1000.0 / speed; }
+
+LineTiming Finish(std::vector<double> elapsedMs, int requestBytes, int answerBytes, int speed,
+                  double fixedMs)
+{
+    LineTiming timing;
+    timing.requestBytes = requestBytes;
+    timing.answerBytes = answerBytes;
+    timing.wireMs = WireMs(requestBytes + answerBytes, speed);
+    timing.fixedMs = fixedMs;
+    std::vector<double> overhead;
+    overhead.reserve(elapsedMs.size());
+    for (double e : elapsedMs)
+        overhead.push_back(e - timing.wireMs - fixedMs);
+    timing.overheadMs = Summarise(std::move(overhead));
+    timing.ratio = (Summarise(elapsedMs).median - fixedMs) / timing.wireMs;
+    return timing;
+}
+
+// Times `count` reads through the engine over whatever line `devicePath` leads to.
+LineTiming TimeEngineOn(const QString &devicePath, const LineSetup &setup, int table, int fields)
+{
+    LineTiming failed;
+    std::unique_ptr<SerialPort> port =
+        OpenDevice(devicePath, setup.speed, 8, 0, 0, 1000, 1000, true, false);
+    if (!port) {
+        failed.failure = QStringLiteral("cannot open %1").arg(devicePath);
+        return failed;
+    }
+    ExchangeSession session;
+    InitExchangeSession(session, 0);
+    session.PortHandle = port.get();
+    session.Speed = setup.speed;
+    session.Attempts = 1;
+    session.NextByteWaitMs = 50;
+    int sent = 0;
+    int received = 0;
+    session.Tap = [&](FrameDirection direction, const QByteArray &bytes) {
+        (direction == FrameDirection::Sent ? sent : received) = int(bytes.size());
+    };
+    const QByteArray request = TableRequest::Read(table, 0, fields).toBytes().left(TableRequest::ReadLength);
+    const auto *data = reinterpret_cast<const quint8 *>(request.constData());
+
+    std::vector<double> elapsed;
+    elapsed.reserve(size_t(setup.count));
+    for (int i = 0; i < kWarmUp + setup.count; ++i) {
+        const qint64 start = NowNs();
+        if (!Exchange(session, TableFunctionCode, data, int(request.size()), 0)) {
+            failed.failure = QStringLiteral("exchange %1 failed: %2").arg(i).arg(ResultText(session));
+            return failed;
+        }
+        if (i >= kWarmUp)
+            elapsed.push_back(double(NowNs() - start) / 1e6);
+    }
+    return Finish(std::move(elapsed), sent, received, setup.speed,
+                  setup.thinkUs / 1000.0 + kSendPauseMs);
+}
+
+} // namespace
+
+LineTiming TimeEngineReads(const LineSetup &setup, int table, int fields)
+{
+    sim::ControllerTables tables{sim::SimOptions{}};
+    PacedResponder responder(setup.speed, setup.thinkUs, ControllerProtocol(tables));
+    if (!responder.start()) {
+        LineTiming failed;
+        failed.failure = QStringLiteral("no pseudo-terminal");
+        return failed;
+    }
+    return TimeEngineOn(responder.devicePath(), setup, table, fields);
+}
+
+LineTiming TimeEngineOverSimulator(const LineSetup &setup, int table, int fields)
+{
+    sim::SimOptions options;
+    options.speed = setup.speed;
+    options.pacing = true;
+    options.thinkTimeMs = setup.thinkUs / 1000;
+    sim::Simulator simulator(options);
+    QString error;
+    if (!simulator.start(&error)) {
+        LineTiming failed;
+        failed.failure = error;
+        return failed;
+    }
+    LineSetup rounded = setup;
+    rounded.thinkUs = options.thinkTimeMs * 1000;
+    return TimeEngineOn(simulator.devicePath(), rounded, table, fields);
+}
+
+LineTiming TimeModbusReads(const LineSetup &setup, int answerBytes)
+{
+    LineTiming failed;
+    PacedResponder responder(setup.speed, setup.thinkUs, ModbusProtocol());
+    if (!responder.start()) {
+        failed.failure = QStringLiteral("no pseudo-terminal");
+        return failed;
+    }
+    // Registers are two bytes each: the nearest answer size that Modbus can have.
+    const int registers = std::max(1, (answerBytes - ModbusAnswerOverhead + 1) / 2);
+    const QByteArray path = responder.devicePath().toLocal8Bit();
+    modbus_t *context = modbus_new_rtu(path.constData(), setup.speed, 'N', 8, 1);
+    if (!context || modbus_set_slave(context, ModbusSlave) != 0 || modbus_connect(context) != 0) {
+        failed.failure = QStringLiteral("libmodbus cannot open %1").arg(responder.devicePath());
+        if (context)
+            modbus_free(context);
+        return failed;
+    }
+    modbus_set_response_timeout(context, 2, 0);
+    std::vector<uint16_t> values(static_cast<size_t>(registers));
+    std::vector<double> elapsed;
+    elapsed.reserve(size_t(setup.count));
+    for (int i = 0; i < kWarmUp + setup.count; ++i) {
+        const qint64 start = NowNs();
+        if (modbus_read_registers(context, 0, registers, values.data()) != registers) {
+            failed.failure = QStringLiteral("modbus read %1 failed: %2").arg(i).arg(
+                QString::fromLocal8Bit(modbus_strerror(errno)));
+            break;
+        }
+        if (i >= kWarmUp)
+            elapsed.push_back(double(NowNs() - start) / 1e6);
+    }
+    modbus_close(context);
+    modbus_free(context);
+    if (!failed.failure.isEmpty())
+        return failed;
+    return Finish(std::move(elapsed), ModbusRequestBytes, ModbusAnswerOverhead + 2 * registers,
+                  setup.speed, setup.thinkUs / 1000.0);
+}
+
+} // namespace ktv31::bench

@@ -1,0 +1,169 @@
+// ktv31-bench: the engine's timing against the wire, a libmodbus peer and its goals; exits 1 on a miss.
+#include "linebench.h"
+#include "report.h"
+#include "sessionbench.h"
+
+#include "shell/monoclock.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+using namespace ktv31::bench;
+
+namespace {
+
+constexpr int kThinkUs = 1000;
+constexpr int kSpeeds[] = {9600, 19200, 115200};
+constexpr double kMedianGoalMs = 0.5;
+constexpr double kP99GoalMs = 2.0;
+constexpr double kRatioMargin = 0.05;
+constexpr double kConfigMarginMs = 10;
+constexpr double kCpuGoalPercent = 1.0;
+constexpr double kHeartbeatGoalMs = 20;
+constexpr int kConfigRuns = 5;
+
+struct ReadKind
+{
+    const char *name;
+    int table;
+    int fields;
+};
+constexpr ReadKind kIdentification{"identification", 0, 17};
+constexpr ReadKind kLinks{"table 6, 130 fields", 6, 130};
+
+// 1000 reads of 139-byte answers take 160 s at 9600 bit/s; the long reads are fewer at the low
+// speeds so that the whole run stays within a few minutes.
+int CountFor(const ReadKind &kind, int speed, double scale)
+{
+    int count = 1000;
+    if (kind.table == kLinks.table)
+        count = speed <= 9600 ? 100 : speed <= 19200 ? 200 : 1000;
+    return std::max(20, int(count * scale));
+}
+
+void ReportReads(Report &report, const ReadKind &kind, int speed, double scale)
+{
+    LineSetup setup{speed, kThinkUs, CountFor(kind, speed, scale)};
+    const QString what = QStringLiteral("%1 @%2").arg(QLatin1String(kind.name)).arg(speed);
+    const LineTiming ours = TimeEngineReads(setup, kind.table, kind.fields);
+    if (!ours.failure.isEmpty()) {
+        report.figure(QStringLiteral("overhead %1").arg(what), ours.failure, QStringLiteral("works"),
+                      false);
+        return;
+    }
+    const LineTiming peer = TimeModbusReads(setup, ours.answerBytes);
+    report.figure(QStringLiteral("overhead median, %1 (%2 x %3+%4 B)")
+                      .arg(what).arg(ours.overheadMs.count).arg(ours.requestBytes)
+                      .arg(ours.answerBytes),
+                  Ms(ours.overheadMs.median), QStringLiteral("<= %1").arg(Ms(kMedianGoalMs, 1)),
+                  ours.overheadMs.median <= kMedianGoalMs);
+    report.figure(QStringLiteral("overhead p99, %1 (max %2)").arg(what).arg(Ms(ours.overheadMs.max)),
+                  Ms(ours.overheadMs.p99), QStringLiteral("<= %1").arg(Ms(kP99GoalMs, 1)),
+                  ours.overheadMs.p99 <= kP99GoalMs);
+    if (!peer.failure.isEmpty()) {
+        report.figure(QStringLiteral("libmodbus peer, %1").arg(what), peer.failure,
+                      QStringLiteral("works"), false);
+        return;
+    }
+    report.info(QStringLiteral("libmodbus overhead median / p99, %1 (%2 x %3+%4 B)")
+                    .arg(what).arg(peer.overheadMs.count).arg(peer.requestBytes)
+                    .arg(peer.answerBytes),
+                QStringLiteral("%1 / %2").arg(Ms(peer.overheadMs.median), Ms(peer.overheadMs.p99)));
+    report.figure(QStringLiteral("elapsed/wire ratio, %1 (libmodbus %2)")
+                      .arg(what).arg(peer.ratio, 0, 'f', 3),
+                  QString::number(ours.ratio, 'f', 3),
+                  QStringLiteral("<= %1").arg(peer.ratio + kRatioMargin, 0, 'f', 3),
+                  ours.ratio <= peer.ratio + kRatioMargin);
+}
+
+void ReportReadConfiguration(Report &report)
+{
+    std::vector<double> excess;
+    ConfigTiming last;
+    for (int run = 0; run < kConfigRuns; ++run) {
+        last = TimeReadConfiguration(115200, kThinkUs, false);
+        if (!last.failure.isEmpty()) {
+            report.figure(QStringLiteral("ReadConfiguration @115200"), last.failure,
+                          QStringLiteral("works"), false);
+            return;
+        }
+        excess.push_back(last.elapsedMs - last.floorMs);
+    }
+    const Summary summary = Summarise(excess);
+    report.figure(QStringLiteral("ReadConfiguration @115200 over floor %1 (%2 exch., median of %3)")
+                      .arg(Ms(last.floorMs, 1)).arg(last.exchanges).arg(kConfigRuns),
+                  QStringLiteral("%1 (max %2)").arg(Ms(summary.median), Ms(summary.max)),
+                  QStringLiteral("<= %1").arg(Ms(kConfigMarginMs, 0)),
+                  summary.median <= kConfigMarginMs);
+}
+
+void ReportHeartbeat(Report &report)
+{
+    const ConfigTiming timing = TimeReadConfiguration(9600, kThinkUs, true);
+    if (!timing.failure.isEmpty()) {
+        report.figure(QStringLiteral("heartbeat during ReadConfiguration @9600"), timing.failure,
+                      QStringLiteral("works"), false);
+        return;
+    }
+    report.figure(QStringLiteral("10 ms heartbeat max lateness, ReadConfiguration @9600 (%1 beats)")
+                      .arg(timing.heartbeats),
+                  Ms(timing.heartbeatMaxLateMs), QStringLiteral("<= %1").arg(Ms(kHeartbeatGoalMs, 0)),
+                  timing.heartbeatMaxLateMs <= kHeartbeatGoalMs);
+}
+
+void ReportCpu(Report &report, const QString &name, const CpuCost &cost)
+{
+    const QString measured =
+        cost.failure.isEmpty()
+            ? QStringLiteral("%1% (%2 in %3)").arg(cost.percent(), 0, 'f', 3)
+                  .arg(Ms(cost.cpuMs, 1), Ms(cost.wallMs, 0))
+            : cost.failure;
+    report.figure(name, measured, QStringLiteral("<= %1% of a core").arg(kCpuGoalPercent),
+                  cost.failure.isEmpty() && cost.percent() <= kCpuGoalPercent);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Timing of the exchange engine on a paced line."));
+    parser.addHelpOption();
+    const QCommandLineOption scaleOption(
+        QStringLiteral("scale"), QStringLiteral("Multiply every exchange count (default 1)."),
+        QStringLiteral("factor"), QStringLiteral("1"));
+    parser.addOption(scaleOption);
+    parser.process(app);
+    const double scale = std::max(0.01, parser.value(scaleOption).toDouble());
+
+    const qint64 start = ktv31::NowNs();
+    Report report;
+    std::printf("Paced pseudo-terminal, 10 bits a byte, think time %d us; overhead = elapsed - "
+                "wire - think - %d ms pause.\n",
+                kThinkUs, kSendPauseMs);
+    report.header();
+    for (int speed : kSpeeds) {
+        ReportReads(report, kIdentification, speed, scale);
+        ReportReads(report, kLinks, speed, scale);
+    }
+    const LineTiming overSimulator =
+        TimeEngineOverSimulator(LineSetup{115200, kThinkUs, std::max(20, int(200 * scale))},
+                                kIdentification.table, kIdentification.fields);
+    report.info(QStringLiteral("overhead median / p99, identification @115200, simulator line"),
+                overSimulator.failure.isEmpty()
+                    ? QStringLiteral("%1 / %2").arg(Ms(overSimulator.overheadMs.median),
+                                                    Ms(overSimulator.overheadMs.p99))
+                    : overSimulator.failure);
+    ReportReadConfiguration(report);
+    ReportHeartbeat(report);
+    ReportCpu(report, QStringLiteral("CPU during a 10 s first-byte wait"), CostOfSilentWait(10000));
+    ReportCpu(report, QStringLiteral("CPU while dialling a modem that answers after 10 s"),
+              CostOfDialling(10000));
+
+    std::printf("bench: %d passed, %d failed (%.0f s)\n", report.figures() - report.failures(),
+                report.failures(), double(ktv31::NowNs() - start) / 1e9);
+    return report.failures() == 0 ? 0 : 1;
+}

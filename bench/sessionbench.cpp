@@ -1,0 +1,190 @@
+// ReadConfiguration against its floor with a heartbeat beside it, and the CPU cost of long waits.
+#include "sessionbench.h"
+
+#include "linebench.h"
+#include "pacedresponder.h"
+#include "protocols.h"
+
+#include "config/tabletransfer.h"
+#include "link/comportfunctions.h"
+#include "link/connectmodem.h"
+#include "protocol/plcbox.h"
+#include "shell/monoclock.h"
+#include "shell/operatorseam.h"
+#include "shell/settings.h"
+#include "sim/controllertables.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTimer>
+
+#include <pty.h>
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace ktv31::bench {
+namespace {
+
+constexpr int kHeartbeatMs = 10;
+constexpr int kBitsPerByte = 10;
+
+// Gives up at the first question and remembers the last message.
+class QuietOperator final : public Operator
+{
+public:
+    bool ShowMessageBox(int, const QString &line1, const QString &line2) override
+    {
+        last = line1 + QLatin1Char(' ') + line2;
+        return false;
+    }
+    void SetStatusText(int, const QString &) override {}
+    QString ChooseOpenFile(const FileChoice &) override { return {}; }
+    QString ChooseSaveFile(const FileChoice &) override { return {}; }
+    QString last;
+};
+
+double CpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
+           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+} // namespace
+
+ConfigTiming TimeReadConfiguration(int speed, int thinkUs, bool withHeartbeat)
+{
+    ConfigTiming timing;
+    sim::ControllerTables tables{sim::SimOptions{}};
+    PacedResponder responder(speed, thinkUs, ControllerProtocol(tables));
+    std::unique_ptr<SerialPort> port;
+    if (responder.start())
+        port = OpenDevice(responder.devicePath(), speed, 8, 0, 0, 1000, 1000, true, false);
+    if (!port) {
+        timing.failure = QStringLiteral("no line");
+        return timing;
+    }
+    ExchangeSession session;
+    InitExchangeSession(session, 0);
+    session.PortHandle = port.get();
+    session.Speed = speed;
+    qint64 lineBytes = 0;
+    session.Tap = [&](FrameDirection direction, const QByteArray &bytes) {
+        lineBytes += bytes.size();
+        if (direction == FrameDirection::Sent)
+            ++timing.exchanges;
+    };
+    ConfigImage image;
+    ConnectionSettings settings = ConnectionSettings::Defaults();
+    QuietOperator op;
+    CountingProgress progress;
+    TransferContext context{session, image, settings, op};
+
+    QTimer heartbeat;
+    heartbeat.setTimerType(Qt::PreciseTimer);
+    qint64 lastBeat = 0;
+    double maxLate = 0;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        const qint64 now = NowNs();
+        maxLate = std::max(maxLate, double(now - lastBeat) / 1e6 - kHeartbeatMs);
+        lastBeat = now;
+        ++timing.heartbeats;
+    });
+    if (withHeartbeat) {
+        lastBeat = NowNs();
+        heartbeat.start(kHeartbeatMs);
+    }
+    const qint64 start = NowNs();
+    const bool ok = ReadConfiguration(context, progress);
+    timing.elapsedMs = double(NowNs() - start) / 1e6;
+    heartbeat.stop();
+    if (!ok) {
+        timing.failure = QStringLiteral("ReadConfiguration failed: %1").arg(op.last);
+        return timing;
+    }
+    if (withHeartbeat)
+        timing.heartbeatMaxLateMs = maxLate;
+    timing.floorMs = double(lineBytes) * kBitsPerByte * 1000.0 / speed
+                     + timing.exchanges * (thinkUs / 1000.0 + kSendPauseMs)
+                     + context.closingWaitMs;
+    return timing;
+}
+
+CpuCost CostOfSilentWait(int waitMs)
+{
+    CpuCost cost;
+    int master = -1;
+    int slave = -1;
+    termios raw{};
+    ::cfmakeraw(&raw);
+    char name[128] = {};
+    if (::openpty(&master, &slave, name, &raw, nullptr) != 0) {
+        cost.failure = QStringLiteral("no pseudo-terminal");
+        return cost;
+    }
+    {
+        std::unique_ptr<SerialPort> port =
+            OpenDevice(QString::fromLocal8Bit(name), 19200, 8, 0, 0, 1000, 1000, true, false);
+        ExchangeSession session;
+        InitExchangeSession(session, 0);
+        session.PortHandle = port.get();
+        session.Speed = 19200;
+        session.Attempts = 1;
+        session.FirstByteWaitMs = waitMs;
+        const quint8 request[6] = {0, 0, 17, 0, 0, 0};
+        const double cpu = CpuMs();
+        const qint64 start = NowNs();
+        Exchange(session, 29, request, 6, 0);
+        cost.wallMs = double(NowNs() - start) / 1e6;
+        cost.cpuMs = CpuMs() - cpu;
+        if (session.ResultCode != Result::NoAnswer)
+            cost.failure = QStringLiteral("result %1 instead of no answer").arg(session.ResultCode);
+    }
+    ::close(slave);
+    ::close(master);
+    return cost;
+}
+
+CpuCost CostOfDialling(int dialDelayMs)
+{
+    CpuCost cost;
+    // The modem runs in a process of its own, so that only the program's own CPU is counted.
+    QProcess modem;
+    modem.start(QCoreApplication::applicationDirPath() + QStringLiteral("/ktv31-sim"),
+                {QStringLiteral("--modem"), QStringLiteral("--modem-guard"), QStringLiteral("100"),
+                 QStringLiteral("--modem-dial-delay"), QString::number(dialDelayMs),
+                 QStringLiteral("--speed"), QStringLiteral("9600"), QStringLiteral("--no-log")});
+    if (!modem.waitForStarted(5000) || !modem.waitForReadyRead(5000)) {
+        cost.failure = QStringLiteral("ktv31-sim did not start");
+        return cost;
+    }
+    const QString path = QString::fromLocal8Bit(modem.readLine().trimmed());
+    std::unique_ptr<SerialPort> port = OpenDevice(path, 9600, 8, 0, 0, 1000, 1000, true, false);
+    if (!port) {
+        cost.failure = QStringLiteral("cannot open %1").arg(path);
+        return cost;
+    }
+    ModemTiming timing;
+    timing.escapeGuardMs = 200;
+    timing.beforeInitMs = 200;
+    timing.afterAcceptMs = 50;
+    const double cpu = CpuMs();
+    const qint64 start = NowNs();
+    const int result = Dial(port.get(), QStringLiteral("5551234"), QString(), nullptr,
+                            StatusPanel{}, 1, 30, timing);
+    cost.wallMs = double(NowNs() - start) / 1e6;
+    cost.cpuMs = CpuMs() - cpu;
+    if (result != DialResult::Ok)
+        cost.failure = QStringLiteral("dial result %1 (%2)").arg(result).arg(DialResultText(result));
+    port.reset();
+    modem.terminate();
+    modem.waitForFinished(3000);
+    return cost;
+}
+
+} // namespace ktv31::bench

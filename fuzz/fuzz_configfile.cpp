@@ -1,0 +1,31 @@
+// Fuzz target: arbitrary bytes as a configuration file, parsed, written back and read again.
+#include "fuzzcheck.h"
+
+#include "config/configfile.h"
+
+#include <QTemporaryDir>
+
+using namespace ktv31;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const ConfigFileResult parsed = ParseConfigFile(bytes);
+
+    FUZZ_CHECK(parsed.ok() == (parsed.record.u8(RecordOffset::TypeCode) == ConfigTypeCode));
+    if (bytes.size() >= RecordSize)
+        FUZZ_CHECK(parsed.record.toBytes() == bytes.left(RecordSize));
+    else if (bytes.size() != OldRecordOffset::Size)
+        FUZZ_CHECK(parsed.record.toBytes() == QByteArray(RecordSize, '\0'));
+    if (!parsed.ok())
+        return 0;
+
+    // A record that was accepted survives saving and loading unchanged.
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fuzz.cnf"));
+    FUZZ_CHECK(WriteConfigFile(path, parsed.record) == ConfigFileError::None);
+    const ConfigFileResult again = ReadConfigFile(path);
+    FUZZ_CHECK(again.ok());
+    FUZZ_CHECK(again.record.toBytes() == parsed.record.toBytes());
+    return 0;
+}

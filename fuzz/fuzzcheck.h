@@ -1,0 +1,45 @@
+// Shared pieces of the fuzz targets: a hard check that aborts with a message, and chunk sizes.
+#pragma once
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+// A failed property is a finding: abort so that libFuzzer keeps the input.
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "property failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (false)
+
+namespace ktv31::fuzz {
+
+// Chunk sizes 1..16 drawn from a seed byte, so that the same input is also cut differently.
+inline std::vector<int> ChunkSizes(unsigned char seed)
+{
+    std::vector<int> sizes;
+    unsigned state = seed | 1u;
+    for (int i = 0; i < 16; ++i) {
+        state = state * 1103515245u + 12345u;
+        sizes.push_back(int((state >> 16) % 16) + 1);
+    }
+    return sizes;
+}
+
+// The engine and the modem dialogue pump events when an application exists; give them one.
+inline void EnsureApplication()
+{
+    static int argc = 1;
+    static char name[] = "ktv31-fuzz";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication *app = QCoreApplication::instance()
+                                       ? nullptr
+                                       : new QCoreApplication(argc, argv);
+    (void)app;
+}
+
+} // namespace ktv31::fuzz
