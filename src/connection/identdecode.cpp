@@ -1,24 +1,21 @@
 // Decoding of the identification block: versions, build date, byte order, capabilities.
 #include "connection/identdecode.h"
 
+#include "config/configimage.h"
+
 namespace ktv31 {
 namespace {
 
+// The block has the layout of the image's first 17 bytes.
 namespace Block {
-constexpr int DestroyedTable = 0;
-constexpr int TypeCode = 1;
-constexpr int HardwareVersion = 2;
-constexpr int SoftwareVersion = 3;
-constexpr int Year = 4;
-constexpr int Month = 5;
-constexpr int Day = 6;
-constexpr int Hour = 7;
-constexpr int Minute = 8;
-constexpr int Second = 9;
-constexpr int ByteOrder = 10;
-constexpr int MultiSpeed = 11;
-constexpr int FixedAddress = 13;
-constexpr int Protocol = 14;
+using namespace ImageOffset;
+constexpr int Month = BuildYear + 1;
+constexpr int Day = BuildYear + 2;
+constexpr int Hour = BuildYear + 3;
+constexpr int Minute = BuildYear + 4;
+constexpr int Second = BuildYear + 5;
+constexpr int Year = BuildYear;
+constexpr int Protocol = ProtocolVersion;
 } // namespace Block
 
 enum Line { Type, Hardware, Software, BuildDate, Order, Destroyed, Speeds, Address, Protocol };
