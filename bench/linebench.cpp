@@ -42,7 +42,9 @@ LineTiming Finish(std::vector<double> elapsedMs, int requestBytes, int answerByt
 }
 
 // Times `count` reads through the engine over whatever line `devicePath` leads to.
-LineTiming TimeEngineOn(const QString &devicePath, const LineSetup &setup, int table, int fields)
+// With the responder at hand, also where the overhead arises.
+LineTiming TimeEngineOn(const QString &devicePath, const LineSetup &setup, int table, int fields,
+                        const PacedResponder *responder)
 {
     LineTiming failed;
     std::unique_ptr<SerialPort> port =
@@ -56,28 +58,52 @@ LineTiming TimeEngineOn(const QString &devicePath, const LineSetup &setup, int t
     session.PortHandle = port.get();
     session.Speed = setup.speed;
     session.Attempts = 1;
-    session.NextByteWaitMs = 50;
     int sent = 0;
     int received = 0;
+    qint64 sentAt = 0;
     session.Tap = [&](FrameDirection direction, const QByteArray &bytes) {
         (direction == FrameDirection::Sent ? sent : received) = int(bytes.size());
+        if (direction == FrameDirection::Sent)
+            sentAt = NowNs();
     };
     const QByteArray request = TableRequest::Read(table, 0, fields).toBytes().left(TableRequest::ReadLength);
     const auto *data = reinterpret_cast<const quint8 *>(request.constData());
 
+    int failures = 0;
+    QString firstFailure;
     std::vector<double> elapsed;
+    std::vector<double> beforeSend;
+    std::vector<double> afterAnswer;
+    std::vector<double> requestSeen;
     elapsed.reserve(size_t(setup.count));
     for (int i = 0; i < kWarmUp + setup.count; ++i) {
         const qint64 start = NowNs();
         if (!Exchange(session, TableFunctionCode, data, int(request.size()), 0)) {
-            failed.failure = QStringLiteral("exchange %1 failed: %2").arg(i).arg(ResultText(session));
-            return failed;
+            if (failures++ == 0)
+                firstFailure = QStringLiteral("exchange %1: %2").arg(i).arg(ResultText(session));
+            continue;
         }
-        if (i >= kWarmUp)
-            elapsed.push_back(double(NowNs() - start) / 1e6);
+        const qint64 end = NowNs();
+        if (i >= kWarmUp) {
+            elapsed.push_back(double(end - start) / 1e6);
+            beforeSend.push_back(double(sentAt - start) / 1e6 - kSendPauseMs);
+            if (responder) {
+                afterAnswer.push_back(double(end - responder->lastAnswerEndNs()) / 1e6);
+                requestSeen.push_back(double(responder->lastRequestReadNs() - sentAt) / 1e6);
+            }
+        }
     }
-    return Finish(std::move(elapsed), sent, received, setup.speed,
-                  setup.thinkUs / 1000.0 + kSendPauseMs);
+    LineTiming timing = Finish(std::move(elapsed), sent, received, setup.speed,
+                               setup.thinkUs / 1000.0 + kSendPauseMs);
+    timing.beforeSendMs = Summarise(std::move(beforeSend));
+    timing.afterAnswerMs = Summarise(std::move(afterAnswer));
+    timing.requestSeenMs = Summarise(std::move(requestSeen));
+    timing.failedExchanges = failures;
+    timing.firstFailure = firstFailure;
+    if (failures * 100 > setup.count)
+        timing.failure = QStringLiteral("%1 of %2 exchanges failed, first %3")
+                             .arg(failures).arg(setup.count).arg(firstFailure);
+    return timing;
 }
 
 } // namespace
@@ -91,7 +117,9 @@ LineTiming TimeEngineReads(const LineSetup &setup, int table, int fields)
         failed.failure = QStringLiteral("no pseudo-terminal");
         return failed;
     }
-    return TimeEngineOn(responder.devicePath(), setup, table, fields);
+    LineTiming timing = TimeEngineOn(responder.devicePath(), setup, table, fields, &responder);
+    timing.responderLateMs = double(responder.maxLatenessNs()) / 1e6;
+    return timing;
 }
 
 LineTiming TimeEngineOverSimulator(const LineSetup &setup, int table, int fields)
@@ -109,7 +137,7 @@ LineTiming TimeEngineOverSimulator(const LineSetup &setup, int table, int fields
     }
     LineSetup rounded = setup;
     rounded.thinkUs = options.thinkTimeMs * 1000;
-    return TimeEngineOn(simulator.devicePath(), rounded, table, fields);
+    return TimeEngineOn(simulator.devicePath(), rounded, table, fields, nullptr);
 }
 
 LineTiming TimeModbusReads(const LineSetup &setup, int answerBytes)
@@ -133,6 +161,7 @@ LineTiming TimeModbusReads(const LineSetup &setup, int answerBytes)
     modbus_set_response_timeout(context, 2, 0);
     std::vector<uint16_t> values(static_cast<size_t>(registers));
     std::vector<double> elapsed;
+    std::vector<double> afterAnswer;
     elapsed.reserve(size_t(setup.count));
     for (int i = 0; i < kWarmUp + setup.count; ++i) {
         const qint64 start = NowNs();
@@ -141,15 +170,21 @@ LineTiming TimeModbusReads(const LineSetup &setup, int answerBytes)
                 QString::fromLocal8Bit(modbus_strerror(errno)));
             break;
         }
-        if (i >= kWarmUp)
-            elapsed.push_back(double(NowNs() - start) / 1e6);
+        const qint64 end = NowNs();
+        if (i >= kWarmUp) {
+            elapsed.push_back(double(end - start) / 1e6);
+            afterAnswer.push_back(double(end - responder.lastAnswerEndNs()) / 1e6);
+        }
     }
     modbus_close(context);
     modbus_free(context);
     if (!failed.failure.isEmpty())
         return failed;
-    return Finish(std::move(elapsed), ModbusRequestBytes, ModbusAnswerOverhead + 2 * registers,
-                  setup.speed, setup.thinkUs / 1000.0);
+    LineTiming timing = Finish(std::move(elapsed), ModbusRequestBytes,
+                               ModbusAnswerOverhead + 2 * registers, setup.speed,
+                               setup.thinkUs / 1000.0);
+    timing.afterAnswerMs = Summarise(std::move(afterAnswer));
+    return timing;
 }
 
 } // namespace ktv31::bench

@@ -9,13 +9,19 @@ namespace ktv31::bench {
 
 struct LineTiming
 {
-    QString failure; // empty when every exchange succeeded
+    QString failure; // empty when the run could be measured (at most 1% failed exchanges)
+    int failedExchanges = 0;
+    QString firstFailure;
     int requestBytes = 0;
     int answerBytes = 0;
     double wireMs = 0;     // request and answer
     double fixedMs = 0;    // think time and the pause before sending
     Summary overheadMs;    // elapsed - wire - fixed, per exchange
     double ratio = 0;      // (median elapsed - fixed) / wire
+    Summary beforeSendMs;  // of the overhead: from the call to the request's write, less the pause
+    Summary afterAnswerMs; // from the answer's last byte leaving the responder to the return
+    Summary requestSeenMs; // from the request's write to the responder reading it
+    double responderLateMs = 0; // the latest any answer byte left the responder behind its moment
 };
 
 struct LineSetup

@@ -8,6 +8,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <pty.h>
 #include <sys/prctl.h>
 #include <termios.h>
@@ -77,6 +79,10 @@ void PacedResponder::stop()
 void PacedResponder::run()
 {
     ::prctl(PR_SET_TIMERSLACK, 1UL); // nanosleep wakes when asked, not up to 50 us later
+    // The far side stands for a line and a controller, whose timing is exact: where the system
+    // allows it, its thread is scheduled ahead of ordinary ones. The engine's thread stays ordinary.
+    const sched_param priority{10};
+    ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &priority);
     QByteArray pending;
     qint64 wireFreeNs = 0;
     while (!stopping_) {
@@ -92,7 +98,7 @@ void PacedResponder::run()
         const qint64 now = NowNs();
         wireFreeNs = std::max(wireFreeNs, now) + n * charNs();
         pending.append(chunk, int(n));
-        for (;;) {
+        while (!pending.isEmpty()) {
             const int length = protocol_.requestLength(pending);
             if (length < 0) {
                 pending.remove(0, 1);
@@ -103,13 +109,14 @@ void PacedResponder::run()
             const QByteArray request = pending.left(length);
             pending.remove(0, length);
             // Its last byte crossed the wire before the bytes still waiting behind it.
-            answer(request, wireFreeNs - pending.size() * charNs());
+            answer(request, now, wireFreeNs - pending.size() * charNs());
         }
     }
 }
 
-void PacedResponder::answer(const QByteArray &request, qint64 receivedAtNs)
+void PacedResponder::answer(const QByteArray &request, qint64 readAtNs, qint64 receivedAtNs)
 {
+    lastRequestReadNs_ = readAtNs;
     const QByteArray bytes = protocol_.answer(request);
     const qint64 start = receivedAtNs + qint64(thinkUs_) * 1000;
     qint64 worst = 0;
@@ -120,6 +127,7 @@ void PacedResponder::answer(const QByteArray &request, qint64 receivedAtNs)
         }
         worst = std::max(worst, NowNs() - due);
     }
+    lastAnswerEndNs_ = NowNs();
     if (worst > maxLatenessNs_)
         maxLatenessNs_ = worst;
     ++answered_;

@@ -38,10 +38,13 @@ public:
     // The largest delay of an answer byte behind its moment, over all answers so far.
     qint64 maxLatenessNs() const { return maxLatenessNs_.load(); }
     int answered() const { return answered_.load(); }
+    // When the last answer's last byte was written, and when the request it answered was read.
+    qint64 lastAnswerEndNs() const { return lastAnswerEndNs_.load(); }
+    qint64 lastRequestReadNs() const { return lastRequestReadNs_.load(); }
 
 private:
     void run();
-    void answer(const QByteArray &request, qint64 receivedAtNs);
+    void answer(const QByteArray &request, qint64 readAtNs, qint64 receivedAtNs);
     qint64 charNs() const;
 
     int speed_;
@@ -55,6 +58,8 @@ private:
     std::atomic<bool> stopping_{false};
     std::atomic<qint64> maxLatenessNs_{0};
     std::atomic<int> answered_{0};
+    std::atomic<qint64> lastAnswerEndNs_{0};
+    std::atomic<qint64> lastRequestReadNs_{0};
 };
 
 // Sleeps until `deadlineNs` of the monotonic clock, spinning only the last few microseconds.

@@ -28,7 +28,7 @@ QString Ms(double ms, int decimals) { return QStringLiteral("%1 ms").arg(ms, 0, 
 
 void Report::header() const
 {
-    std::printf("%-62s %-26s %-22s %s\n", "figure", "measured", "goal", "holds");
+    std::printf("%-66s %-28s %-20s %s\n", "figure", "measured", "goal", "holds");
     std::fflush(stdout);
 }
 
@@ -37,14 +37,14 @@ void Report::figure(const QString &name, const QString &measured, const QString 
     ++figures_;
     if (!holds)
         ++failures_;
-    std::printf("%-62s %-26s %-22s %s\n", qPrintable(name), qPrintable(measured), qPrintable(goal),
+    std::printf("%-66s %-28s %-20s %s\n", qPrintable(name), qPrintable(measured), qPrintable(goal),
                 holds ? "yes" : "NO");
     std::fflush(stdout);
 }
 
 void Report::info(const QString &name, const QString &measured)
 {
-    std::printf("%-62s %-26s %-22s %s\n", qPrintable(name), qPrintable(measured), "(information)",
+    std::printf("%-66s %-28s %-20s %s\n", qPrintable(name), qPrintable(measured), "(information)",
                 "-");
     std::fflush(stdout);
 }

@@ -147,8 +147,22 @@ void TstTableTransfer::readConfigurationShowsEveryStep()
     rig.context.closingWaitMs = 100;
     QElapsedTimer clock;
     clock.start();
+    // The closing pause keeps timers alive: beats well after the last answer prove it.
+    qint64 lastAnswerAt = 0;
+    rig.session.Tap = [&](FrameDirection direction, const QByteArray &) {
+        if (direction == FrameDirection::Received)
+            lastAnswerAt = clock.elapsed();
+    };
+    int beatsInPause = 0;
+    QTimer heartbeat;
+    connect(&heartbeat, &QTimer::timeout, [&] {
+        if (lastAnswerAt > 0 && clock.elapsed() - lastAnswerAt >= 30)
+            ++beatsInPause;
+    });
+    heartbeat.start(10);
     QVERIFY(ReadConfiguration(rig.context, rig.progress));
     QVERIFY(clock.elapsed() >= 100); // the closing pause
+    QVERIFY2(beatsInPause >= 2, qPrintable(QString::number(beatsInPause)));
 
     QCOMPARE(rig.image.toBytes(), rig.sim->image().toBytes());
     QCOMPARE(rig.op.statusTexts(TransferPanel::Step),

@@ -8,7 +8,6 @@
 #include "shell/operatorseam.h"
 #include "shell/settings.h"
 
-#include <QCoreApplication>
 
 namespace ktv31 {
 
@@ -27,12 +26,6 @@ constexpr quint8 FallbackSpeedCode = 2; // 1200 bit/s, for a code the table does
 constexpr quint8 DirectLink = 0;
 
 // Lets the windows repaint and take input between steps; nothing to do without an application.
-void PumpEvents()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
-}
-
 void SetStepText(TransferContext &context, const QString &text)
 {
     context.op.SetStatusText(TransferPanel::Step, text);
@@ -108,8 +101,9 @@ void FinishProgress(TransferContext &context, ProgressSink &progress)
     if (progress.Position() < progress.Maximum())
         progress.SetPosition(progress.Maximum());
     PumpEvents();
-    // Nothing is pumped: no other command may start before this one has returned.
-    SleepFor(context.closingWaitMs);
+    // Timers and painting go on, input waits: no other command may start before this one has
+    // returned.
+    PauseWithoutInput(context.closingWaitMs);
 }
 
 bool WriteLinkParameters(TransferContext &context)

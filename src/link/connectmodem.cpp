@@ -5,7 +5,6 @@
 #include "shell/cp1251.h"
 #include "shell/monoclock.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -81,12 +80,6 @@ bool LineComplete(const QByteArray &line)
 }
 
 bool IsCancelled(const DialCancel *cancel) { return cancel && cancel->isCancelled(); }
-
-void PumpEvents()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
-}
 
 void ShowStatus(const StatusPanel &panel, const QString &text)
 {

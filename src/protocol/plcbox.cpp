@@ -5,7 +5,6 @@
 #include "protocol/suplfunc.h"
 #include "shell/monoclock.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -26,12 +25,6 @@ constexpr qint64 kLongPauseNs = MsToNs(20);
 constexpr qint64 kWakeMarginNs = MsToNs(2);
 
 QString BusyText() { return QStringLiteral("Обмен с устройством уже выполняется"); }
-
-void PumpEvents()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
-}
 
 int TimingSpeed(int speed) { return std::clamp(speed, 110, 256000); }
 

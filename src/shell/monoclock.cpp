@@ -1,6 +1,7 @@
 // Monotonic time and waits that never spin longer than about a millisecond.
 #include "shell/monoclock.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -33,7 +34,9 @@ void SleepUntil(qint64 deadlineNs)
 
 void SleepFor(qint64 ms) { SleepUntil(NowNs() + MsToNs(ms)); }
 
-bool PauseWithEvents(qint64 ms, const bool *cancelled)
+namespace {
+
+bool Pause(qint64 ms, const bool *cancelled, QEventLoop::ProcessEventsFlags flags)
 {
     const qint64 deadline = NowNs() + MsToNs(ms);
     QTimer timer;
@@ -50,8 +53,23 @@ bool PauseWithEvents(qint64 ms, const bool *cancelled)
         if (remaining <= 0)
             return true;
         timer.start(int((remaining + 999999) / 1000000));
-        loop.processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
+        loop.processEvents(QEventLoop::WaitForMoreEvents | flags);
     }
+}
+
+} // namespace
+
+bool PauseWithEvents(qint64 ms, const bool *cancelled)
+{
+    return Pause(ms, cancelled, QEventLoop::AllEvents);
+}
+
+void PauseWithoutInput(qint64 ms) { Pause(ms, nullptr, QEventLoop::ExcludeUserInputEvents); }
+
+void PumpEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
 }
 
 } // namespace ktv31

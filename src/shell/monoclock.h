@@ -20,4 +20,11 @@ void SleepFor(qint64 ms);
 // event has been processed.
 bool PauseWithEvents(qint64 ms, const bool *cancelled = nullptr);
 
+// Waits `ms` while timers, painting and other non-input events keep being processed; mouse
+// and key input stays queued until the next full pump, so no other command can start meanwhile.
+void PauseWithoutInput(qint64 ms);
+
+// Processes the events already pending, when there is an application to process them.
+void PumpEvents();
+
 } // namespace ktv31
