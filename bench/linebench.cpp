@@ -5,9 +5,11 @@
 #include "protocols.h"
 
 #include "config/tablerequest.h"
+#include "connection/sessionload.h"
 #include "link/comportfunctions.h"
 #include "protocol/plcbox.h"
 #include "shell/monoclock.h"
+#include "shell/settings.h"
 #include "sim/controllertables.h"
 #include "sim/simulator.h"
 
@@ -55,8 +57,10 @@ LineTiming TimeEngineOn(const QString &devicePath, const LineSetup &setup, int t
     }
     ExchangeSession session;
     InitExchangeSession(session, 0);
-    session.PortHandle = port.get();
-    session.Speed = setup.speed;
+    // The waits an engineer's session runs with, as a connection loads them from the settings.
+    ConnectionSettings settings = ConnectionSettings::Defaults();
+    settings.setSpeed(setup.speed);
+    LoadExchangeSession(session, settings, port.get());
     session.Attempts = 1;
     int sent = 0;
     int received = 0;

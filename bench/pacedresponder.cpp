@@ -8,8 +8,6 @@
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
-#include <pthread.h>
-#include <sched.h>
 #include <pty.h>
 #include <sys/prctl.h>
 #include <termios.h>
@@ -79,10 +77,6 @@ void PacedResponder::stop()
 void PacedResponder::run()
 {
     ::prctl(PR_SET_TIMERSLACK, 1UL); // nanosleep wakes when asked, not up to 50 us later
-    // The far side stands for a line and a controller, whose timing is exact: where the system
-    // allows it, its thread is scheduled ahead of ordinary ones. The engine's thread stays ordinary.
-    const sched_param priority{10};
-    ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &priority);
     QByteArray pending;
     qint64 wireFreeNs = 0;
     while (!stopping_) {

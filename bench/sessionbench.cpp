@@ -6,6 +6,7 @@
 #include "protocols.h"
 
 #include "config/tabletransfer.h"
+#include "connection/sessionload.h"
 #include "link/comportfunctions.h"
 #include "link/connectmodem.h"
 #include "protocol/plcbox.h"
@@ -69,10 +70,11 @@ ConfigTiming TimeReadConfiguration(int speed, int thinkUs, bool withHeartbeat)
         timing.failure = QStringLiteral("no line");
         return timing;
     }
+    ConnectionSettings settings = ConnectionSettings::Defaults();
+    settings.setSpeed(speed);
     ExchangeSession session;
     InitExchangeSession(session, 0);
-    session.PortHandle = port.get();
-    session.Speed = speed;
+    LoadExchangeSession(session, settings, port.get());
     qint64 lineBytes = 0;
     session.Tap = [&](FrameDirection direction, const QByteArray &bytes) {
         lineBytes += bytes.size();
@@ -80,7 +82,6 @@ ConfigTiming TimeReadConfiguration(int speed, int thinkUs, bool withHeartbeat)
             ++timing.exchanges;
     };
     ConfigImage image;
-    ConnectionSettings settings = ConnectionSettings::Defaults();
     QuietOperator op;
     CountingProgress progress;
     TransferContext context{session, image, settings, op};

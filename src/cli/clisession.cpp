@@ -3,6 +3,7 @@
 
 #include "cli/console.h"
 #include "cli/exitstatus.h"
+#include "connection/sessionload.h"
 #include "link/comportfunctions.h"
 #include "shell/monoclock.h"
 
@@ -42,13 +43,7 @@ int CliSession::connect(bool dialToo)
                            QString());
         return ExitStatus::NoAnswer;
     }
-    exchange_.PortHandle = port_.get();
-    exchange_.Speed = speed;
-    exchange_.PreambleCount = settings_.PreambleCount();
-    exchange_.NextByteWaitMs = settings_.NextByteWaitMs();
-    exchange_.FirstByteWaitMs = settings_.FirstByteWaitS() * 1000;
-    exchange_.RtsPauseMs = settings_.RtsPauseMs();
-    exchange_.Attempts = settings_.Attempts();
+    LoadExchangeSession(exchange_, settings_, port_.get());
     if (trace_)
         exchange_.Tap = TraceTap();
     if (interrupted_)
