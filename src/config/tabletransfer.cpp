@@ -8,7 +8,6 @@
 #include "shell/operatorseam.h"
 #include "shell/settings.h"
 
-
 namespace ktv31 {
 
 namespace {
@@ -25,7 +24,6 @@ constexpr int LinksFirstReadCount = 130;
 constexpr quint8 FallbackSpeedCode = 2; // 1200 bit/s, for a code the table does not know
 constexpr quint8 DirectLink = 0;
 
-// Lets the windows repaint and take input between steps; nothing to do without an application.
 void SetStepText(TransferContext &context, const QString &text)
 {
     context.op.SetStatusText(TransferPanel::Step, text);
