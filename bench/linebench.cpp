@@ -49,8 +49,8 @@ LineTiming TimeEngineOn(const QString &devicePath, const LineSetup &setup, int t
                         const PacedResponder *responder)
 {
     LineTiming failed;
-    std::unique_ptr<SerialPort> port =
-        OpenDevice(devicePath, setup.speed, 8, 0, 0, 1000, 1000, true, false);
+    PortPtr port =
+        OpenDevice(devicePath, {setup.speed}).port;
     if (!port) {
         failed.failure = QStringLiteral("cannot open %1").arg(devicePath);
         return failed;

@@ -63,9 +63,9 @@ ConfigTiming TimeReadConfiguration(int speed, int thinkUs, bool withHeartbeat)
     ConfigTiming timing;
     sim::ControllerTables tables{sim::SimOptions{}};
     PacedResponder responder(speed, thinkUs, ControllerProtocol(tables));
-    std::unique_ptr<SerialPort> port;
+    PortPtr port;
     if (responder.start())
-        port = OpenDevice(responder.devicePath(), speed, 8, 0, 0, 1000, 1000, true, false);
+        port = OpenDevice(responder.devicePath(), {speed}).port;
     if (!port) {
         timing.failure = QStringLiteral("no line");
         return timing;
@@ -134,8 +134,8 @@ CpuCost CostOfSilentWait(int waitMs)
         return cost;
     }
     {
-        std::unique_ptr<SerialPort> port =
-            OpenDevice(QString::fromLocal8Bit(name), 19200, 8, 0, 0, 1000, 1000, true, false);
+        PortPtr port =
+            OpenDevice(QString::fromLocal8Bit(name), {19200}).port;
         ExchangeSession session;
         InitExchangeSession(session, 0);
         session.PortHandle = port.get();
@@ -170,7 +170,7 @@ CpuCost CostOfDialling(int dialDelayMs)
         return cost;
     }
     const QString path = QString::fromLocal8Bit(modem.readLine().trimmed());
-    std::unique_ptr<SerialPort> port = OpenDevice(path, 9600, 8, 0, 0, 1000, 1000, true, false);
+    PortPtr port = OpenDevice(path, {9600}).port;
     if (!port) {
         cost.failure = QStringLiteral("cannot open %1").arg(path);
         return cost;

@@ -297,6 +297,12 @@ void TestCli::writeConfigSendsOnlyWhatIsAsked()
     QCOMPARE(writeRequests(simulator), expected);
     if (expected.isEmpty())
         QVERIFY(run.err.contains(QStringLiteral("Нет измененных данных")));
+    // After a table-3 write the tool follows the speed; the link it names is the device used.
+    if (!expected.isEmpty() && expected.first().table == 3)
+        QVERIFY2(run.err.contains(QStringLiteral(" %1,   %2 бит/с")
+                                      .arg(simulator.devicePath())
+                                      .arg(kTestSpeed)),
+                 qPrintable(run.err));
     if (changeCalculator)
         QCOMPARE(simulator.image().LinkByteAt(17), LinkByte::Make(1, 6));
 }
@@ -402,7 +408,8 @@ void TestCli::unavailablePortGivesExit1()
     const CliRun run = runCli({QStringLiteral("--settings"), settings_, QStringLiteral("--device"),
                                QStringLiteral("/nonexistent/tty"), QStringLiteral("identify")});
     QCOMPARE(run.status, 1);
-    QVERIFY(run.err.contains(QStringLiteral("Коммуникационный порт /nonexistent/tty недоступен")));
+    QVERIFY(run.err.contains(QStringLiteral("Коммуникационный порт /nonexistent/tty недоступен "
+                                            "Устройство /nonexistent/tty не найдено")));
 }
 
 void TestCli::retryAnswersTheQuestion_data()

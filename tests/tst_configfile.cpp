@@ -102,6 +102,7 @@ private slots:
 
     void saveUnderOfferedNameWithoutQuestion();
     void saveAsksBeforeReplacingAnotherFile();
+    void saveAppendsExtensionToNewName_data();
     void saveAppendsExtensionToNewName();
     void saveAskFirstAndCancel();
     void savedExtensionNameAsksWhenTaken();
@@ -359,7 +360,7 @@ void TstConfigFile::loadRejectsNonConfiguration()
     QVERIFY(!LoadConfigFile(context_, op_, record));
     QCOMPARE(op_.messages.size(), 1);
     const ScriptedOperator::Message &m = op_.messages.first();
-    QCOMPARE(m.kind, MessageBoxKinds::Notice);
+    QCOMPARE(m.kind, MessageBoxKind::Notice);
     QCOMPARE(m.line1, QStringLiteral("Файл other.cnf не является файлом конфигурации"));
     QCOMPARE(m.line2, QStringLiteral("контроллера ktv31-ar"));
 }
@@ -371,7 +372,7 @@ void TstConfigFile::loadReportsUnreadableFile()
     ConfigRecord record;
     QVERIFY(!LoadConfigFile(context_, op_, record));
     QCOMPARE(op_.messages.size(), 1);
-    QCOMPARE(op_.messages.first().kind, MessageBoxKinds::Error);
+    QCOMPARE(op_.messages.first().kind, MessageBoxKind::Error);
     QCOMPARE(op_.messages.first().line1, QStringLiteral("Ошибка открытия файла"));
     QVERIFY(op_.messages.first().line2.isEmpty());
     QCOMPARE(context_.currentPath, path);
@@ -396,7 +397,7 @@ void TstConfigFile::saveUnderOfferedNameWithoutQuestion()
 
     QCOMPARE(readFile(offered), record.toBytes());
     QCOMPARE(op_.messages.size(), 1);
-    QCOMPARE(op_.messages.first().kind, MessageBoxKinds::Notice);
+    QCOMPARE(op_.messages.first().kind, MessageBoxKind::Notice);
     QCOMPARE(op_.messages.first().line1, QStringLiteral("Параметры конфигурации"));
     QCOMPARE(op_.messages.first().line2, QStringLiteral("сохранены в файле ktv31-ar5-261208.cnf"));
     QCOMPARE(QDir(configFolder()).entryList(QDir::Files).size(), 1); // no temporary left
@@ -415,7 +416,7 @@ void TstConfigFile::saveAsksBeforeReplacingAnotherFile()
     QCOMPARE(op_.saveChoices.size(), 2);
     QCOMPARE(op_.saveChoices[1].fileName, other);
     QCOMPARE(op_.messages.size(), 2);
-    QCOMPARE(op_.messages[0].kind, MessageBoxKinds::Question);
+    QCOMPARE(op_.messages[0].kind, MessageBoxKind::Question);
     QCOMPARE(op_.messages[0].line1, QStringLiteral("Файл mine.cnf уже есть."));
     QCOMPARE(op_.messages[0].line2, QStringLiteral("Вы хотите заменить существующий файл?"));
     QCOMPARE(readFile(other), record.toBytes());
@@ -430,21 +431,27 @@ void TstConfigFile::saveAsksBeforeReplacingAnotherFile()
     QCOMPARE(readFile(other), second.toBytes());
 }
 
+void TstConfigFile::saveAppendsExtensionToNewName_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("no extension") << "station12" << "station12.cnf";
+    QTest::newRow("empty extension") << "station12." << "station12.cnf";
+    QTest::newRow("own extension kept") << "station12.bak" << "station12.bak";
+}
+
 void TstConfigFile::saveAppendsExtensionToNewName()
 {
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
     const ConfigRecord record = sampleRecord(10);
-    op_.queueSaveFile(inConfig(QStringLiteral("station12")));
+    op_.queueSaveFile(inConfig(typed));
     QVERIFY(SaveConfigFile(context_, op_, image_, record, false, today_));
-    const QString saved = inConfig(QStringLiteral("station12.cnf"));
-    QCOMPARE(readFile(saved), record.toBytes());
-    QVERIFY(!QFile::exists(inConfig(QStringLiteral("station12"))));
-    QCOMPARE(context_.currentPath, saved);
-    QCOMPARE(op_.messages.last().line2, QStringLiteral("сохранены в файле station12.cnf"));
-
-    // A name with its own extension keeps it.
-    op_.queueSaveFile(inConfig(QStringLiteral("station12.bak")));
-    QVERIFY(SaveConfigFile(context_, op_, image_, record, false, today_));
-    QVERIFY(QFile::exists(inConfig(QStringLiteral("station12.bak"))));
+    QCOMPARE(readFile(inConfig(saved)), record.toBytes());
+    if (typed != saved)
+        QVERIFY(!QFile::exists(inConfig(typed)));
+    QCOMPARE(context_.currentPath, inConfig(saved));
+    QCOMPARE(op_.messages.last().line2, QStringLiteral("сохранены в файле %1").arg(saved));
 }
 
 void TstConfigFile::savedExtensionNameAsksWhenTaken()
@@ -476,7 +483,7 @@ void TstConfigFile::saveAskFirstAndCancel()
     op_.queueAnswers({false});
     QVERIFY(!SaveConfigFile(context_, op_, image_, record, true, today_));
     QCOMPARE(op_.messages.size(), 1);
-    QCOMPARE(op_.messages[0].kind, MessageBoxKinds::Question);
+    QCOMPARE(op_.messages[0].kind, MessageBoxKind::Question);
     QCOMPARE(op_.messages[0].line1, QStringLiteral("Сохранить параметры конфигурации в файле?"));
     QVERIFY(op_.saveChoices.isEmpty());
 
@@ -507,9 +514,9 @@ void TstConfigFile::saveReportsOpenFailure()
 
     QVERIFY(!SaveConfigFile(context_, op_, image_, sampleRecord(12), false, today_));
     const ScriptedOperator::Message &last = op_.messages.last();
-    QCOMPARE(last.kind, MessageBoxKinds::Error);
+    QCOMPARE(last.kind, MessageBoxKind::Error);
     QCOMPARE(last.line1, QStringLiteral("Ошибка открытия файла"));
-    QCOMPARE(op_.messagesOfKind(MessageBoxKinds::Notice).size(), 0);
+    QCOMPARE(op_.messagesOfKind(MessageBoxKind::Notice).size(), 0);
     QCOMPARE(QFileInfo(inConfig(name)).isDir(), existing);
 }
 
@@ -527,7 +534,7 @@ void TstConfigFile::saveReportsFailedWriteAndKeepsOldFile()
     }
     QVERIFY(!saved);
     QCOMPARE(op_.messages.size(), 1);
-    QCOMPARE(op_.messages[0].kind, MessageBoxKinds::Error);
+    QCOMPARE(op_.messages[0].kind, MessageBoxKind::Error);
     QCOMPARE(op_.messages[0].line1, QStringLiteral("Ошибка записи файла"));
     QCOMPARE(readFile(target), old);
     QCOMPARE(QDir(configFolder()).entryList(QDir::Files | QDir::Hidden).size(), 1);

@@ -85,12 +85,12 @@ private:
 struct Line
 {
     PtyPair pty;
-    std::unique_ptr<SerialPort> port;
+    PortPtr port;
     ExchangeSession session;
 
     explicit Line(int speed)
     {
-        port = OpenDevice(pty.slavePath(), speed, 8, 0, 0, 1000, 1000, true, false);
+        port = test::OpenLine(pty.slavePath(), speed);
         InitExchangeSession(session, 0);
         session.PortHandle = port.get();
         session.Speed = speed;

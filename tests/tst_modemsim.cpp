@@ -5,6 +5,7 @@
 #include "protocol/plcbox.h"
 #include "shell/monoclock.h"
 #include "sim/simulator.h"
+#include "support/ptypair.h"
 #include "support/scriptedoperator.h"
 
 #include <QTimer>
@@ -49,7 +50,7 @@ ModemTiming shortTiming()
 struct Line
 {
     Simulator sim;
-    std::unique_ptr<SerialPort> port;
+    PortPtr port;
     ExchangeSession session;
     ScriptedOperator op;
     DialCancel cancel;
@@ -61,7 +62,7 @@ struct Line
     {
         if (!sim.start())
             return false;
-        port = OpenDevice(sim.devicePath(), 1200, 8, 0, 0, 1000, 1000, true, false);
+        port = test::OpenLine(sim.devicePath(), 1200);
         InitExchangeSession(session, 0);
         session.PortHandle = port.get();
         session.Attempts = 1;

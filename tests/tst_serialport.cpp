@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 #include <poll.h>
@@ -20,9 +21,9 @@ using ktv31::test::PtyPair;
 
 namespace {
 
-std::unique_ptr<SerialPort> OpenAt(const QString &path, int speed = 9600)
+PortPtr OpenAt(const QString &path, int speed = 9600)
 {
-    return OpenDevice(path, speed, 8, 0, 0, 1000, 1000, true, false);
+    return test::OpenLine(path, speed);
 }
 
 qint64 ProcessCpuMs()
@@ -33,7 +34,7 @@ qint64 ProcessCpuMs()
            + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
 }
 
-const QSerialPort *DeviceOf(const std::unique_ptr<SerialPort> &port)
+const QSerialPort *DeviceOf(const PortPtr &port)
 {
     auto *link = qobject_cast<QtSerialLink *>(port.get());
     return link ? link->device() : nullptr;
@@ -125,7 +126,7 @@ void TestSerialPort::openPortThroughLink()
     PtyPair pair;
     QVERIFY(pair.linkAs(programPath() + QStringLiteral("INI/COM3")));
 
-    auto port = OpenPort(3, 19200, 8, 0, 0, 1000, 1000, true, false, programPath());
+    auto port = OpenPort(3, {19200}, programPath()).port;
     QVERIFY(port);
     QCOMPARE(pair.masterLineSpeed(), 19200);
     QVERIFY(port->write("ping"));
@@ -136,17 +137,20 @@ void TestSerialPort::openFailures_data()
 {
     QTest::addColumn<QString>("linkTarget"); // where INI/COM5 points; empty: no link
     QTest::addColumn<int>("portNumber");
+    QTest::addColumn<PortOpenError>("reason");
 
-    QTest::newRow("link to a missing device") << "/nonexistent/ttyUSB0" << 5;
-    QTest::newRow("link to a plain file") << "plain" << 5;
-    QTest::newRow("no link, no such serial port") << "" << 250;
-    QTest::newRow("port number zero") << "" << 0;
+    QTest::newRow("link to a missing device")
+        << "/nonexistent/ttyUSB0" << 5 << PortOpenError::NoSuchDevice;
+    QTest::newRow("link to a plain file") << "plain" << 5 << PortOpenError::NotConfigurable;
+    QTest::newRow("no link, no such serial port") << "" << 250 << PortOpenError::NoSuchDevice;
+    QTest::newRow("port number zero") << "" << 0 << PortOpenError::NoSuchDevice;
 }
 
 void TestSerialPort::openFailures()
 {
     QFETCH(QString, linkTarget);
     QFETCH(int, portNumber);
+    QFETCH(PortOpenError, reason);
     if (linkTarget == QLatin1String("plain")) {
         linkTarget = programPath() + QStringLiteral("plain.txt");
         QFile file(linkTarget);
@@ -157,7 +161,10 @@ void TestSerialPort::openFailures()
     if (linkTarget.isEmpty() && portNumber > 0)
         QVERIFY(!QFileInfo::exists(ComPortDevice(portNumber, programPath())));
 
-    QVERIFY(!OpenPort(portNumber, 9600, 8, 0, 0, 1000, 1000, true, false, programPath()));
+    const PortOpenResult result = OpenPort(portNumber, {9600}, programPath());
+    QVERIFY(!result.port);
+    QCOMPARE(result.error, reason);
+    QVERIFY(!PortOpenErrorText(result).isEmpty());
 }
 
 void TestSerialPort::secondOpenFails_data()
@@ -181,7 +188,9 @@ void TestSerialPort::secondOpenFails()
 
     auto first = OpenAt(firstThroughLink ? link : pair.slavePath());
     QVERIFY(first);
-    QVERIFY(!OpenAt(secondThroughLink ? link : pair.slavePath()));
+    const PortOpenResult second = OpenDevice(secondThroughLink ? link : pair.slavePath(), {9600});
+    QVERIFY(!second.port);
+    QCOMPARE(second.error, PortOpenError::Busy);
 
     first->close();
     QVERIFY2(OpenAt(secondThroughLink ? link : pair.slavePath()), "closing frees the device");
@@ -304,7 +313,11 @@ void TestSerialPort::lineFormatOnTheLine()
     QFETCH(bool, oddParity);
     QFETCH(bool, twoStopBits);
     PtyPair pair;
-    auto port = OpenDevice(pair.slavePath(), 9600, 8, parity, stopBits, 1000, 1000, true, false);
+    PortOpenSettings format;
+    format.speed = 9600;
+    format.parity = parity;
+    format.stopBits = stopBits;
+    auto port = OpenDevice(pair.slavePath(), format).port;
     QCOMPARE(bool(port), opens);
     if (!opens) {
         QVERIFY2(OpenAt(pair.slavePath()), "a refused open leaves the device free");
@@ -352,7 +365,10 @@ void TestSerialPort::bytesBothWays()
 void TestSerialPort::longAnswerBeyondInputQueue()
 {
     PtyPair pair;
-    auto port = OpenDevice(pair.slavePath(), 9600, 8, 0, 0, 100, 100, true, false);
+    PortOpenSettings smallQueues;
+    smallQueues.speed = 9600;
+    smallQueues.inputQueue = smallQueues.outputQueue = 100;
+    auto port = OpenDevice(pair.slavePath(), smallQueues).port;
     QVERIFY(port);
     QByteArray answer;
     for (int i = 0; i < 1500; ++i)
@@ -409,25 +425,18 @@ void TestSerialPort::writeTimesOutAndDropsUnsent()
     PtyPair pair;
     auto port = OpenAt(pair.slavePath());
     QVERIFY(port);
-    // Fill the line towards the master through the pair's own slave descriptor, to the last
-    // byte: writable again as soon as the kernel has moved bytes on, so until it stays full.
-    const QByteArray filler(4096, 'f');
-    qint64 filled = 0;
-    pollfd slave{pair.slaveFd(), POLLOUT, 0};
-    while (::poll(&slave, 1, 50) > 0) {
-        for (qsizetype chunk = filler.size(); chunk > 0; chunk /= 2) {
-            ssize_t n;
-            while ((n = ::write(pair.slaveFd(), filler.constData(), size_t(chunk))) > 0)
-                filled += n;
-        }
-    }
+    const qint64 filled = pair.fillTowardsMaster();
     QVERIFY(filled > 0);
 
     QElapsedTimer clock;
     clock.start();
+    // The wait for the bytes to drain keeps the event loop running, as the read side does.
+    bool timerFired = false;
+    QTimer::singleShot(20, [&] { timerFired = true; });
     QVERIFY(!port->write("xy"));
     const qint64 elapsed = clock.elapsed();
     QVERIFY2(elapsed >= 100 && elapsed < 1000, qPrintable(QString::number(elapsed)));
+    QVERIFY(timerFired);
     QVERIFY(!port->isLost());
 
     // Whatever of the filler is still pending, nothing of the failed write may follow it.

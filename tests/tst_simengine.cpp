@@ -5,6 +5,7 @@
 #include "protocol/plcbox.h"
 #include "sim/faultplan.h"
 #include "sim/simulator.h"
+#include "support/ptypair.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -19,12 +20,12 @@ namespace {
 // A connected program side: the engine's session on a real port to the simulator.
 struct Program
 {
-    std::unique_ptr<SerialPort> port;
+    PortPtr port;
     ExchangeSession session;
 
     explicit Program(const Simulator &sim, int speed = 1200)
     {
-        port = OpenDevice(sim.devicePath(), speed, 8, 0, 0, 1000, 1000, true, false);
+        port = test::OpenLine(sim.devicePath(), speed);
         InitExchangeSession(session, 0);
         session.PortHandle = port.get();
         session.Speed = speed;

@@ -1,5 +1,6 @@
 // Tests of the result, controller error and reason texts and of the speed codes.
 #include "protocol/suplfunc.h"
+#include "shell/messagebox.h"
 
 #include <QtTest>
 
@@ -86,6 +87,8 @@ private slots:
     void speedConversions_data();
     void speedConversions();
     void speedRoundTrip();
+    void messageKinds_data();
+    void messageKinds();
 };
 
 void TstSuplfunc::tableSizes()
@@ -260,6 +263,51 @@ void TstSuplfunc::speedRoundTrip()
     QCOMPARE(SpeedToCode(0), -1);
     QCOMPARE(CodeToSpeed(22), 0);
     QCOMPARE(CodeToSpeed(-1), 0);
+}
+
+void TstSuplfunc::messageKinds_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("question");
+    const QString result = QStringLiteral("Результат обмена с устройством");
+    const QStringList plain{"a", "b", ""};
+    QTest::newRow("1") << 1 << QStringLiteral("Ошибка") << plain << false;
+    QTest::newRow("2") << 2 << QStringLiteral("Ошибка ввода параметров") << plain << false;
+    QTest::newRow("3") << 3 << QString() << plain << true;
+    QTest::newRow("4") << 4 << QStringLiteral("Сообщение")
+                       << QStringList{"a", "b", QStringLiteral("(см. текущее состояние контроллера)")}
+                       << false;
+    QTest::newRow("5") << 5 << result << plain << false;
+    QTest::newRow("6") << 6 << QString() << plain << false;
+    QTest::newRow("7") << 7 << QString()
+                       << QStringList{"a", "b", QStringLiteral("Повторить попытку?")} << true;
+    QTest::newRow("8: result text first") << 8 << result << QStringList{"R", "a", "b"} << false;
+    QTest::newRow("9") << 9 << QString()
+                       << QStringList{"a", "b", QStringLiteral("Выполнить корректировку сейчас?")}
+                       << true;
+    for (int unknown : {0, 10})
+        QTest::addRow("unknown %d: design texts", unknown)
+            << unknown << QString()
+            << QStringList{QStringLiteral("Нет связи с устройством."),
+                           QStringLiteral("Попробуйте установить параметры связи"), ""}
+            << false;
+}
+
+void TstSuplfunc::messageKinds()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, lines);
+    QFETCH(bool, question);
+    const MessageBoxLayout layout =
+        DressMessageBox(MessageBoxKind(kind), QStringLiteral("a"), QStringLiteral("b"),
+                        QStringLiteral("R"));
+    QCOMPARE(layout.caption, caption);
+    QCOMPARE(QStringList(layout.lines.begin(), layout.lines.end()), lines);
+    QCOMPARE(layout.buttons == MessageButtons::YesNo, question);
+    QCOMPARE(IsQuestion(MessageBoxKind(kind)), question);
 }
 
 QTEST_APPLESS_MAIN(TstSuplfunc)

@@ -8,6 +8,7 @@
 #include "shell/settings.h"
 #include "sim/answerframe.h"
 #include "sim/simulator.h"
+#include "support/ptypair.h"
 #include "support/scriptedoperator.h"
 #include "support/scriptedport.h"
 
@@ -47,7 +48,7 @@ struct Rig
 {
     QTemporaryDir dir;
     std::unique_ptr<Simulator> sim;
-    std::unique_ptr<SerialPort> port;
+    PortPtr port;
     ExchangeSession session;
     ConfigImage image;
     ConnectionSettings settings = ConnectionSettings::Defaults();
@@ -76,7 +77,7 @@ struct Rig
         sim = std::make_unique<Simulator>(options);
         if (!sim->start())
             return false;
-        port = OpenDevice(sim->devicePath(), StartSpeed, 8, 0, 0, 1000, 1000, true, false);
+        port = test::OpenLine(sim->devicePath(), StartSpeed);
         InitExchangeSession(session, 0);
         session.PortHandle = port.get();
         session.Speed = StartSpeed;
@@ -304,7 +305,7 @@ void TstTableTransfer::wrongHeaderRetriedOrAbandoned()
 
     QCOMPARE(ReadConfiguration(rig.context, rig.progress), retry);
     QCOMPARE(rig.op.messages.size(), 1);
-    QCOMPARE(rig.op.messages[0].kind, MessageBoxKinds::RetryQuestion);
+    QCOMPARE(rig.op.messages[0].kind, MessageBoxKind::RetryQuestion);
     QCOMPARE(rig.op.messages[0].line1, QStringLiteral("Не выполнено чтение из таблицы 6."));
     QCOMPARE(rig.op.messages[0].line2, LinksCaption);
 
@@ -371,7 +372,7 @@ void TstTableTransfer::failedExchangeOffersRetries()
     QCOMPARE(rig.requests().size(), done ? failures + 1 : failures);
     QCOMPARE(rig.op.messages.size(), answers.size());
     for (const ScriptedOperator::Message &m : rig.op.messages) {
-        QCOMPARE(m.kind, MessageBoxKinds::RetryQuestion);
+        QCOMPARE(m.kind, MessageBoxKind::RetryQuestion);
         QCOMPARE(m.line1, write ? QStringLiteral("Не выполнена запись в таблицу 5.")
                                 : QStringLiteral("Не выполнено чтение из таблицы 0."));
         QCOMPARE(m.line2, write ? QStringLiteral("\"Командная строка модема\"")
@@ -520,7 +521,7 @@ void TstTableTransfer::changedOnlyWritesRuns()
     QCOMPARE(rig.sim->image().toBytes(), rig.image.toBytes());
     if (changed.isEmpty()) {
         QCOMPARE(rig.op.messages.size(), 1);
-        QCOMPARE(rig.op.messages[0].kind, MessageBoxKinds::Notice);
+        QCOMPARE(rig.op.messages[0].kind, MessageBoxKind::Notice);
         QCOMPARE(rig.op.messages[0].line1, QStringLiteral("Запись таблиц не выполняется."));
         QCOMPARE(rig.op.messages[0].line2, QStringLiteral("Нет измененных данных"));
     } else {

@@ -78,8 +78,8 @@ private:
 struct Line
 {
     PtyPair pty;
-    std::unique_ptr<SerialPort> port =
-        OpenDevice(pty.slavePath(), kSpeed, 8, 0, 0, 1000, 1000, true, false);
+    PortPtr port =
+        test::OpenLine(pty.slavePath(), kSpeed);
 };
 
 bool ReadThreeFields(ExchangeSession &session)

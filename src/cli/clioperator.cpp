@@ -20,26 +20,14 @@ QString WithoutControls(QString text)
     return text;
 }
 
-bool IsQuestion(int kind)
-{
-    return kind == MessageBoxKinds::Question || kind == MessageBoxKinds::RetryQuestion ||
-           kind == MessageBoxKinds::CorrectQuestion;
-}
-
 } // namespace
 
-QString MessageLine(int kind, const QString &line1, const QString &line2)
+QString MessageLine(MessageBoxKind kind, const QString &line1, const QString &line2)
 {
     QStringList parts;
-    for (const QString &line : {line1, line2})
+    for (const QString &line : DressMessageBox(kind, line1, line2).lines)
         if (!line.trimmed().isEmpty())
             parts << line.trimmed();
-    if (kind == MessageBoxKinds::StateNotice)
-        parts << QStringLiteral("(см. текущее состояние контроллера)");
-    if (kind == MessageBoxKinds::RetryQuestion)
-        parts << QStringLiteral("Повторить попытку?");
-    if (kind == MessageBoxKinds::CorrectQuestion)
-        parts << QStringLiteral("Выполнить корректировку сейчас?");
     return parts.join(QLatin1Char(' '));
 }
 
@@ -56,10 +44,10 @@ bool CliOperator::answerRetry()
     return true;
 }
 
-bool CliOperator::ShowMessageBox(int kind, const QString &line1, const QString &line2)
+bool CliOperator::ShowMessageBox(MessageBoxKind kind, const QString &line1, const QString &line2)
 {
     bool answer = false;
-    if (kind == MessageBoxKinds::RetryQuestion) {
+    if (kind == MessageBoxKind::RetryQuestion) {
         if (!verbose_ && !failureText_.isEmpty())
             PrintError(failureText_);
         answer = answerRetry();

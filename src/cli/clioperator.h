@@ -15,7 +15,7 @@ class CliOperator : public Operator
 public:
     CliOperator(int retries, bool verbose) : retries_(retries), verbose_(verbose) {}
 
-    bool ShowMessageBox(int kind, const QString &line1, const QString &line2) override;
+    bool ShowMessageBox(MessageBoxKind kind, const QString &line1, const QString &line2) override;
     void SetStatusText(int panel, const QString &text) override;
     QString ChooseOpenFile(const FileChoice &) override { return {}; }
     QString ChooseSaveFile(const FileChoice &) override { return {}; }
@@ -37,6 +37,6 @@ private:
 };
 
 // One line for a message of `kind`: its lines and the extra line the kind adds.
-QString MessageLine(int kind, const QString &line1, const QString &line2);
+QString MessageLine(MessageBoxKind kind, const QString &line1, const QString &line2);
 
 } // namespace ktv31::cli

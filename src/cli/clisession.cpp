@@ -3,54 +3,48 @@
 
 #include "cli/console.h"
 #include "cli/exitstatus.h"
+#include "connection/controllerlink.h"
 #include "connection/sessionload.h"
-#include "link/comportfunctions.h"
-#include "shell/monoclock.h"
+#include "shell/settings.h"
 
 namespace ktv31::cli {
 namespace {
-
-constexpr quint8 kControllerAddress = 0;
-constexpr int kDataBits = 8;
-constexpr int kNoParity = 0;
-constexpr int kOneStopBit = 0;
-constexpr int kQueueBytes = 1000;
-constexpr int kAfterDtrMs = 300; // the controller's line settles after DTR rises
 constexpr int kDialPanel = 1;
-
 } // namespace
 
 CliSession::CliSession(const LinkSetup &setup, CliOperator &op, bool trace)
     : setup_(setup), settings_(setup.settings), op_(op), trace_(trace)
 {
-    InitExchangeSession(exchange_, kControllerAddress);
+    InitExchangeSession(exchange_, ControllerAddress);
 }
 
 CliSession::~CliSession() { close(); }
 
+TransferContext CliSession::context()
+{
+    TransferContext context{exchange_, image_, settings_, op_};
+    context.portName = setup_.devicePath;
+    return context;
+}
+
 int CliSession::connect(bool dialToo)
 {
-    const int speed = settings_.Speed();
-    port_ = setup_.devicePath.isEmpty()
-                ? OpenPort(settings_.PortNumber(), speed, kDataBits, kNoParity, kOneStopBit,
-                           kQueueBytes, kQueueBytes, true, false, ProgramDir())
-                : OpenDevice(setup_.devicePath, speed, kDataBits, kNoParity, kOneStopBit,
-                             kQueueBytes, kQueueBytes, true, false);
-    if (!port_) {
-        op_.ShowMessageBox(MessageBoxKinds::Error,
+    PortOpenResult opened = OpenControllerPort(settings_, ProgramDir(), setup_.devicePath);
+    if (!opened.port) {
+        op_.ShowMessageBox(MessageBoxKind::Error,
                            QStringLiteral("Коммуникационный порт %1 недоступен")
                                .arg(setup_.portName()),
-                           QString());
+                           PortOpenErrorText(opened));
         return ExitStatus::NoAnswer;
     }
+    port_ = std::move(opened.port);
     LoadExchangeSession(exchange_, settings_, port_.get());
     if (trace_)
         exchange_.Tap = TraceTap();
     if (interrupted_)
         return transferFailed();
 
-    port_->setDtr(true);
-    SleepFor(kAfterDtrMs);
+    RaiseDtrAndSettle(port_.get());
     return (dialToo && setup_.telephone()) ? dial() : ExitStatus::Done;
 }
 
@@ -67,7 +61,7 @@ int CliSession::dial()
     mayBeOffHook_ = code == DialResult::Ok || code == DialResult::AnswerTimeout;
     if (code == DialResult::Ok)
         return ExitStatus::Done;
-    op_.ShowMessageBox(MessageBoxKinds::Notice, DialResultText(code), QString());
+    op_.ShowMessageBox(MessageBoxKind::Notice, DialResultText(code), QString());
     return ExitStatus::NoAnswer;
 }
 
@@ -75,15 +69,11 @@ void CliSession::close()
 {
     if (!port_)
         return;
-    if (mayBeOffHook_ && !port_->isLost()) {
-        if (trace_ || interrupted_)
-            Complain(QStringLiteral("hanging up"));
-        HangUp(port_.get());
-    }
+    const bool hangUp = mayBeOffHook_ && !port_->isGone();
+    if (hangUp && (trace_ || interrupted_))
+        Complain(QStringLiteral("hanging up"));
     mayBeOffHook_ = false;
-    exchange_.PortHandle = nullptr;
-    port_->close();
-    port_.reset();
+    EndLink(port_, exchange_, hangUp);
 }
 
 void CliSession::interrupt()

@@ -9,7 +9,6 @@
 #include "link/serialport.h"
 #include "protocol/plcbox.h"
 
-#include <memory>
 
 namespace ktv31::cli {
 
@@ -35,7 +34,7 @@ public:
 
     ExchangeSession &exchange() { return exchange_; }
     ConfigImage &image() { return image_; }
-    TransferContext context() { return TransferContext{exchange_, image_, settings_, op_}; }
+    TransferContext context();
     const LinkSetup &setup() const { return setup_; }
     CliOperator &op() { return op_; }
 
@@ -52,7 +51,7 @@ private:
     bool trace_;
     ExchangeSession exchange_;
     ConfigImage image_;
-    std::unique_ptr<SerialPort> port_;
+    PortPtr port_;
     DialCancel cancel_;
     bool mayBeOffHook_ = false;
     bool interrupted_ = false;

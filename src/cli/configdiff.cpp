@@ -11,7 +11,7 @@
 namespace ktv31::cli {
 namespace {
 
-constexpr int kRtsOffset = RecordOffset::LinkParameters + 7;
+constexpr int kRtsOffset = LinkFieldOffset::RtsControl;
 
 // The bytes of the identification block behind each line of the identification view.
 struct IdentBytes
@@ -96,7 +96,7 @@ void DiffLinkParameters(const ConfigRecord &a, const ConfigRecord &b, QList<Diff
     for (const LinkParameterField &field : LinkParameterFields()) {
         if ((field.offset == kRtsOffset && !rts) || a.u8(field.offset) == b.u8(field.offset))
             continue;
-        Add(out, LinkParametersCaption(), QString::fromUtf8(field.label),
+        Add(out, LinkParametersCaption(), PlainLabel(field),
             LinkParameterText(field.offset, a.u8(field.offset)),
             LinkParameterText(field.offset, b.u8(field.offset)), HexOf(a, field.offset, 1),
             HexOf(b, field.offset, 1));

@@ -7,20 +7,12 @@
 namespace ktv31::cli {
 namespace {
 
-constexpr int kRtsOffset = 45;
-constexpr int kSpeedOffset = 38;
-constexpr int kAnswerWaitOffset = 44;
-
-QString Choice(int value, const QString &zero, const QString &one)
+// The value behind a list item, as the editor's item reads without its leading blank.
+QString Choice(const LinkParameterField &field, int value)
 {
-    switch (value) {
-    case 0:
-        return zero;
-    case 1:
-        return one;
-    default:
-        return QStringLiteral("? (%1)").arg(value);
-    }
+    if (value >= 0 && value < field.items.size())
+        return field.items[value].trimmed();
+    return QStringLiteral("? (%1)").arg(value);
 }
 
 } // namespace
@@ -48,39 +40,17 @@ QString CalculatorView::text() const
     return QStringLiteral("Да, %1, %2 бит/с").arg(portText()).arg(speed());
 }
 
-const QList<LinkParameterField> &LinkParameterFields()
-{
-    static const QList<LinkParameterField> fields{
-        {"upperSpeed", "Скорость обмена с ВУ", kSpeedOffset},
-        {"answerPreambles", "Количество преамбул при ответе ВУ", 39},
-        {"requestPreambles", "Количество преамбул в запросе к вычислителю", 40},
-        {"calculatorAnswerWait", "Длительность ожидания ответа от вычислителя", kAnswerWaitOffset},
-        {"calculatorPreambles", "Преамбулы от вычислителя", 42},
-        {"priority", "Приоритет", 41},
-        {"retryDelay", "Задержка перед повторной попыткой занять порт", 43},
-        {"rtsControl", "Необходимость управления сигналом RTS в канале связи с ВУ", kRtsOffset},
-    };
-    return fields;
-}
-
-bool HasRtsField(quint8 softwareVersion) { return softwareVersion != 3 && softwareVersion != 4; }
-
 QString LinkParameterText(int offset, int value)
 {
+    const LinkParameterField &field = LinkParameterFieldAt(offset);
+    if (!field.items.isEmpty())
+        return Choice(field, value);
     switch (offset) {
-    case kSpeedOffset:
+    case LinkFieldOffset::UpperSpeed:
         return CodeToSpeed(value) ? QStringLiteral("%1 бит/с").arg(CodeToSpeed(value))
                                   : QStringLiteral("? (код %1)").arg(value);
-    case kAnswerWaitOffset:
+    case LinkFieldOffset::AnswerWait:
         return QStringLiteral("%1 * 20 мс + 1000 мс = %2 мс").arg(value).arg(value * 20 + 1000);
-    case 41:
-        return Choice(value, QStringLiteral("Высокий"), QStringLiteral("Низкий"));
-    case 42:
-        return Choice(value, QStringLiteral("Не ожидать"), QStringLiteral("Ожидать"));
-    case 43:
-        return Choice(value, QStringLiteral("Меньшая"), QStringLiteral("Большая"));
-    case kRtsOffset:
-        return Choice(value, QStringLiteral("Не требуется"), QStringLiteral("Требуется"));
     default:
         return QString::number(value);
     }
@@ -91,10 +61,10 @@ QString RawModemString(const ConfigRecord &record)
     return fieldText(record.data() + RecordOffset::ModemString, ModemStringSize);
 }
 
-QString IdentificationCaption() { return QStringLiteral("Параметры идентификации"); }
-QString LinkParametersCaption() { return QStringLiteral("Параметры связи"); }
-QString ModemStringCaption() { return QStringLiteral("Строка инициализации модема"); }
-QString CalculatorsCaption() { return QStringLiteral("Параметры связи  с отдельным вычислителем"); }
+QString IdentificationCaption() { return EditorText::IdentificationCaption(); }
+QString LinkParametersCaption() { return EditorText::LinkGroupCaption().trimmed(); }
+QString ModemStringCaption() { return EditorText::ModemGroupCaption().trimmed(); }
+QString CalculatorsCaption() { return EditorText::CalculatorGroupCaption().trimmed(); }
 
 ConfigView DescribeRecord(const ConfigRecord &record)
 {
@@ -106,11 +76,10 @@ ConfigView DescribeRecord(const ConfigRecord &record)
 
     const quint8 version = record.u8(RecordOffset::SoftwareVersion);
     for (const LinkParameterField &field : LinkParameterFields()) {
-        if (field.offset == kRtsOffset && !HasRtsField(version))
+        if (field.offset == LinkFieldOffset::RtsControl && !HasRtsField(version))
             continue;
         const int value = record.u8(field.offset);
-        view.linkParameters.append({QString::fromLatin1(field.key),
-                                    QString::fromUtf8(field.label),
+        view.linkParameters.append({QString::fromLatin1(field.key), PlainLabel(field),
                                     LinkParameterText(field.offset, value), value});
     }
 

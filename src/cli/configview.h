@@ -2,6 +2,7 @@
 #pragma once
 
 #include "config/configimage.h"
+#include "config/configtexts.h"
 #include "connection/identdecode.h"
 
 #include <QList>
@@ -43,17 +44,8 @@ struct ConfigView
 
 ConfigView DescribeRecord(const ConfigRecord &record);
 
-// Table 3 of the record: offsets of the fields in the order the editor shows them.
-struct LinkParameterField
-{
-    const char *key;
-    const char *label;
-    int offset;
-};
-const QList<LinkParameterField> &LinkParameterFields();
 // The text of one table-3 byte, by its record offset.
 QString LinkParameterText(int offset, int value);
-bool HasRtsField(quint8 softwareVersion);
 
 // The 64 bytes of the modem string up to the first zero, as text.
 QString RawModemString(const ConfigRecord &record);

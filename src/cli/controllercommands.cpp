@@ -11,14 +11,12 @@
 #include "connection/devicecheck.h"
 #include "connection/speeddetect.h"
 #include "protocol/suplfunc.h"
-#include "shell/monoclock.h"
 
 namespace ktv31::cli {
 namespace {
 
 constexpr int kStepPanel = 1;
 constexpr int kLinkParametersTable = 3;
-constexpr int kSettleAfterWriteMs = 500; // before the identification is read again
 
 // What a command needs before the link is opened, so that a bad file costs no call.
 struct Prepared
@@ -26,21 +24,17 @@ struct Prepared
     ConfigRecord record; // write-config: the file to write from
 };
 
-void Notice(CliSession &session, const QString &line1, const QString &line2 = {})
-{
-    session.op().ShowMessageBox(MessageBoxKinds::Notice, line1, line2);
-}
-
 // The identification read and the device check that precede every command, as at start-up.
 int IdentifyAndCheck(CliSession &session)
 {
     TransferContext context = session.context();
-    if (!ReadIdentification(context))
+    switch (IdentifyController(context)) {
+    case IdentifyOutcome::NotRead:
         return session.transferFailed();
-    const DeviceVerdict verdict = CheckDevice(session.image());
-    if (!verdict.accepted) {
-        Notice(session, verdict.line1, verdict.line2);
+    case IdentifyOutcome::Rejected:
         return ExitStatus::DeviceRejected;
+    case IdentifyOutcome::Accepted:
+        break;
     }
     if (const int destroyed = session.image().u8(ImageOffset::DestroyedTable))
         PrintError(QStringLiteral("Разрушена таблица № %1").arg(destroyed));
@@ -54,7 +48,7 @@ int ReadWholeConfiguration(CliSession &session)
     if (ReadConfiguration(context, progress))
         return ExitStatus::Done;
     const int status = session.transferFailed();
-    session.op().ShowMessageBox(MessageBoxKinds::ExchangeResult,
+    session.op().ShowMessageBox(MessageBoxKind::ExchangeResult,
                                 QStringLiteral("Параметры конфигурации не прочитаны"), QString());
     return status;
 }
@@ -82,7 +76,7 @@ int DetectSpeedCommand(CliSession &session, const CliOptions &options)
     PrintDetectedSpeed(speed, options.json);
     if (speed)
         return ExitStatus::Done;
-    session.op().ShowMessageBox(MessageBoxKinds::ExchangeResult, NoLinkText(), QString());
+    session.op().ShowMessageBox(MessageBoxKind::ExchangeResult, NoLinkText(), QString());
     return ExitStatus::NoAnswer;
 }
 
@@ -101,8 +95,7 @@ int ReadConfig(CliSession &session, const CliOptions &options)
 int CheckUpperSpeedOffered(CliSession &session, const ConfigRecord &record)
 {
     const quint8 code = record.u8(RecordOffset::LinkParameters);
-    const quint32 offered = session.image().u32(ImageOffset::UpperSpeedMask);
-    if (code < SpeedCodeCount && (offered >> code) & 1u)
+    if (UpperSpeedOffered(session.image(), code))
         return ExitStatus::Done;
     Complain(QStringLiteral("the file's Скорость обмена с ВУ (speed code %1) is not offered by the "
                             "controller; nothing written")
@@ -135,13 +128,11 @@ int WriteSelected(CliSession &session, const CliOptions &options, const ConfigRe
     }
     RecordToImage(record, session.image());
     CountingProgress progress;
-    if (!WriteSelectedTables(context, state, progress))
+    const SelectedWriteOutcome outcome = WriteSelectedAndReidentify(context, state, progress);
+    if (!outcome.identified)
         return session.transferFailed();
-    SleepFor(kSettleAfterWriteMs);
-    if (!ReadIdentification(context))
-        return session.transferFailed();
-    if (const int destroyed = session.image().u8(ImageOffset::DestroyedTable))
-        Notice(session, QStringLiteral("Разрушена таблица %1").arg(destroyed));
+    if (outcome.destroyedTable)
+        TellDestroyedTable(session.op(), outcome.destroyedTable);
     return ExitStatus::Done;
 }
 

@@ -1,5 +1,7 @@
-// The link parameters the tool accepts, with the names and ranges of the connection dialog.
+// The link options of the tool, each tied to the connection parameter it sets.
 #pragma once
+
+#include "connection/linkparameters.h"
 
 #include <QString>
 
@@ -8,14 +10,12 @@ namespace ktv31::cli {
 struct LinkParameter
 {
     const char *option; // without the leading "--"
-    const char *name;   // as the connection dialog names it
-    int low;
-    int high;
+    const LinkLimit &limit;
 };
 
 namespace LinkParameters {
 extern const LinkParameter Port;
-extern const LinkParameter Speed; // low/high unused: a speed must be one of the speed table
+extern const LinkParameter Speed;
 extern const LinkParameter Preambles;
 extern const LinkParameter Attempts;
 extern const LinkParameter FirstByteWait;
@@ -26,10 +26,13 @@ extern const LinkParameter ConnectAttempts;
 extern const LinkParameter LinkType;
 } // namespace LinkParameters
 
-constexpr int MaxPhoneLength = 34;
-constexpr int MaxModemInitLength = 199; // the settings field keeps its terminator
+constexpr int MaxPhoneLength = LinkTextLength::PhoneNumber;
+constexpr int MaxModemInitLength = LinkTextLength::ModemCommand;
 
-bool InRange(const LinkParameter &parameter, qint64 value);
+inline bool InRange(const LinkParameter &parameter, qint64 value)
+{
+    return ktv31::InRange(parameter.limit, value);
+}
 // "<name>: Параметр вне допустимого диапазона (low...high)"; for the speed, why it is refused.
 QString OutOfRangeText(const LinkParameter &parameter);
 

@@ -1,6 +1,8 @@
 // Conversions between the configuration image and the configuration record, and the new record.
 #include "config/conffun.h"
 
+#include "protocol/suplfunc.h"
+
 namespace ktv31 {
 
 void ImageToRecord(const ConfigImage &image, ConfigRecord &record)
@@ -62,6 +64,11 @@ bool NewConfigRecord(ConfigRecord &record, int generation,
     record.setU8(lp + 2, NewRecordDefaults::RequestPreambles);
     record.setU8(lp + 3, NewRecordDefaults::LowPriority);
     return true;
+}
+
+bool UpperSpeedOffered(const ConfigImage &image, quint8 speedCode)
+{
+    return speedCode < SpeedCodeCount && ((image.u32(ImageOffset::UpperSpeedMask) >> speedCode) & 1u);
 }
 
 } // namespace ktv31

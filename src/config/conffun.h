@@ -25,6 +25,10 @@ void RecordToImage(const ConfigRecord &record, ConfigImage &image);
 
 quint8 LinkByteFromEntry(quint8 connected, quint8 port, quint8 speedCode);
 
+// Whether the controller offers `speedCode` on its link to the upper-level device (image table 1):
+// writing a speed it does not offer would lose the link.
+bool UpperSpeedOffered(const ConfigImage &image, quint8 speedCode);
+
 // Answers the generation of a new configuration: 3 (software versions 3 and 4), 5 (5 and 6),
 // or 0 when the operator cancels.
 using GenerationChooser = std::function<int()>;

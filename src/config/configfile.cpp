@@ -68,12 +68,15 @@ QString ChooseSaveTarget(ConfigFileContext &context, Operator &op)
         if (SamePath(chosen, offered))
             return offered;
         context.currentPath = chosen;
-        // A name typed without extension gets ".cnf"; the file it then names may exist too and
-        // must not be replaced without asking.
-        if (!QFileInfo::exists(chosen) && !FileNameOf(chosen).contains(QLatin1Char('.')))
+        // A name typed without extension ("name" or "name.") gets ".cnf"; the file it then
+        // names may exist too and must not be replaced without asking.
+        if (!QFileInfo::exists(chosen) && QFileInfo(chosen).suffix().isEmpty()) {
+            if (context.currentPath.endsWith(QLatin1Char('.')))
+                context.currentPath.chop(1);
             context.currentPath += QStringLiteral(".cnf");
+        }
         if (QFileInfo::exists(context.currentPath)) {
-            if (op.ShowMessageBox(MessageBoxKinds::Question,
+            if (op.ShowMessageBox(MessageBoxKind::Question,
                                   QStringLiteral("Файл %1 уже есть.").arg(FileNameOf(context.currentPath)),
                                   QStringLiteral("Вы хотите заменить существующий файл?")))
                 return context.currentPath;
@@ -158,13 +161,13 @@ bool LoadConfigFile(ConfigFileContext &context, Operator &op, ConfigRecord &reco
 
     const ConfigFileResult result = ReadConfigFile(path);
     if (result.error == ConfigFileError::OpenFailed) {
-        op.ShowMessageBox(MessageBoxKinds::Error, OpenFailedText, QString());
+        op.ShowMessageBox(MessageBoxKind::Error, OpenFailedText, QString());
         return false;
     }
     record = result.record;
     if (!result.ok()) {
         op.ShowMessageBox(
-            MessageBoxKinds::Notice,
+            MessageBoxKind::Notice,
             QStringLiteral("Файл %1 не является файлом конфигурации").arg(FileNameOf(path)),
             QStringLiteral("контроллера ktv31-ar"));
         return false;
@@ -176,7 +179,7 @@ bool SaveConfigFile(ConfigFileContext &context, Operator &op, const ConfigImage 
                     const ConfigRecord &record, bool askFirst, const QDate &today)
 {
     if (askFirst &&
-        !op.ShowMessageBox(MessageBoxKinds::Question,
+        !op.ShowMessageBox(MessageBoxKind::Question,
                            QStringLiteral("Сохранить параметры конфигурации в файле?"), QString()))
         return false;
 
@@ -188,14 +191,14 @@ bool SaveConfigFile(ConfigFileContext &context, Operator &op, const ConfigImage 
 
     switch (WriteConfigFile(target, record)) {
     case ConfigFileError::None:
-        op.ShowMessageBox(MessageBoxKinds::Notice, QStringLiteral("Параметры конфигурации"),
+        op.ShowMessageBox(MessageBoxKind::Notice, QStringLiteral("Параметры конфигурации"),
                           QStringLiteral("сохранены в файле %1").arg(FileNameOf(target)));
         return true;
     case ConfigFileError::OpenFailed:
-        op.ShowMessageBox(MessageBoxKinds::Error, OpenFailedText, QString());
+        op.ShowMessageBox(MessageBoxKind::Error, OpenFailedText, QString());
         return false;
     default:
-        op.ShowMessageBox(MessageBoxKinds::Error, WriteFailedText, QString());
+        op.ShowMessageBox(MessageBoxKind::Error, WriteFailedText, QString());
         return false;
     }
 }

@@ -2,9 +2,11 @@
 #include "config/tabletransfer.h"
 
 #include "config/stringi.h"
+#include "connection/controllerlink.h"
 #include "protocol/plcbox.h"
 #include "protocol/suplfunc.h"
 #include "shell/monoclock.h"
+#include "shell/operation.h"
 #include "shell/operatorseam.h"
 #include "shell/settings.h"
 
@@ -22,7 +24,6 @@ constexpr int TableStateTable = 7;
 constexpr int SpeedAvailabilitySize = 8; // two 32-bit fields
 constexpr int LinksFirstReadCount = 130;
 constexpr quint8 FallbackSpeedCode = 2; // 1200 bit/s, for a code the table does not know
-constexpr quint8 DirectLink = 0;
 
 void SetStepText(TransferContext &context, const QString &text)
 {
@@ -35,7 +36,7 @@ bool AskRetry(TransferContext &context, const TableRequest &request)
         request.IsRead() ? QStringLiteral("Не выполнено чтение из таблицы %1.").arg(request.Table())
                          : QStringLiteral("Не выполнена запись в таблицу %1.").arg(request.Table());
     const QString line2 = QLatin1Char('"') + TableCaption(request.Table()) + QLatin1Char('"');
-    const bool again = context.op.ShowMessageBox(MessageBoxKinds::RetryQuestion, line1, line2);
+    const bool again = context.op.ShowMessageBox(MessageBoxKind::RetryQuestion, line1, line2);
     SetStepText(context, QString());
     return again;
 }
@@ -119,9 +120,9 @@ void FollowWrittenSpeed(TransferContext &context)
         return; // no such speed code: switching the port to 0 bit/s would only lose the link
     context.settings.setSpeed(speed);
     context.session.Speed = speed;
-    context.op.SetStatusText(
-        TransferPanel::Link,
-        QStringLiteral(" COM%1,   %2 бит/с").arg(context.settings.PortNumber()).arg(speed));
+    const QString port = context.portName.isEmpty() ? ComPortName(context.settings.PortNumber())
+                                                    : context.portName;
+    context.op.SetStatusText(TransferPanel::Link, LinkText(port, speed));
 }
 
 bool WriteModemString(TransferContext &context)
@@ -182,11 +183,19 @@ QString TransferStepText(const TableRequest &request)
 bool TransferTable(TransferContext &context, const TableRequest &request, int length)
 {
     ExchangeSession &session = context.session;
+    // Reached from a handler inside a running exchange: that exchange owns the session and the
+    // status texts; refusing quietly leaves both alone.
+    if (ExchangeRunning(session))
+        return false;
+    OperationScope operation;
     PumpEvents();
     for (;;) {
         SetStepText(context, TransferStepText(request));
-        if (!Exchange(session, TableFunctionCode, request.data(), length, 0)) {
-            if (session.ResultCode == ResultAborted) {
+        const int result = RunExchange(session, TableFunctionCode, request.data(), length, 0);
+        if (result == Result::Busy)
+            return false;
+        if (result != Result::Ok) {
+            if (result == Result::Aborted) {
                 SetStepText(context, QString());
                 return false;
             }
@@ -219,6 +228,7 @@ bool ReadSpeedAvailability(TransferContext &context)
 
 bool ReadConfiguration(TransferContext &context, ProgressSink &progress)
 {
+    OperationScope operation;
     progress.SetMaximum(WritableTableCount() + 3);
     progress.SetPosition(0);
 
@@ -272,6 +282,7 @@ bool ReadTableState(TransferContext &context, TableStateBuffer &state)
 bool WriteSelectedTables(TransferContext &context, const TableStateBuffer &state,
                          ProgressSink &progress)
 {
+    OperationScope operation;
     progress.SetMaximum(state.WriteChoiceCount() + 1);
     progress.SetPosition(0);
 
@@ -303,6 +314,7 @@ bool WriteSelectedTables(TransferContext &context, const TableStateBuffer &state
 
 bool WriteChangedConfiguration(TransferContext &context, const ConfigImage &before)
 {
+    OperationScope operation;
     bool written = false;
     if (Differs(context.image, before, ImageOffset::LinkParameters, LinkParameterCountLong)) {
         if (!WriteLinkParameters(context))
@@ -322,10 +334,36 @@ bool WriteChangedConfiguration(TransferContext &context, const ConfigImage &befo
             return false;
     }
     if (!written)
-        context.op.ShowMessageBox(MessageBoxKinds::Notice,
+        context.op.ShowMessageBox(MessageBoxKind::Notice,
                                   QStringLiteral("Запись таблиц не выполняется."),
                                   QStringLiteral("Нет измененных данных"));
     return true;
+}
+
+SelectedWriteOutcome WriteSelectedAndReidentify(TransferContext &context,
+                                                const TableStateBuffer &state,
+                                                ProgressSink &progress,
+                                                const std::function<void()> &afterWrite)
+{
+    OperationScope operation;
+    SelectedWriteOutcome outcome;
+    if (!WriteSelectedTables(context, state, progress))
+        return outcome;
+    outcome.written = true;
+    PauseWithoutInput(context.closingWaitMs);
+    if (afterWrite)
+        afterWrite();
+    if (!ReadIdentification(context))
+        return outcome;
+    outcome.identified = true;
+    outcome.destroyedTable = context.image.u8(ImageOffset::DestroyedTable);
+    return outcome;
+}
+
+void TellDestroyedTable(Operator &op, int table)
+{
+    op.ShowMessageBox(MessageBoxKind::Notice, QStringLiteral("Разрушена таблица %1").arg(table),
+                      QString());
 }
 
 } // namespace ktv31

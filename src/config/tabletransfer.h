@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace ktv31 {
 
 struct ExchangeSession;
@@ -17,13 +19,21 @@ class ProgressSink;
 // The state the transfers share with the main window, lent for the duration of one operation.
 struct TransferContext
 {
+    TransferContext(ExchangeSession &session, ConfigImage &image, ConnectionSettings &settings,
+                    Operator &op, int closingWaitMs = 500)
+        : session(session), image(image), settings(settings), op(op), closingWaitMs(closingWaitMs)
+    {
+    }
+
     ExchangeSession &session;
     ConfigImage &image;
     ConnectionSettings &settings;
     Operator &op;
     // The pause that ends the read-all and write-selected operations, so that the controller
     // settles before the next command.
-    int closingWaitMs = 500;
+    int closingWaitMs;
+    // The port named in the link text after a speed switch; empty: COM<n> of the settings.
+    QString portName;
 };
 
 // Status panels of the main window that the transfers write to.
@@ -55,5 +65,21 @@ bool WriteSelectedTables(TransferContext &context, const TableStateBuffer &state
 // Writes only what differs between the image and `before`; tells the operator when nothing
 // did. False when a transfer was given up.
 bool WriteChangedConfiguration(TransferContext &context, const ConfigImage &before);
+
+struct SelectedWriteOutcome
+{
+    bool written = false;    // every chosen table was written
+    bool identified = false; // and the identification was read again afterwards
+    int destroyedTable = 0;  // the table the controller still reports destroyed, 0 = none
+};
+// The selected-table write as the table-state procedure runs it: WriteSelectedTables, the
+// controller's settling time, `afterWrite` (the windows update their menus there), then the
+// identification read that tells whether a table is still destroyed.
+SelectedWriteOutcome WriteSelectedAndReidentify(TransferContext &context,
+                                                const TableStateBuffer &state,
+                                                ProgressSink &progress,
+                                                const std::function<void()> &afterWrite = {});
+// "Разрушена таблица N" (kind 6).
+void TellDestroyedTable(Operator &op, int table);
 
 } // namespace ktv31

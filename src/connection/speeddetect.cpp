@@ -3,8 +3,8 @@
 
 #include "protocol/plcbox.h"
 #include "protocol/suplfunc.h"
-
-#include <QCoreApplication>
+#include "shell/monoclock.h"
+#include "shell/operation.h"
 
 namespace ktv31 {
 namespace {
@@ -15,14 +15,14 @@ constexpr quint8 kTableFunction = 29;
 
 int DetectSpeed(ExchangeSession &session, const StatusPanel &panel)
 {
+    OperationScope operation;
     session.NextByteWaitMs = ProbeNextByteWaitMs;
     session.FirstByteWaitMs = ProbeFirstByteWaitMs;
     session.Attempts = 1;
     for (int code = 1; code < SpeedCodeCount; ++code) {
         const int speed = CodeToSpeed(code);
         panel.setText(QStringLiteral("Скорость обмена:  %1").arg(speed));
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
+        PumpEvents();
         session.Speed = speed;
         if (Exchange(session, kTableFunction, kProbe, int(sizeof kProbe), 0)) {
             panel.setText(QString());

@@ -2,9 +2,11 @@
 #include "link/comportfunctions.h"
 #include "link/lowlatency.h"
 
-#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QMutex>
 #include <QSet>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -94,7 +96,10 @@ bool QtSerialLink::write(const QByteArray &bytes)
         return false;
     if (bytes.isEmpty())
         return true;
+    // The drain wait runs the event loop, where this port may be dropped; it must outlive the call.
+    Use self(this);
     CallScope scope(*this);
+    writeInterrupted_ = false;
     if (device_->write(bytes) == bytes.size()
         && waitUntilWritten(kWriteMsPerByte * bytes.size() + kWriteMsFixed))
         return true;
@@ -106,15 +111,34 @@ bool QtSerialLink::write(const QByteArray &bytes)
     return false;
 }
 
+// Waits in the event loop, as the reading side does, until the driver has taken every byte, the
+// time is up, the line is lost, the port is dropped or the write is interrupted.
 bool QtSerialLink::waitUntilWritten(qint64 timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (device_->bytesToWrite() > 0) {
-        if (lost_ || deadline.hasExpired()
-            || !device_->waitForBytesWritten(int(std::max<qint64>(deadline.remainingTime(), 1))))
-            return false;
+    const auto drained = [this] { return !isOpen() || device_->bytesToWrite() == 0; };
+    if (!drained() && !lost_) {
+        QEventLoop loop;
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        connect(device_.get(), &QSerialPort::bytesWritten, &loop, [&] {
+            if (drained())
+                loop.quit();
+        });
+        connect(this, &SerialPort::dropped, &loop, &QEventLoop::quit);
+        deadline.start(int(timeoutMs));
+        writeWait_ = &loop;
+        loop.exec();
+        writeWait_ = nullptr;
     }
-    return !lost_;
+    return isOpen() && !lost_ && !writeInterrupted_ && device_->bytesToWrite() == 0;
+}
+
+void QtSerialLink::interruptWrite()
+{
+    writeInterrupted_ = true;
+    if (writeWait_)
+        writeWait_->quit();
 }
 
 QByteArray QtSerialLink::read(int maxBytes)
@@ -232,11 +256,13 @@ void QtSerialLink::markLost(QSerialPort::SerialPortError error)
 {
     lost_ = true;
     qCInfo(lcLink) << "device lost:" << heldPath_ << error;
+    if (writeWait_)
+        writeWait_->quit();
     // Closing at once stops the device from repeating the error in a tight loop.
     if (callDepth_ == 0)
         closeDevice();
-    // Queued, so that a receiver may delete this port without pulling the device from under
-    // the QSerialPort call that reported the error.
+    // Queued, so that a receiver may drop this port without pulling the device from under the
+    // QSerialPort call that reported the error.
     QMetaObject::invokeMethod(this, [this] { emit deviceLost(); }, Qt::QueuedConnection);
 }
 
@@ -287,42 +313,73 @@ LineFormat LineFormatFor(int dataBits, int paritySelector, int stopBitsSelector)
     return format;
 }
 
-std::unique_ptr<SerialPort> OpenPort(int portNumber, int speed, int dataBits, int parity,
-                                     int stopBits, int inputQueue, int outputQueue, bool dtr,
-                                     bool rts, const QString &programDir)
+PortOpenResult OpenPort(int portNumber, const PortOpenSettings &settings,
+                        const QString &programDir)
 {
-    return OpenDevice(ComPortDevice(portNumber, programDir), speed, dataBits, parity, stopBits,
-                      inputQueue, outputQueue, dtr, rts);
+    return OpenDevice(ComPortDevice(portNumber, programDir), settings);
 }
 
 // The output queue has no counterpart in QSerialPort, whose write buffer grows as needed.
-std::unique_ptr<SerialPort> OpenDevice(const QString &devicePath, int speed, int dataBits,
-                                       int parity, int stopBits, int inputQueue,
-                                       int /*outputQueue*/, bool dtr, bool rts)
+PortOpenResult OpenDevice(const QString &devicePath, const PortOpenSettings &settings)
 {
+    PortOpenResult result;
+    result.device = devicePath;
     const QString path = CanonicalDevicePath(devicePath);
-    if (path.isEmpty() || !ClaimDevice(path)) {
-        qCInfo(lcLink) << "cannot open" << devicePath << "(no such device or already open)";
-        return nullptr;
+    if (path.isEmpty()) {
+        qCInfo(lcLink) << "cannot open" << devicePath << "(no such device)";
+        result.error = PortOpenError::NoSuchDevice;
+        return result;
+    }
+    result.device = path;
+    if (!ClaimDevice(path)) {
+        qCInfo(lcLink) << "cannot open" << path << "(already open in this program)";
+        result.error = PortOpenError::Busy;
+        return result;
     }
     auto device = std::make_unique<QSerialPort>(path);
     if (!device->open(QIODevice::ReadWrite)) {
         qCInfo(lcLink) << "cannot open" << path << device->errorString();
+        result.error = ClassifyOpenFailure(path, device->error(), &result.group);
         ReleaseDevice(path);
-        return nullptr;
+        return result;
     }
-    if (!ApplyLineFormat(*device, speed, LineFormatFor(dataBits, parity, stopBits))) {
+    const LineFormat format = LineFormatFor(settings.dataBits, settings.parity, settings.stopBits);
+    if (!ApplyLineFormat(*device, settings.speed, format)) {
         qCInfo(lcLink) << "cannot configure" << path << device->errorString();
         device->close();
         ReleaseDevice(path);
-        return nullptr;
+        result.error = PortOpenError::NotConfigurable;
+        return result;
     }
     RequestLowLatency(*device);
-    device->setReadBufferSize(std::max(inputQueue, 0));
-    SetModemLine(*device, true, dtr);
-    SetModemLine(*device, false, rts);
+    device->setReadBufferSize(std::max(settings.inputQueue, 0));
+    SetModemLine(*device, true, settings.dtr);
+    SetModemLine(*device, false, settings.rts);
     qCDebug(lcLink) << "opened" << path << "at" << device->baudRate();
-    return std::make_unique<QtSerialLink>(std::move(device), path, ClampPortSpeed(speed));
+    result.port.reset(new QtSerialLink(std::move(device), path, ClampPortSpeed(settings.speed)));
+    return result;
+}
+
+QString PortOpenErrorText(const PortOpenResult &result)
+{
+    switch (result.error) {
+    case PortOpenError::None:
+        return {};
+    case PortOpenError::NoSuchDevice:
+        return result.device.isEmpty()
+                   ? QStringLiteral("Устройство не найдено")
+                   : QStringLiteral("Устройство %1 не найдено").arg(result.device);
+    case PortOpenError::Busy:
+        return QStringLiteral("Порт %1 занят другой программой").arg(result.device);
+    case PortOpenError::NoPermission:
+        return result.group.isEmpty()
+                   ? QStringLiteral("Нет прав доступа к %1").arg(result.device)
+                   : QStringLiteral("Нет прав доступа к %1 (нужно членство в группе %2)")
+                         .arg(result.device, result.group);
+    case PortOpenError::NotConfigurable:
+        return QStringLiteral("%1 не является последовательным портом").arg(result.device);
+    }
+    return {};
 }
 
 bool SetPortSpeed(SerialPort *port, int speed)

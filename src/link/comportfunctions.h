@@ -9,6 +9,8 @@
 
 #include <memory>
 
+class QEventLoop;
+
 Q_DECLARE_LOGGING_CATEGORY(lcLink)
 
 namespace ktv31 {
@@ -43,6 +45,7 @@ public:
 
     bool isLost() const override { return lost_; }
     void close() override;
+    void interruptWrite() override;
 
     QString devicePath() const { return heldPath_; }
     // The underlying device while it is open, for inspection of its settings; null afterwards.
@@ -59,6 +62,8 @@ private:
     bool waitUntilWritten(qint64 timeoutMs);
 
     std::unique_ptr<QSerialPort> device_;
+    QEventLoop *writeWait_ = nullptr;
+    bool writeInterrupted_ = false;
     QString heldPath_;
     bool claimHeld_ = true;
     int speed_;
@@ -89,14 +94,47 @@ QString CanonicalDevicePath(const QString &devicePath);
 // True when the open device has been hung up or has failed.
 bool DeviceHungUp(const QSerialPort &device);
 
-// Opens a port exclusively with the given line format (see the selector tables in the .cpp).
-// Null when the device cannot be opened or configured, or is already open.
-std::unique_ptr<SerialPort> OpenPort(int portNumber, int speed, int dataBits, int parity,
-                                     int stopBits, int inputQueue, int outputQueue, bool dtr,
-                                     bool rts, const QString &programDir);
-std::unique_ptr<SerialPort> OpenDevice(const QString &devicePath, int speed, int dataBits,
-                                       int parity, int stopBits, int inputQueue, int outputQueue,
-                                       bool dtr, bool rts);
+// The line format of an open; the defaults are the program's own link to the controller: 8 data
+// bits, no parity, one stop bit, queues of 1000 bytes, DTR control on, RTS driven by the engine.
+struct PortOpenSettings
+{
+    int speed = 1200;
+    int dataBits = 8;
+    int parity = 0;   // selector: 0/1/2/other = none/even/odd/none
+    int stopBits = 0; // selector: 0/1/2/other = 1/1.5/2/1
+    int inputQueue = 1000;
+    int outputQueue = 1000;
+    bool dtr = true;
+    bool rts = false;
+};
+
+// Why a port did not open.
+enum class PortOpenError
+{
+    None,
+    NoSuchDevice,   // nothing at that name, or a COM number outside the naming
+    Busy,           // held by another program, or already by this one
+    NoPermission,   // the user may not open it; `group` names the group that may
+    NotConfigurable // opened, but it is no serial line or refused the line format
+};
+
+struct PortOpenResult
+{
+    PortPtr port; // null when the open failed
+    PortOpenError error = PortOpenError::None;
+    QString device; // the device that was tried
+    QString group;  // NoPermission: the group owning the device, when known
+};
+
+// Opens COM port `portNumber` (named by ComPortDevice) or a device path exclusively.
+PortOpenResult OpenPort(int portNumber, const PortOpenSettings &settings,
+                        const QString &programDir);
+PortOpenResult OpenDevice(const QString &devicePath, const PortOpenSettings &settings);
+// A line for the operator saying why the port did not open; empty for PortOpenError::None.
+QString PortOpenErrorText(const PortOpenResult &result);
+// The platform's reading of a failed open of an existing `devicePath`.
+PortOpenError ClassifyOpenFailure(const QString &devicePath, QSerialPort::SerialPortError error,
+                                  QString *group);
 
 // Both false for a null port.
 bool SetPortSpeed(SerialPort *port, int speed);

@@ -1,9 +1,12 @@
 // COM port names and device checks on Unix: INI/COM<n> links beside the program, else /dev/ttyS<n-1>.
 #include "link/comportfunctions.h"
 
+#include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <poll.h>
+#include <unistd.h>
 
 namespace ktv31 {
 
@@ -33,6 +36,26 @@ bool DeviceHungUp(const QSerialPort &device)
     pollfd line{device.handle(), POLLIN, 0};
     const int ready = ::poll(&line, 1, 0);
     return ready < 0 || (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+// QSerialPort reports both a refused permission and a device held by another program (its
+// exclusive mode, a lock file) as PermissionError; whether we may open the device at all tells
+// them apart.
+PortOpenError ClassifyOpenFailure(const QString &devicePath, QSerialPort::SerialPortError error,
+                                  QString *group)
+{
+    if (error == QSerialPort::DeviceNotFoundError)
+        return PortOpenError::NoSuchDevice;
+    const QByteArray native = QFile::encodeName(devicePath);
+    if (::access(native.constData(), R_OK | W_OK) != 0) {
+        if (errno == ENOENT)
+            return PortOpenError::NoSuchDevice;
+        if (group)
+            *group = QFileInfo(devicePath).group();
+        return PortOpenError::NoPermission;
+    }
+    return error == QSerialPort::PermissionError ? PortOpenError::Busy
+                                                 : PortOpenError::NotConfigurable;
 }
 
 } // namespace ktv31

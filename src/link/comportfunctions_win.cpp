@@ -25,4 +25,18 @@ bool DeviceHungUp(const QSerialPort & /*device*/)
     return true;
 }
 
+// Windows refuses a COM port that another program holds with "access denied".
+PortOpenError ClassifyOpenFailure(const QString & /*devicePath*/,
+                                  QSerialPort::SerialPortError error, QString * /*group*/)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return PortOpenError::NoSuchDevice;
+    case QSerialPort::PermissionError:
+        return PortOpenError::Busy;
+    default:
+        return PortOpenError::NotConfigurable;
+    }
+}
+
 } // namespace ktv31

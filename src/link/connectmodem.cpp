@@ -4,6 +4,7 @@
 #include "link/serialport.h"
 #include "shell/cp1251.h"
 #include "shell/monoclock.h"
+#include "shell/operation.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -108,12 +109,12 @@ QString ShortenedInitStatus()
         .arg(MaxInitCommandLength);
 }
 
-// Sleeps in the event loop until bytes arrive, the deadline passes, the line is lost or the
-// dialling is cancelled.
+// Sleeps in the event loop until bytes arrive, the deadline passes, the line is lost or dropped,
+// or the dialling is cancelled.
 void WaitForBytes(SerialPort *port, DialCancel *cancel, qint64 deadlineNs)
 {
     const qint64 remaining = deadlineNs - NowNs();
-    if (remaining <= 0 || port->bytesAvailable() > 0 || port->isLost() || IsCancelled(cancel))
+    if (remaining <= 0 || port->bytesAvailable() > 0 || port->isGone() || IsCancelled(cancel))
         return;
     QEventLoop loop;
     QTimer timer;
@@ -122,6 +123,7 @@ void WaitForBytes(SerialPort *port, DialCancel *cancel, qint64 deadlineNs)
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     QObject::connect(port, &SerialPort::readyRead, &loop, &QEventLoop::quit);
     QObject::connect(port, &SerialPort::deviceLost, &loop, &QEventLoop::quit);
+    QObject::connect(port, &SerialPort::dropped, &loop, &QEventLoop::quit);
     if (cancel)
         QObject::connect(cancel, &DialCancel::cancelRequested, &loop, &QEventLoop::quit);
     timer.start(int((remaining + 999999) / 1000000));
@@ -147,16 +149,23 @@ int CollectAnswerLine(SerialPort *port, DialCancel *cancel, qint64 deadlineNs, Q
                 return DialResult::Ok;
         }
         // A lost line answers nothing more; waiting out the deadline would only delay the news.
-        if (port->isLost() || NowNs() >= deadlineNs)
+        if (port->isGone() || NowNs() >= deadlineNs)
             return DialResult::AnswerTimeout;
         WaitForBytes(port, cancel, deadlineNs);
     }
 }
 
-// A fixed pause that keeps the windows alive; false when the dialling was cancelled.
-bool Pause(int ms, const DialCancel *cancel)
+// A fixed pause that keeps the windows alive; false when the dialling was cancelled or the line
+// went away meanwhile.
+bool Pause(int ms, const DialCancel *cancel, const SerialPort *port)
 {
-    return PauseWithEvents(ms, cancel ? cancel->flag() : nullptr);
+    return PauseWithEvents(ms, [cancel, port] { return IsCancelled(cancel) || IsGone(port); });
+}
+
+// The result of a pause that did not run to its end.
+int Interrupted(const DialCancel *cancel, int whenGone)
+{
+    return IsCancelled(cancel) ? DialResult::Cancelled : whenGone;
 }
 
 // Walks the reset through its steps: escape, echo off once more, verbal codes.
@@ -199,8 +208,8 @@ int ModemReset::run()
     for (;;) {
         switch (step) {
         case Step::Escape:
-            if (!Pause(timing_.escapeGuardMs, cancel_))
-                return DialResult::Cancelled;
+            if (!Pause(timing_.escapeGuardMs, cancel_, port_))
+                return Interrupted(cancel_, DialResult::NoModem);
             escaped = false;
             code = send(kEscape, false);
             if (code != DialResult::Ok)
@@ -209,8 +218,8 @@ int ModemReset::run()
             step = Step::EchoOffAgain;
             break;
         case Step::EchoOffAgain:
-            if (!Pause(timing_.escapeGuardMs, cancel_))
-                return DialResult::Cancelled;
+            if (!Pause(timing_.escapeGuardMs, cancel_, port_))
+                return Interrupted(cancel_, DialResult::AnswerTimeout);
             code = send(kEchoOff, false);
             if (code != DialResult::Ok)
                 return code;
@@ -263,8 +272,10 @@ int Dialler::run(const QStringList &initCommands, const QString &dialCommand, in
         int code = sendInitCommands(initCommands);
         if (code == DialResult::Ok)
             code = dialOnce(dialCommand);
-        // A cancel is the operator's decision, never a reason for another attempt.
-        if (code == DialResult::Ok || code == DialResult::Cancelled || --left <= 0)
+        // A cancel is the operator's decision, never a reason for another attempt; a line that
+        // is gone gives no other answer the next time.
+        if (code == DialResult::Ok || code == DialResult::Cancelled || IsGone(port_) ||
+            --left <= 0)
             return code;
     }
 }
@@ -278,8 +289,8 @@ int Dialler::sendInitCommands(const QStringList &initCommands)
             return code;
         if (!IsOk(answer_))
             return DialResult::NotConnected;
-        if (!Pause(timing_.afterAcceptMs, cancel_))
-            return DialResult::Cancelled;
+        if (!Pause(timing_.afterAcceptMs, cancel_, port_))
+            return Interrupted(cancel_, DialResult::AnswerTimeout);
     }
     return DialResult::Ok;
 }
@@ -293,8 +304,8 @@ int Dialler::dialOnce(const QString &dialCommand)
     if (!IsConnect(answer_))
         return DialResult::NotConnected;
     connected_ = true;
-    if (!Pause(timing_.afterAcceptMs, cancel_))
-        return DialResult::Cancelled;
+    if (!Pause(timing_.afterAcceptMs, cancel_, port_))
+        return Interrupted(cancel_, DialResult::AnswerTimeout);
     return DialResult::Ok;
 }
 
@@ -303,7 +314,7 @@ int Dialler::dialOnce(const QString &dialCommand)
 // full escape to be dropped.
 void LeaveOnHook(SerialPort *port, bool connected, const ModemTiming &timing)
 {
-    if (!port || port->isLost())
+    if (IsGone(port))
         return;
     if (connected) {
         HangUp(port, timing);
@@ -311,9 +322,27 @@ void LeaveOnHook(SerialPort *port, bool connected, const ModemTiming &timing)
     }
     qCDebug(lcModem) << "cancelled: breaking off";
     port->write(kBreakOff);
-    PauseWithEvents(timing.abortSettleMs);
-    port->write(kOnHook);
+    if (PauseWithEvents(timing.abortSettleMs, [port] { return port->isGone(); }))
+        port->write(kOnHook);
 }
+
+// For the length of a dialling a cancel also ends a command that is still draining to the modem.
+class CancelEndsWrites
+{
+public:
+    CancelEndsWrites(DialCancel *cancel, SerialPort *port)
+    {
+        if (cancel && port)
+            connection_ = QObject::connect(cancel, &DialCancel::cancelRequested, port,
+                                           &SerialPort::interruptWrite);
+    }
+    ~CancelEndsWrites() { QObject::disconnect(connection_); }
+    CancelEndsWrites(const CancelEndsWrites &) = delete;
+    CancelEndsWrites &operator=(const CancelEndsWrites &) = delete;
+
+private:
+    QMetaObject::Connection connection_;
+};
 
 } // namespace
 
@@ -400,6 +429,9 @@ int ClassifyModemAnswer(const QByteArray &answer)
 int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answer, int timeoutMs,
                      DialCancel *cancel, const StatusPanel &panel)
 {
+    OperationScope operation;
+    SerialPort::Use use(port);
+    CancelEndsWrites cancelEndsWrite(cancel, port);
     answer.clear();
     ShowStatus(panel, CommandStatus(command));
     PumpEvents();
@@ -407,7 +439,7 @@ int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answe
         answer = kCancelAnswer;
         return DialResult::Cancelled;
     }
-    if (!port)
+    if (IsGone(port))
         return DialResult::AnswerTimeout;
     // What is still waiting is the rest of an earlier answer (the LF behind its CR, a late
     // reply); left there it would be taken for the answer to this command.
@@ -415,8 +447,12 @@ int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answe
     SleepFor(kPreWritePauseMs);
     const QByteArray bytes = toCp1251(command);
     qCDebug(lcModem) << "->" << bytes;
-    if (!port->write(bytes))
-        return DialResult::AnswerTimeout;
+    if (!port->write(bytes)) {
+        if (!IsCancelled(cancel))
+            return DialResult::AnswerTimeout;
+        answer = kCancelAnswer;
+        return DialResult::Cancelled;
+    }
     const qint64 deadline = NowNs() + MsToNs(std::max(timeoutMs, 0));
     const int code = CollectAnswerLine(port, cancel, deadline, answer);
     qCDebug(lcModem) << "<-" << answer << "result" << code;
@@ -433,12 +469,16 @@ int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answe
 int ResetModem(SerialPort *port, const StatusPanel &panel, DialCancel *cancel,
                const ModemTiming &timing)
 {
+    OperationScope operation;
+    SerialPort::Use use(port);
     return ModemReset(port, panel, cancel, timing).run();
 }
 
 int Dial(SerialPort *port, const QString &number, const QString &initString, DialCancel *cancel,
          const StatusPanel &panel, int attempts, int waitS, const ModemTiming &timing)
 {
+    OperationScope operation;
+    SerialPort::Use use(port);
     int code = ResetModem(port, panel, cancel, timing);
     bool connected = false;
     if (code == DialResult::Ok) {
@@ -449,8 +489,8 @@ int Dial(SerialPort *port, const QString &number, const QString &initString, Dia
         }
         const QString dialCommand =
             QStringLiteral("ATD") + StripDialSeparators(number) + QStringLiteral("\r");
-        if (!Pause(timing.beforeInitMs, cancel)) {
-            code = DialResult::Cancelled;
+        if (!Pause(timing.beforeInitMs, cancel, port)) {
+            code = Interrupted(cancel, DialResult::AnswerTimeout);
         } else {
             const int waitMs =
                 std::clamp(waitS, kMinWaitS, kMaxWaitS) * timing.msPerWaitSecond;
@@ -469,12 +509,13 @@ void HangUp(SerialPort *port, const ModemTiming &timing)
 {
     if (!port)
         return;
-    PauseWithEvents(timing.hangUpPauseMs);
-    if (port->isLost())
+    OperationScope operation;
+    SerialPort::Use use(port);
+    const auto gone = [port] { return port->isGone(); };
+    if (!PauseWithEvents(timing.hangUpPauseMs, gone))
         return;
     port->write(kHangUpEscape);
-    PauseWithEvents(timing.hangUpPauseMs);
-    if (port->isLost())
+    if (!PauseWithEvents(timing.hangUpPauseMs, gone))
         return;
     port->write(kHangUpCommand);
 }

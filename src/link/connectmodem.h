@@ -64,7 +64,6 @@ public:
     using QObject::QObject;
 
     bool isCancelled() const { return cancelled_; }
-    const bool *flag() const { return &cancelled_; }
     void reset() { cancelled_ = false; }
     void cancel();
 

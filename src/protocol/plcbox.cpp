@@ -4,6 +4,7 @@
 #include "link/serialport.h"
 #include "protocol/suplfunc.h"
 #include "shell/monoclock.h"
+#include "shell/operation.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -41,12 +42,13 @@ QByteArray FrameBytes(const FrameBuffer &buffer, int length)
     return QByteArray(reinterpret_cast<const char *>(buffer.data()), length);
 }
 
-// One attempt: send the request, collect and judge the answer.
+// One attempt: send the request, collect and judge the answer. The port is the one the
+// exchange holds a Use of, so it stays a valid object even if it is dropped meanwhile.
 class Transaction
 {
 public:
-    Transaction(ExchangeSession &session, int frameLength)
-        : s_(session), frameLength_(frameLength)
+    Transaction(ExchangeSession &session, SerialPort *port, int frameLength)
+        : s_(session), port_(port), frameLength_(frameLength)
     {
     }
 
@@ -54,13 +56,16 @@ public:
 
 private:
     int send();
-    void waitUntil(qint64 deadlineNs, bool wakeOnData);
+    bool interrupted() const { return s_.AbortFlag || IsGone(port_); }
+    int interruptedResult(int goneResult);
+    bool waitUntil(qint64 deadlineNs, bool wakeOnData);
     int receive();
     int judge();
     void decodeRefusal();
     void trace(FrameDirection direction, const QByteArray &bytes) const;
 
     ExchangeSession &s_;
+    SerialPort *port_;
     int frameLength_;
     QByteArray arrived_;
 };
@@ -81,71 +86,91 @@ int Transaction::run()
         result = judge();
     if (!arrived_.isEmpty())
         trace(FrameDirection::Received, arrived_);
-    if (s_.PortHandle && !s_.PortHandle->isLost())
-        s_.PortHandle->purge();
+    // Also drops what an aborted request still had to send.
+    if (!IsGone(port_))
+        port_->purge();
     return result;
+}
+
+// An abort wins over a port that went away at the same time: the operator asked for it.
+int Transaction::interruptedResult(int goneResult)
+{
+    if (s_.AbortFlag) {
+        s_.AbortFlag = false;
+        return Result::Aborted;
+    }
+    return goneResult;
 }
 
 int Transaction::send()
 {
-    SerialPort *port = s_.PortHandle;
     QByteArray output(s_.PreambleCount, char(PreambleByte));
     output.append(FrameBytes(s_.TxBuffer, frameLength_));
-    if (!port || port->isLost())
+    if (IsGone(port_))
         return Result::WriteFailed;
-    if (port->speed() != s_.Speed)
-        port->setSpeed(s_.Speed);
-    port->purge();
-    port->setDtr(true);
-    port->setRts(true);
-    waitUntil(NowNs() + MsToNs(std::clamp(s_.RtsPauseMs, 0, 1000)), false);
+    if (port_->speed() != s_.Speed)
+        port_->setSpeed(s_.Speed);
+    port_->purge();
+    port_->setDtr(true);
+    port_->setRts(true);
+    if (!waitUntil(NowNs() + MsToNs(std::clamp(s_.RtsPauseMs, 0, 1000)), false)) {
+        if (!IsGone(port_))
+            port_->setRts(false);
+        return interruptedResult(Result::WriteFailed);
+    }
 
     const qint64 t0 = NowNs();
     const qint64 transmission = TransmissionNs(int(output.size()), s_.Speed, s_.CounterFrequency);
     trace(FrameDirection::Sent, output);
-    if (!port->write(output)) {
-        port->clearErrors();
-        return Result::WriteFailed;
+    if (!port_->write(output)) {
+        if (!IsGone(port_))
+            port_->clearErrors();
+        return interruptedResult(Result::WriteFailed);
     }
-    waitUntil(t0 + transmission, false);
-    port->setRts(false);
-    return Result::Ok;
+    const bool transmitted = waitUntil(t0 + transmission, false);
+    if (!IsGone(port_))
+        port_->setRts(false);
+    // The request is out: a line that goes away now has failed the answer, not the write.
+    return transmitted ? Result::Ok : interruptedResult(Result::ReadFailed);
 }
 
-// Waits until the deadline; with wakeOnData it also returns when bytes arrive. An abort or a
-// lost port always ends the wait. Short waits sleep; long ones keep the windows alive.
-void Transaction::waitUntil(qint64 deadlineNs, bool wakeOnData)
+// Waits until the deadline; with wakeOnData it also returns when bytes arrive. False when an
+// abort or a lost or dropped port ended the wait. Short waits sleep; long ones keep the windows
+// alive and end at once on an abort.
+bool Transaction::waitUntil(qint64 deadlineNs, bool wakeOnData)
 {
-    SerialPort *port = s_.PortHandle;
+    if (interrupted())
+        return false;
     if (!wakeOnData && deadlineNs - NowNs() <= kLongPauseNs) {
         SleepUntil(deadlineNs);
-        return;
+        return !interrupted();
     }
     const qint64 loopDeadline = wakeOnData ? deadlineNs : deadlineNs - kWakeMarginNs;
     const qint64 remaining = loopDeadline - NowNs();
-    if (remaining > 0 && !s_.AbortFlag && !(port && port->isLost())) {
+    if (remaining > 0) {
         QEventLoop loop;
         QTimer timer;
         timer.setSingleShot(true);
         timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        if (port) {
-            QObject::connect(port, &SerialPort::deviceLost, &loop, &QEventLoop::quit);
-            if (wakeOnData)
-                QObject::connect(port, &SerialPort::readyRead, &loop, &QEventLoop::quit);
-        }
+        QObject::connect(port_, &SerialPort::deviceLost, &loop, &QEventLoop::quit);
+        QObject::connect(port_, &SerialPort::dropped, &loop, &QEventLoop::quit);
+        if (wakeOnData)
+            QObject::connect(port_, &SerialPort::readyRead, &loop, &QEventLoop::quit);
         timer.start(int((remaining + 999999) / 1000000));
         s_.Waiting = &loop;
         loop.exec();
         s_.Waiting = nullptr;
     }
+    if (interrupted())
+        return false;
     if (!wakeOnData)
         SleepUntil(deadlineNs);
+    return true;
 }
 
 int Transaction::receive()
 {
-    SerialPort *port = s_.PortHandle;
     const qint64 firstByteDeadline = NowNs() + MsToNs(s_.FirstByteWaitMs);
     const qint64 gap = MsToNs(s_.NextByteWaitMs);
     qint64 lastByteAt = 0;
@@ -155,9 +180,9 @@ int Transaction::receive()
             s_.AbortFlag = false;
             return Result::Aborted;
         }
-        if (port->isLost())
+        if (IsGone(port_))
             return Result::ReadFailed;
-        const QByteArray chunk = port->read(FrameBufferSize);
+        const QByteArray chunk = port_->read(FrameBufferSize);
         if (!chunk.isEmpty()) {
             for (int i = 0; i < chunk.size(); ++i) {
                 if (receiver.feed(quint8(chunk[i]))) {
@@ -172,7 +197,7 @@ int Transaction::receive()
         const qint64 wakeAt = receiver.answerBegun() ? lastByteAt + gap : firstByteDeadline;
         if (now > wakeAt)
             return receiver.answerBegun() ? Result::AnswerIncomplete : Result::NoAnswer;
-        if (port->bytesAvailable() == 0)
+        if (port_->bytesAvailable() == 0)
             waitUntil(wakeAt + 1, true);
     }
 }
@@ -218,13 +243,13 @@ void Transaction::trace(FrameDirection direction, const QByteArray &bytes) const
         s_.Tap(direction, bytes);
 }
 
-bool TransactWithRequestIdentifier(ExchangeSession &s)
+bool TransactWithRequestIdentifier(ExchangeSession &s, SerialPort *port)
 {
     int id = s.TxBuffer[kIdentifierAt] >> 6;
     for (int n = std::max<int>(s.Attempts, 1); n > 0; --n) {
         SealFrame(s.TxBuffer, kTableFunctionLength);
-        s.ResultCode = Transaction(s, kTableFunctionLength).run();
-        if (s.ResultCode == Result::Ok || n == 1)
+        s.ResultCode = Transaction(s, port, kTableFunctionLength).run();
+        if (s.ResultCode == Result::Ok || s.ResultCode == Result::Aborted || n == 1)
             break;
         id = (id + 1) % 4;
         s.TxBuffer[kIdentifierAt] = quint8((s.TxBuffer[kIdentifierAt] & 0x3F) | (id << 6));
@@ -244,15 +269,28 @@ bool TransactWithRequestIdentifier(ExchangeSession &s)
     return true;
 }
 
-// Keeps the session's Running flag for the length of one exchange.
+// Marks the session busy and holds its port for the length of one exchange; the caller may
+// change or drop PortHandle meanwhile without pulling the port from under the exchange.
 class RunningGuard
 {
 public:
-    explicit RunningGuard(ExchangeSession &s) : s_(s) { s_.Running = true; }
-    ~RunningGuard() { s_.Running = false; }
+    explicit RunningGuard(ExchangeSession &s) : s_(s), port_(s.PortHandle), use_(port_)
+    {
+        s_.Running = true;
+        s_.ActivePort = port_;
+    }
+    ~RunningGuard()
+    {
+        s_.Running = false;
+        s_.ActivePort = nullptr;
+    }
+    SerialPort *port() const { return port_; }
 
 private:
     ExchangeSession &s_;
+    SerialPort *port_;
+    SerialPort::Use use_;
+    OperationScope operation_;
 };
 
 } // namespace
@@ -277,13 +315,11 @@ void InitExchangeSession(ExchangeSession &session, quint8 address)
         session.Messages.reasons[size_t(code)] = ReasonText(code);
 }
 
-bool Exchange(ExchangeSession &s, quint8 function, const quint8 *data, int dataLength,
-              quint8 extraByte)
+int RunExchange(ExchangeSession &s, quint8 function, const quint8 *data, int dataLength,
+                quint8 extraByte)
 {
-    if (s.Running) {
-        s.ResultCode = Result::Busy;
-        return false;
-    }
+    if (s.Running)
+        return Result::Busy;
     RunningGuard running(s);
     s.ResultCode = Result::Ok;
     s.LastFunctionCode = function;
@@ -298,10 +334,12 @@ bool Exchange(ExchangeSession &s, quint8 function, const quint8 *data, int dataL
     const int length = BuildRequestFrame(parts, s.TxBuffer);
     if (length == 0) {
         s.ResultCode = Result::BadFunctionCode;
-        return false;
+        return s.ResultCode;
     }
-    if (function == kRequestIdentifierFunction)
-        return TransactWithRequestIdentifier(s);
+    if (function == kRequestIdentifierFunction) {
+        TransactWithRequestIdentifier(s, running.port());
+        return s.ResultCode;
+    }
 
     const qint32 savedFirstByteWait = s.FirstByteWaitMs;
     if (RequestNeedsLongWait(s.TxBuffer))
@@ -310,10 +348,11 @@ bool Exchange(ExchangeSession &s, quint8 function, const quint8 *data, int dataL
         s.StatusPanel.setText(QStringLiteral("Обмен..."));
         PumpEvents();
     }
-    // An attempt count of 0 would report success without sending anything.
+    // An attempt count of 0 would report success without sending anything. An abort is the
+    // operator's (or the closing program's) decision: no further attempt may replace its result.
     for (int n = std::max<int>(s.Attempts, 1); n > 0; --n) {
-        s.ResultCode = Transaction(s, length).run();
-        if (s.ResultCode == Result::Ok)
+        s.ResultCode = Transaction(s, running.port(), length).run();
+        if (s.ResultCode == Result::Ok || s.ResultCode == Result::Aborted)
             break;
     }
     if (s.StatusPanel) {
@@ -321,12 +360,22 @@ bool Exchange(ExchangeSession &s, quint8 function, const quint8 *data, int dataL
         PumpEvents();
     }
     s.FirstByteWaitMs = savedFirstByteWait;
-    return s.ResultCode == Result::Ok;
+    return s.ResultCode;
 }
+
+bool Exchange(ExchangeSession &s, quint8 function, const quint8 *data, int dataLength,
+              quint8 extraByte)
+{
+    return RunExchange(s, function, data, dataLength, extraByte) == Result::Ok;
+}
+
+bool ExchangeRunning(const ExchangeSession &session) { return session.Running; }
 
 void RequestAbort(ExchangeSession &session)
 {
     session.AbortFlag = true;
+    if (session.ActivePort)
+        session.ActivePort->interruptWrite();
     if (session.Waiting)
         session.Waiting->quit();
 }

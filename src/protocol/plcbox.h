@@ -77,20 +77,29 @@ struct ExchangeSession
 
     FrameTap Tap;
 
-    // Engine-private: the running exchange and its wait, so that a second one is refused and
-    // an abort or a lost port wakes the wait at once.
+    // Engine-private: the running exchange, its port and its wait, so that a second exchange is
+    // refused and an abort or a lost port ends every wait at once.
     bool Running = false;
+    SerialPort *ActivePort = nullptr;
     QEventLoop *Waiting = nullptr;
 };
 
 void InitExchangeSession(ExchangeSession &session, quint8 address);
 void ResetCredentials(ExchangeSession &session);
 
-// One complete exchange with retries; true exactly when ResultCode is 0 afterwards.
+// One complete exchange with retries; true exactly when ResultCode is 0 afterwards. An abort
+// ends the whole exchange with Result::Aborted: no further attempt runs.
 bool Exchange(ExchangeSession &session, quint8 function, const quint8 *data, int dataLength,
               quint8 extraByte);
+// The same, returning the result code. While another exchange on the session runs (a handler
+// called from one of its waits), it returns Result::Busy and leaves the session untouched, so
+// that the running exchange's result stands.
+int RunExchange(ExchangeSession &session, quint8 function, const quint8 *data, int dataLength,
+                quint8 extraByte);
+bool ExchangeRunning(const ExchangeSession &session);
 
-// Sets the abort flag and wakes an exchange that is waiting for its answer.
+// Sets the abort flag and ends at once whatever the running exchange is waiting for: the RTS
+// pause, the drain of its request, the transmission time or the answer.
 void RequestAbort(ExchangeSession &session);
 
 // "Команда N.  <text of the result>", with the destroyed table's number after a refusal of

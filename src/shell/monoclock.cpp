@@ -36,7 +36,7 @@ void SleepFor(qint64 ms) { SleepUntil(NowNs() + MsToNs(ms)); }
 
 namespace {
 
-bool Pause(qint64 ms, const bool *cancelled, QEventLoop::ProcessEventsFlags flags)
+bool Pause(qint64 ms, const std::function<bool()> &stop, QEventLoop::ProcessEventsFlags flags)
 {
     const qint64 deadline = NowNs() + MsToNs(ms);
     QTimer timer;
@@ -45,9 +45,9 @@ bool Pause(qint64 ms, const bool *cancelled, QEventLoop::ProcessEventsFlags flag
     QEventLoop loop;
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     // A zero-interval check would spin; instead the loop is woken by the deadline timer and
-    // re-checks the cancel flag after every batch of events it processed.
+    // asks again after every batch of events it processed.
     for (;;) {
-        if (cancelled && *cancelled)
+        if (stop && stop())
             return false;
         const qint64 remaining = deadline - NowNs();
         if (remaining <= 0)
@@ -59,12 +59,12 @@ bool Pause(qint64 ms, const bool *cancelled, QEventLoop::ProcessEventsFlags flag
 
 } // namespace
 
-bool PauseWithEvents(qint64 ms, const bool *cancelled)
+bool PauseWithEvents(qint64 ms, const std::function<bool()> &stop)
 {
-    return Pause(ms, cancelled, QEventLoop::AllEvents);
+    return Pause(ms, stop, QEventLoop::AllEvents);
 }
 
-void PauseWithoutInput(qint64 ms) { Pause(ms, nullptr, QEventLoop::ExcludeUserInputEvents); }
+void PauseWithoutInput(qint64 ms) { Pause(ms, {}, QEventLoop::ExcludeUserInputEvents); }
 
 void PumpEvents()
 {

@@ -3,6 +3,8 @@
 
 #include <QtGlobal>
 
+#include <functional>
+
 namespace ktv31 {
 
 // Nanoseconds of a monotonic clock; only differences are meaningful.
@@ -16,9 +18,9 @@ void SleepUntil(qint64 deadlineNs);
 void SleepFor(qint64 ms);
 
 // Waits `ms` while the event loop keeps running (windows stay alive, timers fire).
-// Returns early with false when `cancelled` becomes true; it is re-checked whenever an
-// event has been processed.
-bool PauseWithEvents(qint64 ms, const bool *cancelled = nullptr);
+// Returns early with false when `stop` answers true; it is asked again whenever an event has
+// been processed.
+bool PauseWithEvents(qint64 ms, const std::function<bool()> &stop = {});
 
 // Waits `ms` while timers, painting and other non-input events keep being processed; mouse
 // and key input stays queued until the next full pump, so no other command can start meanwhile.

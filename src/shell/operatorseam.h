@@ -1,22 +1,11 @@
 // The operator seam: every message, question, status text, progress step and file choice of the core.
 #pragma once
 
+#include "shell/messagebox.h"
+
 #include <QString>
 
 namespace ktv31 {
-
-// Kinds of the one message box; each selects caption, extra line and buttons.
-namespace MessageBoxKinds {
-constexpr int Error = 1;            // "Ошибка", close button
-constexpr int InputError = 2;       // "Ошибка ввода параметров", close button
-constexpr int Question = 3;         // "Да" / "Нет"
-constexpr int StateNotice = 4;      // "Сообщение" with "(см. текущее состояние контроллера)"
-constexpr int ExchangeResult = 5;   // "Результат обмена с устройством"
-constexpr int Notice = 6;           // no caption, close button
-constexpr int RetryQuestion = 7;    // adds "Повторить попытку?", "Да" / "Нет"
-constexpr int ResultTextNotice = 8; // composed result text first, caller's lines below
-constexpr int CorrectQuestion = 9;  // adds "Выполнить корректировку сейчас?", "Да" / "Нет"
-} // namespace MessageBoxKinds
 
 // What a file chooser is asked to show. An empty answer means the operator cancelled.
 struct FileChoice
@@ -38,7 +27,7 @@ public:
     virtual ~Operator() = default;
 
     // Shows a message of the given kind; true only when the operator answered "Да".
-    virtual bool ShowMessageBox(int kind, const QString &line1, const QString &line2) = 0;
+    virtual bool ShowMessageBox(MessageBoxKind kind, const QString &line1, const QString &line2) = 0;
     // Status panels by index: 0 link text, 1 progress and results, 2 exchange activity.
     virtual void SetStatusText(int panel, const QString &text) = 0;
     virtual QString ChooseOpenFile(const FileChoice &choice) = 0;

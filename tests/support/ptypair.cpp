@@ -1,6 +1,8 @@
 // PtyPair: openpty-based pseudo-terminal pairs with helpers for the far side of the line.
 #include "support/ptypair.h"
 
+#include "link/comportfunctions.h"
+
 #include "link/exactspeed.h"
 
 #include <QDeadlineTimer>
@@ -106,6 +108,22 @@ bool PtyPair::waitSlaveReadable(int timeoutMs)
     return slave_ >= 0 && WaitFor(slave_, POLLIN, QDeadlineTimer(timeoutMs));
 }
 
+qint64 PtyPair::fillTowardsMaster()
+{
+    // Writable again as soon as the kernel has moved bytes on, so until it stays full.
+    const QByteArray filler(4096, 'f');
+    qint64 filled = 0;
+    pollfd slave{slave_, POLLOUT, 0};
+    while (slave_ >= 0 && ::poll(&slave, 1, 50) > 0) {
+        for (qsizetype chunk = filler.size(); chunk > 0; chunk /= 2) {
+            ssize_t n;
+            while ((n = ::write(slave_, filler.constData(), size_t(chunk))) > 0)
+                filled += n;
+        }
+    }
+    return filled;
+}
+
 void PtyPair::closeMaster()
 {
     if (master_ >= 0)
@@ -122,6 +140,14 @@ bool PtyPair::linkAs(const QString &path)
         return false;
     links_.append(path);
     return true;
+}
+
+PortPtr OpenLine(const QString &path, int speed)
+{
+    PortOpenSettings line;
+    line.speed = speed;
+    PortOpenResult opened = OpenDevice(path, line);
+    return std::move(opened.port);
 }
 
 } // namespace ktv31::test

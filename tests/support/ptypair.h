@@ -1,6 +1,8 @@
 // A pseudo-terminal pair for tests: the program opens the slave, the test plays the far side.
 #pragma once
 
+#include "link/serialport.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -33,6 +35,10 @@ public:
     // Waits until bytes written on the master have reached the slave's input queue.
     bool waitSlaveReadable(int timeoutMs = 1000);
 
+    // Fills the line towards the master to the last byte through the pair's own slave
+    // descriptor, so that the program's writes cannot drain; the bytes it took.
+    qint64 fillTowardsMaster();
+
     // The far side vanishes: the slave is hung up.
     void closeMaster();
     // Places (replacing) a symbolic link `path` to the slave; removed again with the pair.
@@ -44,5 +50,8 @@ private:
     QString slavePath_;
     QStringList links_;
 };
+
+// Opens `path` as the program opens its line (8N1, queues of 1000 bytes) at `speed`; null on failure.
+PortPtr OpenLine(const QString &path, int speed);
 
 } // namespace ktv31::test

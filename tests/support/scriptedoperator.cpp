@@ -9,7 +9,7 @@ void ScriptedOperator::queueAnswers(std::initializer_list<bool> answers)
         answers_.enqueue(answer);
 }
 
-bool ScriptedOperator::ShowMessageBox(int kind, const QString &line1, const QString &line2)
+bool ScriptedOperator::ShowMessageBox(MessageBoxKind kind, const QString &line1, const QString &line2)
 {
     bool answer = defaultAnswer;
     if (!answers_.isEmpty())
@@ -56,11 +56,11 @@ QString ScriptedOperator::currentStatus(int panel) const
     return {};
 }
 
-QList<ScriptedOperator::Message> ScriptedOperator::messagesOfKind(int kind) const
+QList<ScriptedOperator::Message> ScriptedOperator::messagesOfKind(MessageBoxKind kind) const
 {
     QList<Message> found;
     for (const Message &message : messages)
-        if (kind == 0 || message.kind == kind)
+        if (message.kind == kind)
             found.append(message);
     return found;
 }

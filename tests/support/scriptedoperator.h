@@ -17,7 +17,7 @@ class ScriptedOperator : public Operator
 public:
     struct Message
     {
-        int kind = 0;
+        MessageBoxKind kind = MessageBoxKind::Notice;
         QString line1;
         QString line2;
         bool answer = false;
@@ -35,7 +35,7 @@ public:
     void queueOpenFile(const QString &path) { openFiles_.enqueue(path); }
     void queueSaveFile(const QString &path) { saveFiles_.enqueue(path); }
 
-    bool ShowMessageBox(int kind, const QString &line1, const QString &line2) override;
+    bool ShowMessageBox(MessageBoxKind kind, const QString &line1, const QString &line2) override;
     void SetStatusText(int panel, const QString &text) override;
     QString ChooseOpenFile(const FileChoice &choice) override;
     QString ChooseSaveFile(const FileChoice &choice) override;
@@ -43,8 +43,7 @@ public:
     // Every text put on `panel`, in order (empty texts included when `withEmpty`).
     QStringList statusTexts(int panel, bool withEmpty = false) const;
     QString currentStatus(int panel) const;
-    // Messages of one kind, or all of them with kind 0.
-    QList<Message> messagesOfKind(int kind) const;
+    QList<Message> messagesOfKind(MessageBoxKind kind) const;
     void clearRecords();
 
     QList<Message> messages;

@@ -1,0 +1,117 @@
+// Names, ranges and the first-fault checks of the connection parameters.
+#include "connection/linkparameters.h"
+
+#include "protocol/suplfunc.h"
+#include "shell/settings.h"
+
+namespace ktv31 {
+
+namespace LinkLimits {
+const LinkLimit LinkType{"Тип связи", 0, 1};
+const LinkLimit Port{"Порт подключения", 1, 16};
+const LinkLimit Speed{"Скорость обмена", 0, 0};
+const LinkLimit Attempts{"Количество попыток обмена", 1, 5};
+const LinkLimit FirstByteWait{"Время ожидания первого байта ответа", 1, 120};
+const LinkLimit NextByteWait{"Время ожидания следующих байтов ответа", 55, 5000};
+const LinkLimit Preambles{"Количество преамбул в запросе", 0, 255};
+const LinkLimit RtsPause{"Пауза после установки RTS", 2, 1000};
+const LinkLimit ConnectWait{"Ожидание соединения", 1, 360};
+const LinkLimit ConnectAttempts{"Кол. попыток соединения", 1, 10};
+} // namespace LinkLimits
+
+namespace {
+
+InputFault NotAllEntered() { return {QStringLiteral("Введены не все параметры"), QString()}; }
+
+InputFault TelephoneOutOfRange()
+{
+    return {QStringLiteral("Вводите значения"), QStringLiteral("согласно допустимого диапазона")};
+}
+
+InputFault OutOfRange(const LinkLimit &limit)
+{
+    return {QString::fromUtf8(limit.name), QStringLiteral("Параметр вне допустимого диапазона")};
+}
+
+// The edits take only digits; anything else (or a number too long for the field) is out of
+// range rather than silently zero.
+std::optional<qint64> Number(const QString &text)
+{
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+bool Passes(const LinkLimit &limit, const QString &text, qint64 &value)
+{
+    const std::optional<qint64> number = Number(text);
+    if (!number || !InRange(limit, *number))
+        return false;
+    value = *number;
+    return true;
+}
+
+} // namespace
+
+bool InRange(const LinkLimit &limit, qint64 value)
+{
+    if (&limit == &LinkLimits::Speed)
+        return value >= 0 && value <= 0x7FFFFFFF && SpeedToCode(int(value)) >= 0;
+    return value >= limit.low && value <= limit.high;
+}
+
+std::optional<InputFault> CheckTelephoneParameters(const LinkForm &form,
+                                                   ConnectionSettings &working)
+{
+    if (form.connectWaitS.isEmpty() || form.phoneNumber.isEmpty() ||
+        form.connectAttempts.isEmpty())
+        return NotAllEntered();
+    working.setModemCommand(form.modemCommand);
+    qint64 value = 0;
+    if (!Passes(LinkLimits::ConnectWait, form.connectWaitS, value))
+        return TelephoneOutOfRange();
+    working.setConnectWaitS(qint32(value));
+    working.setCountryCode(form.countryCode);
+    working.setCityCode(form.cityCode);
+    working.setPhoneNumber(form.phoneNumber);
+    if (!Passes(LinkLimits::ConnectAttempts, form.connectAttempts, value))
+        return TelephoneOutOfRange();
+    working.setConnectAttempts(qint32(value));
+    return std::nullopt;
+}
+
+std::optional<InputFault> CheckLinkSelections(const LinkForm &form)
+{
+    if (form.port < 0 || form.speed < 0 || form.attempts < 0 || form.linkType < 0 ||
+        form.firstByteWaitS.isEmpty() || form.nextByteWaitMs.isEmpty() ||
+        form.preambles.isEmpty() || form.rtsPauseMs.isEmpty())
+        return NotAllEntered();
+    return std::nullopt;
+}
+
+std::optional<InputFault> StoreLinkParameters(const LinkForm &form, ConnectionSettings &working)
+{
+    working.setLinkType(quint8(form.linkType));
+    working.setAttempts(quint8(form.attempts + 1));
+    qint64 value = 0;
+    if (!Passes(LinkLimits::FirstByteWait, form.firstByteWaitS, value))
+        return OutOfRange(LinkLimits::FirstByteWait);
+    working.setFirstByteWaitS(qint32(value));
+    if (!Passes(LinkLimits::NextByteWait, form.nextByteWaitMs, value))
+        return OutOfRange(LinkLimits::NextByteWait);
+    working.setNextByteWaitMs(qint32(value));
+    if (!Passes(LinkLimits::Preambles, form.preambles, value))
+        return OutOfRange(LinkLimits::Preambles);
+    working.setPreambleCount(quint8(value));
+    if (!Passes(LinkLimits::RtsPause, form.rtsPauseMs, value))
+        return OutOfRange(LinkLimits::RtsPause);
+    working.setRtsPauseMs(qint32(value));
+    return std::nullopt;
+}
+
+QString PortUnavailableText(int portNumber)
+{
+    return QStringLiteral("Коммуникационный порт COM%1 недоступен").arg(portNumber);
+}
+
+} // namespace ktv31

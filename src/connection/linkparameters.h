@@ -1,0 +1,83 @@
+// The connection parameters: their names and ranges, and the connection dialog's checks in order.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace ktv31 {
+
+class ConnectionSettings;
+
+struct LinkLimit
+{
+    const char *name; // as the connection dialog names the parameter in its messages
+    int low;
+    int high;
+};
+
+namespace LinkLimits {
+extern const LinkLimit LinkType;
+extern const LinkLimit Port;
+extern const LinkLimit Speed; // low/high unused: a speed must be one of the speed table
+extern const LinkLimit Attempts;
+extern const LinkLimit FirstByteWait;
+extern const LinkLimit NextByteWait;
+extern const LinkLimit Preambles;
+extern const LinkLimit RtsPause;
+extern const LinkLimit ConnectWait;
+extern const LinkLimit ConnectAttempts;
+} // namespace LinkLimits
+
+bool InRange(const LinkLimit &limit, qint64 value);
+
+// Longest texts the telephone fields take: their settings fields less the terminator.
+namespace LinkTextLength {
+constexpr int ModemCommand = 199;
+constexpr int CountryCode = 9;
+constexpr int CityCode = 9;
+constexpr int PhoneNumber = 34;
+} // namespace LinkTextLength
+
+// What the connection dialog's controls hold when a button is pressed: the list selections
+// (-1 = none) and the edit texts as typed.
+struct LinkForm
+{
+    int linkType = -1; // ComboBox4: 0 direct, 1 telephone
+    int port = -1;     // ComboBox1: COM1..COM16
+    int speed = -1;    // ComboBox2: the speed table
+    int attempts = -1; // ComboBox3: 1..5
+    QString firstByteWaitS;  // Edit1
+    QString nextByteWaitMs;  // Edit2
+    QString preambles;       // Edit3
+    QString rtsPauseMs;      // Edit4
+    QString modemCommand;    // Edit5
+    QString connectWaitS;    // Edit6
+    QString countryCode;     // Edit7
+    QString cityCode;        // Edit8
+    QString phoneNumber;     // Edit9
+    QString connectAttempts; // Edit10
+};
+
+// The two lines of an input-error message (kind 2).
+struct InputFault
+{
+    QString line1;
+    QString line2;
+};
+
+// The telephone fields, checked and stored into `working` in the dialog's order; stops at the
+// first fault, keeping what was stored before it.
+std::optional<InputFault> CheckTelephoneParameters(const LinkForm &form,
+                                                   ConnectionSettings &working);
+// Every list has a selection and none of Edit1..Edit4 is empty.
+std::optional<InputFault> CheckLinkSelections(const LinkForm &form);
+// Link type, attempts and the four timing values into `working`, each stored as soon as it
+// passes; stops at the first value out of range. Port and speed are not taken from the form:
+// the dialog keeps them in `working` as the operator picks them.
+std::optional<InputFault> StoreLinkParameters(const LinkForm &form, ConnectionSettings &working);
+
+// "Коммуникационный порт COM<n> недоступен"
+QString PortUnavailableText(int portNumber);
+
+} // namespace ktv31
