@@ -37,7 +37,7 @@ constexpr int kBitsPerByte = 10;
 class QuietOperator final : public Operator
 {
 public:
-    bool ShowMessageBox(int, const QString &line1, const QString &line2) override
+    bool ShowMessageBox(MessageBoxKind, const QString &line1, const QString &line2) override
     {
         last = line1 + QLatin1Char(' ') + line2;
         return false;
