@@ -278,6 +278,14 @@ void QtSerialLink::closeDevice()
     }
 }
 
+QString ComPortDescription(int portNumber, const QString &programDir)
+{
+    const QString device = ComPortDevice(portNumber, programDir);
+    const bool present = !CanonicalDevicePath(device).isEmpty();
+    return present ? QStringLiteral("%1 (устройство есть)").arg(device)
+                   : QStringLiteral("%1 (устройства нет)").arg(device);
+}
+
 int ClampPortSpeed(int bitsPerSecond)
 {
     return std::clamp(bitsPerSecond, kMinPortSpeed, kMaxPortSpeed);

@@ -89,6 +89,9 @@ LineFormat LineFormatFor(int dataBits, int paritySelector, int stopBitsSelector)
 // Unix: the target of the link <programDir>INI/COM<n> when it exists, else /dev/ttyS<n-1>.
 // Windows: \\.\COM<n>.
 QString ComPortDevice(int portNumber, const QString &programDir);
+// What COM port `portNumber` stands for on this machine, for a tooltip: the device and whether
+// it is there.
+QString ComPortDescription(int portNumber, const QString &programDir);
 // One spelling per device, so that two names of the same device are recognised as one.
 QString CanonicalDevicePath(const QString &devicePath);
 // True when the open device has been hung up or has failed.

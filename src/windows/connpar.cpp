@@ -1,0 +1,317 @@
+// TFormConnPar: showing the settings, the checks in their order, opening the port, detection.
+#include "windows/connpar.h"
+
+#include "connection/controllerlink.h"
+#include "connection/sessionload.h"
+#include "connection/speeddetect.h"
+#include "protocol/suplfunc.h"
+#include "shell/monoclock.h"
+#include "ui_connpar.h"
+#include "windows/glyphs.h"
+#include "windows/programstate.h"
+#include "windows/statusbar.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QRegularExpressionValidator>
+
+namespace ktv31 {
+namespace {
+
+constexpr int kTelephone = 1;
+const QColor kEnabledEdit(254, 254, 254);
+const QColor kDisabledEdit(211, 211, 211);
+
+int IndexIn(int value, int first, int count)
+{
+    return (value >= first && value < first + count) ? value - first : -1;
+}
+
+// The hourglass for as long as the dialog talks to the controller.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { restore(); }
+    void restore()
+    {
+        if (active_)
+            QGuiApplication::restoreOverrideCursor();
+        active_ = false;
+    }
+
+private:
+    bool active_ = true;
+};
+
+} // namespace
+
+TFormConnPar::TFormConnPar(ProgramState &state, QWidget *parent)
+    : QDialog(parent), ui(new Ui::TFormConnPar), state_(state),
+      statusBar_(new PanelStatusBar(this)), op_(this, statusBar_)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    statusBar_->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar_->setPanelWidths({435});
+    statusBar_->setGeometry(0, 404 - 22, 694, 22);
+    ui->BitBtn1->setIcon(Glyphs::Connect());
+    ui->BitBtn4->setIcon(Glyphs::Search());
+    ui->BitBtn2->setIcon(Glyphs::Cancel());
+
+    // The speed list is the controller's speed table.
+    ui->ComboBox2->clear();
+    for (int speed : SpeedTable())
+        ui->ComboBox2->addItem(QString::number(speed), speed);
+    for (int port = 1; port <= ui->ComboBox1->count(); ++port)
+        ui->ComboBox1->setItemData(port - 1, ComPortDescription(port, state_.programDir),
+                                   Qt::ToolTipRole);
+
+    // Digits only, typed or pasted.
+    const auto *digits =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
+    for (QLineEdit *edit :
+         {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4, ui->Edit6, ui->Edit10}) {
+        edit->setValidator(digits);
+        edit->installEventFilter(this);
+    }
+
+    connect(ui->ComboBox4, &QComboBox::activated, this, &TFormConnPar::ComboBox4Click);
+    connect(ui->ComboBox1, &QComboBox::activated, this, &TFormConnPar::ComboBox1Click);
+    connect(ui->ComboBox2, &QComboBox::activated, this, &TFormConnPar::ComboBox2Click);
+    connect(ui->Edit5, &QLineEdit::editingFinished, this, &TFormConnPar::Edit5Exit);
+    connect(ui->Edit6, &QLineEdit::editingFinished, this, &TFormConnPar::Edit6Exit);
+    connect(ui->Edit7, &QLineEdit::editingFinished, this, &TFormConnPar::Edit7Exit);
+    connect(ui->Edit8, &QLineEdit::editingFinished, this, &TFormConnPar::Edit8Exit);
+    connect(ui->Edit9, &QLineEdit::editingFinished, this, &TFormConnPar::Edit9Exit);
+    connect(ui->Edit10, &QLineEdit::editingFinished, this, &TFormConnPar::Edit10Exit);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TFormConnPar::BitBtn1Click);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &TFormConnPar::BitBtn2Click);
+    connect(ui->BitBtn4, &QPushButton::clicked, this, &TFormConnPar::BitBtn4Click);
+}
+
+TFormConnPar::~TFormConnPar() = default;
+
+void TFormConnPar::showEvent(QShowEvent *event)
+{
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TFormConnPar::FormShow()
+{
+    setFixedSize(694, 404);
+    WorkingSettings = state_.settings;
+    const ConnectionSettings &s = WorkingSettings;
+    ui->ComboBox1->setCurrentIndex(IndexIn(s.PortNumber(), 1, ui->ComboBox1->count()));
+    ui->ComboBox2->setCurrentIndex(SpeedToCode(s.Speed()));
+    ui->Edit1->setText(QString::number(s.FirstByteWaitS()));
+    ui->Edit2->setText(QString::number(s.NextByteWaitMs()));
+    ui->Edit4->setText(QString::number(s.RtsPauseMs()));
+    ui->Edit3->setText(QString::number(s.PreambleCount()));
+    ui->ComboBox3->setCurrentIndex(IndexIn(s.Attempts(), 1, ui->ComboBox3->count()));
+    ui->ComboBox4->setCurrentIndex(IndexIn(s.LinkType(), 0, ui->ComboBox4->count()));
+    ComboBox4Click();
+}
+
+void TFormConnPar::ComboBox4Click()
+{
+    const bool telephone = ui->ComboBox4->currentIndex() == kTelephone;
+    ui->BitBtn4->setEnabled(!telephone);
+    setTelephoneControlsEnabled(telephone);
+    if (!telephone)
+        return;
+    ui->Edit5->setText(WorkingSettings.ModemCommand());
+    ui->Edit6->setText(QString::number(WorkingSettings.ConnectWaitS()));
+    ui->Edit10->setText(QString::number(WorkingSettings.ConnectAttempts()));
+    ui->Edit7->setText(WorkingSettings.CountryCode());
+    ui->Edit8->setText(WorkingSettings.CityCode());
+    ui->Edit9->setText(WorkingSettings.PhoneNumber());
+}
+
+void TFormConnPar::setTelephoneControlsEnabled(bool enabled)
+{
+    for (QWidget *label : {ui->Label9, ui->Label10, ui->Label10u, ui->Label11, ui->Label12,
+                           ui->Label13, ui->Label14})
+        label->setEnabled(enabled);
+    for (QLineEdit *edit : {ui->Edit5, ui->Edit6, ui->Edit10, ui->Edit7, ui->Edit8, ui->Edit9}) {
+        edit->setEnabled(enabled);
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Base, enabled ? kEnabledEdit : kDisabledEdit);
+        edit->setPalette(palette);
+    }
+}
+
+void TFormConnPar::ComboBox1Click(int index)
+{
+    if (index < 0)
+        return;
+    WorkingSettings.setPortNumber(quint8(index + 1));
+    showLinkText();
+}
+
+void TFormConnPar::ComboBox2Click(int index)
+{
+    if (index < 0)
+        return;
+    WorkingSettings.setSpeed(CodeToSpeed(index));
+    showLinkText();
+}
+
+void TFormConnPar::showLinkText()
+{
+    if (MainStatusBar)
+        MainStatusBar->setPanelText(
+            0, LinkText(ComPortName(WorkingSettings.PortNumber()), WorkingSettings.Speed()));
+}
+
+bool TFormConnPar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (auto *edit = qobject_cast<QLineEdit *>(watched); edit && event->type() == QEvent::KeyPress)
+        return EditIntKeyPress(edit, event);
+    return QDialog::eventFilter(watched, event);
+}
+
+// A typed character passes only when it is a digit or backspace; editing keys stay usable.
+bool TFormConnPar::EditIntKeyPress(QLineEdit *, QEvent *event)
+{
+    const QString text = static_cast<QKeyEvent *>(event)->text();
+    if (text.isEmpty() || !text.at(0).isPrint())
+        return false;
+    return !(text.size() == 1 && text.at(0) >= u'0' && text.at(0) <= u'9');
+}
+
+void TFormConnPar::Edit5Exit() { WorkingSettings.setModemCommand(ui->Edit5->text()); }
+
+void TFormConnPar::Edit6Exit()
+{
+    if (!ui->Edit6->text().isEmpty())
+        WorkingSettings.setConnectWaitS(ui->Edit6->text().toInt());
+}
+
+void TFormConnPar::Edit7Exit() { WorkingSettings.setCountryCode(ui->Edit7->text()); }
+void TFormConnPar::Edit8Exit() { WorkingSettings.setCityCode(ui->Edit8->text()); }
+void TFormConnPar::Edit9Exit() { WorkingSettings.setPhoneNumber(ui->Edit9->text()); }
+
+void TFormConnPar::Edit10Exit()
+{
+    if (!ui->Edit10->text().isEmpty())
+        WorkingSettings.setConnectAttempts(ui->Edit10->text().toInt());
+}
+
+LinkForm TFormConnPar::form() const
+{
+    LinkForm f;
+    f.linkType = ui->ComboBox4->currentIndex();
+    f.port = ui->ComboBox1->currentIndex();
+    f.speed = ui->ComboBox2->currentIndex();
+    f.attempts = ui->ComboBox3->currentIndex();
+    f.firstByteWaitS = ui->Edit1->text();
+    f.nextByteWaitMs = ui->Edit2->text();
+    f.preambles = ui->Edit3->text();
+    f.rtsPauseMs = ui->Edit4->text();
+    f.modemCommand = ui->Edit5->text();
+    f.connectWaitS = ui->Edit6->text();
+    f.countryCode = ui->Edit7->text();
+    f.cityCode = ui->Edit8->text();
+    f.phoneNumber = ui->Edit9->text();
+    f.connectAttempts = ui->Edit10->text();
+    return f;
+}
+
+bool TFormConnPar::CheckTelephoneParameters()
+{
+    if (const auto fault = ktv31::CheckTelephoneParameters(form(), WorkingSettings)) {
+        op_.ShowMessageBox(MessageBoxKind::InputError, fault->line1, fault->line2);
+        return false;
+    }
+    return true;
+}
+
+bool TFormConnPar::ApplyLinkParameters()
+{
+    const LinkForm entered = form();
+    if (const auto fault = CheckLinkSelections(entered)) {
+        op_.ShowMessageBox(MessageBoxKind::InputError, fault->line1, fault->line2);
+        return false;
+    }
+    statusBar_->setPanelText(0, QString());
+    PumpEvents();
+    if (const auto fault = StoreLinkParameters(entered, WorkingSettings)) {
+        op_.ShowMessageBox(MessageBoxKind::InputError, fault->line1, fault->line2);
+        return false;
+    }
+    // A port this program still holds would make its own device look busy.
+    EndLink(state_.openPort, state_.session, false);
+    PortOpenResult opened = OpenControllerPort(WorkingSettings, state_.programDir);
+    if (!opened.port) {
+        op_.ShowMessageBox(MessageBoxKind::Error, PortUnavailableText(WorkingSettings.PortNumber()),
+                           PortOpenErrorText(opened));
+        return false;
+    }
+    state_.openPort = std::move(opened.port);
+    LoadExchangeSession(state_.session, WorkingSettings, state_.openPort.get());
+    return true;
+}
+
+void TFormConnPar::BitBtn1Click()
+{
+    if (ui->ComboBox4->currentIndex() == kTelephone && !CheckTelephoneParameters())
+        return;
+    if (!ApplyLinkParameters())
+        return;
+    state_.settings = WorkingSettings;
+    Accepted = true;
+    accept();
+}
+
+void TFormConnPar::BitBtn2Click() { reject(); }
+
+void TFormConnPar::reject()
+{
+    if (!detecting_)
+        QDialog::reject();
+}
+
+void TFormConnPar::closeEvent(QCloseEvent *event)
+{
+    if (detecting_)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void TFormConnPar::setDetecting(bool detecting)
+{
+    detecting_ = detecting;
+    for (QWidget *button : {ui->BitBtn1, ui->BitBtn2, ui->BitBtn4})
+        button->setEnabled(!detecting);
+}
+
+void TFormConnPar::BitBtn4Click()
+{
+    statusBar_->setPanelText(0, QString());
+    if (!ApplyLinkParameters())
+        return;
+    setDetecting(true);
+    WaitCursor hourglass;
+    const int speed = DetectSpeed(state_.session, StatusPanel{&op_, 0});
+    const bool aborted = state_.session.ResultCode == Result::Aborted;
+    statusBar_->setPanelText(0, QString());
+    // The answer is read with the normal cursor.
+    hourglass.restore();
+    if (speed) {
+        WorkingSettings.setSpeed(speed);
+        op_.ShowMessageBox(MessageBoxKind::ExchangeResult, SpeedFoundLine1(),
+                           SpeedFoundLine2(speed));
+        ui->ComboBox2->setCurrentIndex(SpeedToCode(speed));
+    } else if (!aborted) {
+        op_.ShowMessageBox(MessageBoxKind::ExchangeResult, NoLinkText(), QString());
+    }
+    // The session must not keep writing through a port that is closed now.
+    EndLink(state_.openPort, state_.session, false);
+    setDetecting(false);
+}
+
+} // namespace ktv31

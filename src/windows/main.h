@@ -1,0 +1,85 @@
+// TFormMain: the main window, owner of the program-wide state, its menu, status bar and timers.
+#pragma once
+
+#include "windows/programstate.h"
+#include "windows/windowoperator.h"
+
+#include <QDateTime>
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QTimer;
+
+namespace Ui {
+class TFormMain;
+}
+
+namespace ktv31 {
+
+class PanelStatusBar;
+
+namespace MainPanel {
+constexpr int Link = 0;     // " COM1,   1200 бит/с"
+constexpr int Progress = 1; // progress and results of the current operation
+constexpr int Exchange = 2; // the exchange engine's "Обмен..."
+} // namespace MainPanel
+
+class TFormMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // `programDir` ends with '/'; the executable's folder unless a test gives its own.
+    explicit TFormMain(const QString &programDir = ProgramDir(), QWidget *parent = nullptr);
+    ~TFormMain() override;
+
+    ProgramState &state() { return state_; }
+    WindowOperator &op() { return op_; }
+    PanelStatusBar *StatusBar1() const { return statusBar_; }
+    QTimer *TimerStart() const { return timerStart_; }
+    QTimer *TimerMessage() const { return timerMessage_; }
+    QTimer *TimerMoney() const { return timerMoney_; }
+
+    // Shows every menu item, then hides the controller commands unless a device is accepted.
+    void UpdateMenus();
+    // Enables TimerMessage; a running count is not restarted.
+    void ArmTimerMessage();
+
+    bool ModemConnected = false;
+    QDateTime CallStartTime;
+    // The local date and time, replaceable for tests of the call duration.
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private slots:
+    void TimerStartTimer();
+    void TimerMessageTimer();
+    void TimerMoneyTimer();
+    void NexitClick();
+    void NaboutClick();
+
+private:
+    void FormCreate();
+    void FormShow();
+    void buildMenuBitmaps();
+    void placeModemPanel();
+    void hideTopLevelItems();
+
+    std::unique_ptr<Ui::TFormMain> ui;
+    ProgramState state_;
+    PanelStatusBar *statusBar_;
+    WindowOperator op_;
+    QTimer *timerStart_;
+    QTimer *timerMessage_;
+    QTimer *timerMoney_;
+};
+
+// "hh:mm:ss" of the time of day in `elapsed`: whole days and milliseconds dropped.
+QString CallDurationText(qint64 elapsedMs);
+
+} // namespace ktv31

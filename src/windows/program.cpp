@@ -1,0 +1,17 @@
+// ktv31-service: the service program of the ktv31-ar controller.
+#include "windows/main.h"
+
+#include <QApplication>
+#include <QScreen>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ktv31-service"));
+    ktv31::TFormMain window;
+    // Without a window manager (a kiosk session, Xvfb) "maximised" means nothing; the screen's
+    // free area is the same thing said directly.
+    window.setGeometry(QApplication::primaryScreen()->availableGeometry());
+    window.showMaximized();
+    return app.exec();
+}

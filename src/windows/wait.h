@@ -1,0 +1,45 @@
+// TFormWait: the modeless "please wait" window with the progress bar of a long table transfer.
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+class QProgressBar;
+
+namespace Ui {
+class TFormWait;
+}
+
+namespace ktv31 {
+
+class TFormWait : public QDialog
+{
+    Q_OBJECT
+public:
+    // What the window says it waits for.
+    enum WaitMode : quint8 {
+        WritingTables = 2, // writing chosen configuration tables into the controller
+        ReadingTables = 3, // reading the configuration tables
+    };
+
+    explicit TFormWait(QWidget *parent = nullptr);
+    ~TFormWait() override;
+
+    QProgressBar *ProgressBar1() const;
+
+    quint8 Mode = 0;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    // No title-bar buttons and no Esc: the window lives exactly as long as its transfer.
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override {}
+
+private:
+    void FormShow();
+
+    std::unique_ptr<Ui::TFormWait> ui;
+};
+
+} // namespace ktv31

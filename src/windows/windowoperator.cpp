@@ -1,0 +1,99 @@
+// Messages, status texts, progress and file choices of the core, shown in the windows.
+#include "windows/windowoperator.h"
+
+#include "windows/question.h"
+#include "windows/statusbar.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QPointer>
+#include <QProgressBar>
+
+namespace ktv31 {
+namespace {
+
+// The chooser the core describes; the read-only box and the current folder have no counterpart
+// in Qt's dialog, which never changes the current folder.
+QString RunFileDialog(QWidget *parent, const FileChoice &choice, bool save)
+{
+    QPointer<QFileDialog> dialog = new QFileDialog(parent, choice.title, choice.initialFolder);
+    dialog->setObjectName(save ? QStringLiteral("SaveDialog1") : QStringLiteral("pod"));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    const QStringList filters = choice.filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+    dialog->setNameFilters(filters);
+    if (choice.filterIndex >= 1 && choice.filterIndex <= filters.size())
+        dialog->selectNameFilter(filters[choice.filterIndex - 1]);
+    if (save) {
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        // The program asks itself before it replaces a file other than the one it offered.
+        dialog->setOption(QFileDialog::DontConfirmOverwrite, !choice.confirmOverwrite);
+    } else {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(choice.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    }
+    if (!choice.fileName.isEmpty())
+        dialog->selectFile(choice.fileName);
+    const bool chosen = dialog->exec() == QDialog::Accepted;
+    QString path;
+    if (dialog && chosen && !dialog->selectedFiles().isEmpty())
+        path = dialog->selectedFiles().first();
+    delete dialog;
+    return path;
+}
+
+} // namespace
+
+WindowOperator::WindowOperator(QWidget *owner, PanelStatusBar *statusBar)
+    : owner_(owner), statusBar_(statusBar)
+{
+}
+
+QWidget *WindowOperator::dialogParent() const
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    return owner_;
+}
+
+bool WindowOperator::ShowMessageBox(MessageBoxKind kind, const QString &line1,
+                                    const QString &line2)
+{
+    const QString result = resultText_ ? resultText_() : QString();
+    return ktv31::ShowMessageBox(dialogParent(), kind, line1, line2, result);
+}
+
+void WindowOperator::SetStatusText(int panel, const QString &text)
+{
+    if (statusBar_)
+        statusBar_->setPanelText(panel, text);
+}
+
+QString WindowOperator::ChooseOpenFile(const FileChoice &choice)
+{
+    return RunFileDialog(dialogParent(), choice, false);
+}
+
+QString WindowOperator::ChooseSaveFile(const FileChoice &choice)
+{
+    return RunFileDialog(dialogParent(), choice, true);
+}
+
+void ProgressBarSink::SetMaximum(int maximum)
+{
+    fallback_.SetMaximum(maximum);
+    if (bar_)
+        bar_->setMaximum(maximum);
+}
+
+void ProgressBarSink::SetPosition(int position)
+{
+    fallback_.SetPosition(position);
+    if (bar_)
+        bar_->setValue(position);
+}
+
+int ProgressBarSink::Position() const { return fallback_.Position(); }
+int ProgressBarSink::Maximum() const { return fallback_.Maximum(); }
+
+} // namespace ktv31

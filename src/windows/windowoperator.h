@@ -1,0 +1,56 @@
+// The windows' side of the operator seam: message boxes, status panels, progress, file choosers.
+#pragma once
+
+#include "shell/operatorseam.h"
+#include "windows/statusbar.h"
+
+#include <QPointer>
+#include <QProgressBar>
+#include <QWidget>
+
+#include <functional>
+
+
+
+namespace ktv31 {
+
+// Shows the core's messages through TFormQues over `owner`, its status texts in the panels of
+// `statusBar` and its file choices through QFileDialog ("pod" to open, "SaveDialog1" to save).
+class WindowOperator : public Operator
+{
+public:
+    WindowOperator(QWidget *owner, PanelStatusBar *statusBar);
+
+    bool ShowMessageBox(MessageBoxKind kind, const QString &line1, const QString &line2) override;
+    void SetStatusText(int panel, const QString &text) override;
+    QString ChooseOpenFile(const FileChoice &choice) override;
+    QString ChooseSaveFile(const FileChoice &choice) override;
+
+    // The composed result text that a kind-8 message shows first.
+    void setResultText(std::function<QString()> resultText) { resultText_ = std::move(resultText); }
+    PanelStatusBar *statusBar() const { return statusBar_; }
+
+private:
+    QWidget *dialogParent() const;
+
+    QPointer<QWidget> owner_;
+    QPointer<PanelStatusBar> statusBar_;
+    std::function<QString()> resultText_;
+};
+
+// The wait dialog's bar as the transfers' progress sink.
+class ProgressBarSink : public ProgressSink
+{
+public:
+    explicit ProgressBarSink(QProgressBar *bar) : bar_(bar) {}
+    void SetMaximum(int maximum) override;
+    void SetPosition(int position) override;
+    int Position() const override;
+    int Maximum() const override;
+
+private:
+    QPointer<QProgressBar> bar_;
+    CountingProgress fallback_; // once the bar is gone
+};
+
+} // namespace ktv31

@@ -1,0 +1,104 @@
+// Opens each window with sample content and saves a picture of it: ktv31-windowshots FOLDER.
+#include "windows/about.h"
+#include "windows/connpar.h"
+#include "windows/ident.h"
+#include "windows/main.h"
+#include "windows/question.h"
+#include "windows/select.h"
+#include "windows/statusbar.h"
+#include "windows/wait.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+
+using namespace ktv31;
+
+namespace {
+
+// Shows the window, lets it settle and saves what it looks like.
+void Shoot(QWidget &window, const QString &path)
+{
+    window.show();
+    QApplication::processEvents();
+    QEventLoop settle;
+    QTimer::singleShot(150, &settle, &QEventLoop::quit);
+    settle.exec();
+    window.grab().save(path);
+    window.hide();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(folder);
+    QTemporaryDir programDir;
+    const QString dir = programDir.path() + QLatin1Char('/');
+    const auto out = [&](const char *name) { return folder + QLatin1Char('/') + name; };
+
+    TFormMain main(dir);
+    main.resize(900, 420);
+    main.TimerStart()->stop();
+    main.state().deviceAccepted = true;
+    main.UpdateMenus();
+    main.findChild<QWidget *>(QStringLiteral("pnmodem"))->show();
+    main.StatusBar1()->setPanelText(0, QStringLiteral(" COM1,   1200 бит/с"));
+    main.StatusBar1()->setPanelText(1, QStringLiteral("Чтение из таблицы 6 (поля 0-130)"));
+    main.StatusBar1()->setPanelText(2, QStringLiteral("Обмен..."));
+    Shoot(main, out("main.png"));
+
+    TFormConnPar connpar(main.state(), &main);
+    connpar.MainStatusBar = main.StatusBar1();
+    Shoot(connpar, out("connpar.png"));
+
+    ConnectionSettings telephone = ConnectionSettings::Defaults();
+    telephone.setLinkType(1);
+    telephone.setModemCommand(QStringLiteral("ATZ^AT&F"));
+    telephone.setCityCode(QStringLiteral("812"));
+    telephone.setPhoneNumber(QStringLiteral("123-45-67"));
+    main.state().settings = telephone;
+    TFormConnPar phone(main.state(), &main);
+    Shoot(phone, out("connpar-telephone.png"));
+
+    const std::array<quint8, 17> block{5, 8, 2, 5, 26, 12, 8, 14, 30, 0, 1, 1, 0, 17, 2, 1, 3};
+    TFormIdent ident(&main);
+    ident.Block = block.data();
+    ident.FromDevice = true;
+    Shoot(ident, out("ident.png"));
+    TFormIdent reduced(&main);
+    reduced.Block = block.data();
+    Shoot(reduced, out("ident-reduced.png"));
+
+    TFormQues question(&main);
+    question.Present(DressMessageBox(MessageBoxKind::RetryQuestion,
+                                     QStringLiteral("Не выполнено чтение из таблицы 6."),
+                                     QStringLiteral("\"Скорость обмена с подкл. вычислителем и "
+                                                    "порт подключения\"")));
+    Shoot(question, out("question.png"));
+    TFormQues notice(&main);
+    notice.Present(DressMessageBox(MessageBoxKind::Notice, QStringLiteral("Разрушена таблица 3"),
+                                   QString()));
+    Shoot(notice, out("notice.png"));
+
+    TFormWait wait(&main);
+    wait.Mode = TFormWait::ReadingTables;
+    wait.ProgressBar1()->setRange(0, 6);
+    wait.ProgressBar1()->setValue(4);
+    Shoot(wait, out("wait.png"));
+
+    TFormSelect select(&main);
+    Shoot(select, out("select.png"));
+    TFormAbout about(&main);
+    Shoot(about, out("about.png"));
+    return 0;
+}
