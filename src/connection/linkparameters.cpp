@@ -21,7 +21,7 @@ const LinkLimit ConnectAttempts{"Кол. попыток соединения", 1
 
 namespace {
 
-InputFault NotAllEntered() { return {QStringLiteral("Введены не все параметры"), QString()}; }
+InputFault NotAllEntered() { return NotAllEnteredFault(); }
 
 InputFault TelephoneOutOfRange()
 {

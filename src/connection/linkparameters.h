@@ -1,6 +1,8 @@
 // The connection parameters: their names and ranges, and the connection dialog's checks in order.
 #pragma once
 
+#include "shell/inputfault.h"
+
 #include <QString>
 
 #include <optional>
@@ -57,13 +59,6 @@ struct LinkForm
     QString cityCode;        // Edit8
     QString phoneNumber;     // Edit9
     QString connectAttempts; // Edit10
-};
-
-// The two lines of an input-error message (kind 2).
-struct InputFault
-{
-    QString line1;
-    QString line2;
 };
 
 // The telephone fields, checked and stored into `working` in the dialog's order; stops at the

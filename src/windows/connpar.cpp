@@ -7,14 +7,13 @@
 #include "protocol/suplfunc.h"
 #include "shell/monoclock.h"
 #include "ui_connpar.h"
+#include "windows/digitsonly.h"
 #include "windows/glyphs.h"
 #include "windows/programstate.h"
 #include "windows/statusbar.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QKeyEvent>
-#include <QRegularExpressionValidator>
 
 namespace ktv31 {
 namespace {
@@ -68,14 +67,9 @@ TFormConnPar::TFormConnPar(ProgramState &state, QWidget *parent)
         ui->ComboBox1->setItemData(port - 1, ComPortDescription(port, state_.programDir),
                                    Qt::ToolTipRole);
 
-    // Digits only, typed or pasted.
-    const auto *digits =
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
-    for (QLineEdit *edit :
-         {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4, ui->Edit6, ui->Edit10}) {
-        edit->setValidator(digits);
-        edit->installEventFilter(this);
-    }
+    auto *digits = new DigitsOnly(this);
+    for (QLineEdit *edit : {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4, ui->Edit6, ui->Edit10})
+        digits->attach(edit);
 
     connect(ui->ComboBox4, &QComboBox::activated, this, &TFormConnPar::ComboBox4Click);
     connect(ui->ComboBox1, &QComboBox::activated, this, &TFormConnPar::ComboBox1Click);
@@ -164,22 +158,6 @@ void TFormConnPar::showLinkText()
     if (MainStatusBar)
         MainStatusBar->setPanelText(
             0, LinkText(ComPortName(WorkingSettings.PortNumber()), WorkingSettings.Speed()));
-}
-
-bool TFormConnPar::eventFilter(QObject *watched, QEvent *event)
-{
-    if (auto *edit = qobject_cast<QLineEdit *>(watched); edit && event->type() == QEvent::KeyPress)
-        return EditIntKeyPress(edit, event);
-    return QDialog::eventFilter(watched, event);
-}
-
-// A typed character passes only when it is a digit or backspace; editing keys stay usable.
-bool TFormConnPar::EditIntKeyPress(QLineEdit *, QEvent *event)
-{
-    const QString text = static_cast<QKeyEvent *>(event)->text();
-    if (text.isEmpty() || !text.at(0).isPrint())
-        return false;
-    return !(text.size() == 1 && text.at(0) >= u'0' && text.at(0) <= u'9');
 }
 
 void TFormConnPar::Edit5Exit() { WorkingSettings.setModemCommand(ui->Edit5->text()); }

@@ -9,8 +9,6 @@
 
 #include <memory>
 
-class QLineEdit;
-
 namespace Ui {
 class TFormConnPar;
 }
@@ -37,7 +35,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void reject() override;
 
@@ -57,7 +54,6 @@ private slots:
 
 private:
     void FormShow();
-    bool EditIntKeyPress(QLineEdit *edit, QEvent *event);
     bool CheckTelephoneParameters();
     bool ApplyLinkParameters();
     LinkForm form() const;

@@ -1,5 +1,9 @@
 // Opens each window with sample content and saves a picture of it: ktv31-windowshots FOLDER.
+#include "config/conffun.h"
 #include "windows/about.h"
+#include "windows/config.h"
+#include "windows/tableinfo.h"
+#include "windows/vichpar.h"
 #include "windows/connpar.h"
 #include "windows/ident.h"
 #include "windows/main.h"
@@ -95,6 +99,34 @@ int main(int argc, char *argv[])
     wait.ProgressBar1()->setRange(0, 6);
     wait.ProgressBar1()->setValue(4);
     Shoot(wait, out("wait.png"));
+
+    ConfigRecord record;
+    NewConfigRecord(record, 5);
+    record.setU8(RecordOffset::Marker, 1);
+    record.setSlice(RecordOffset::ModemString, 11, QByteArray("ATE0V1S0=1\r"));
+    for (int address = 1; address < 40; ++address) {
+        quint8 *entry = record.data() + LinkEntry::OffsetOf(address);
+        entry[LinkEntry::Connected] = address % 3 != 0;
+        entry[LinkEntry::Port] = quint8(1 + address % 3);
+        entry[LinkEntry::SpeedCode] = quint8(address % 2 ? 11 : 15);
+    }
+    main.state().settings = ConnectionSettings::Defaults();
+    main.state().image.setU32(ImageOffset::UpperSpeedMask, 0x3FFFFF);
+    main.state().image.setU32(ImageOffset::CalculatorSpeedMask, 0x3FFFFF);
+    TFormConfig config(record, main.state().image, main.state().settings, &main);
+    config.DeviceMode = true;
+    config.HideIdentification = true;
+    Shoot(config, out("config.png"));
+    TFormConfig file(record, main.state().image, main.state().settings, &main);
+    Shoot(file, out("config-file.png"));
+    TFormVichPar vichpar(record.data() + LinkEntry::OffsetOf(5), 5, 0x3FFFFF, &main);
+    Shoot(vichpar, out("vichpar.png"));
+    TableStateBuffer state;
+    for (const ConfigTableFlag &flag : ConfigTableFlags())
+        state.setU8(TableStateOffset::Writable + flag.table, flag.writable);
+    state.setU8(TableStateOffset::Destroyed + 6, 1);
+    TFormTableInfo tableinfo(state, false, &main);
+    Shoot(tableinfo, out("tableinfo.png"));
 
     TFormSelect select(&main);
     Shoot(select, out("select.png"));

@@ -1,0 +1,128 @@
+// Cell texts, offered speeds and store rules of the configuration and calculator link editors.
+#include "config/configeditor.h"
+
+#include "config/configtexts.h"
+#include "protocol/suplfunc.h"
+#include "shell/cp1251.h"
+
+namespace ktv31 {
+namespace {
+
+constexpr quint8 kCarriageReturn = 13;
+constexpr int kMaxByteValue = 255;
+
+bool IsVersion34(quint8 version) { return !HasRtsField(version); }
+
+// Empty counts as 0 where the editor allows it; anything else must be a number of 0..255.
+std::optional<int> ByteValue(const QString &text, bool emptyIsZero)
+{
+    if (text.isEmpty())
+        return emptyIsZero ? std::optional<int>(0) : std::nullopt;
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return (ok && value >= 0 && value <= kMaxByteValue) ? std::optional<int>(value) : std::nullopt;
+}
+
+InputFault OutOfRange(const QString &what)
+{
+    return {what, QStringLiteral("вне допустимого диапазона")};
+}
+
+} // namespace
+
+QList<int> OfferedSpeedCodes(quint32 mask)
+{
+    QList<int> codes;
+    for (int code = 0; code < SpeedCodeCount; ++code)
+        if ((mask >> code) & 1u)
+            codes.append(code);
+    return codes;
+}
+
+quint32 UpperSpeedMask(const ConfigImage &image) { return image.u32(ImageOffset::UpperSpeedMask); }
+
+quint32 CalculatorSpeedMask(const ConfigImage &image)
+{
+    return image.u32(ImageOffset::CalculatorSpeedMask);
+}
+
+void OfferEverySpeed(ConfigImage &image) { image.fill(ImageOffset::UpperSpeedMask, 8, 0xFF); }
+
+std::array<QString, 4> CalculatorCells(const ConfigRecord &record, int address)
+{
+    const int entry = LinkEntry::OffsetOf(address);
+    const bool connected = record.u8(entry + LinkEntry::Connected) != 0;
+    std::array<QString, 4> cells;
+    cells[0] = QStringLiteral("      %1").arg(address);
+    cells[1] = connected ? QStringLiteral("         Да") : QStringLiteral("         Нет");
+    if (!connected)
+        return cells;
+    static const char *const ports[] = {"?", "A", "B", "C"};
+    const quint8 port = record.u8(entry + LinkEntry::Port);
+    cells[2] = QStringLiteral("         ") + QLatin1String(ports[port <= 3 ? port : 0]);
+    cells[3] = QStringLiteral("        %1").arg(CodeToSpeed(record.u8(entry + LinkEntry::SpeedCode)));
+    return cells;
+}
+
+QString EditorModemString(const ConfigRecord &record)
+{
+    QString text = fieldText(record.data() + RecordOffset::ModemString, ModemStringSize);
+    while (!text.isEmpty() && text.front().unicode() <= ' ')
+        text.remove(0, 1);
+    while (!text.isEmpty() && text.back().unicode() <= ' ')
+        text.chop(1);
+    return text;
+}
+
+std::optional<InputFault> StoreEditorInput(const EditorInput &input, ConfigRecord &record)
+{
+    using namespace LinkFieldOffset;
+    const quint8 version = record.u8(RecordOffset::SoftwareVersion);
+    const bool rtsRequired = version == 5 || version == 6;
+    if (input.speedCode < 0 || input.priority < 0 || input.calculatorPreambles < 0 ||
+        input.retryDelay < 0 || input.answerWait.isEmpty() ||
+        (rtsRequired && input.rtsControl < 0))
+        return NotAllEnteredFault();
+    const std::optional<int> answerPreambles = ByteValue(input.answerPreambles, true);
+    const std::optional<int> requestPreambles = ByteValue(input.requestPreambles, true);
+    if (!answerPreambles || !requestPreambles)
+        return OutOfRange(QStringLiteral("Количество преамбул"));
+    const std::optional<int> answerWait = ByteValue(input.answerWait, false);
+    if (!answerWait)
+        return OutOfRange(QStringLiteral("Длительность ожидания ответа от вычислителя"));
+
+    record.setU8(UpperSpeed, quint8(input.speedCode));
+    record.setU8(AnswerPreambles, quint8(*answerPreambles));
+    record.setU8(RequestPreambles, quint8(*requestPreambles));
+    record.setU8(AnswerWait, quint8(*answerWait));
+    record.setU8(Priority, quint8(input.priority));
+    record.setU8(CalculatorPreambles, quint8(input.calculatorPreambles));
+    record.setU8(RetryDelay, quint8(input.retryDelay));
+    // With no choice made (a version the editor knows no RTS rule for) the byte stays as it was
+    // rather than taking the list's "nothing" as a value.
+    if (!IsVersion34(version) && input.rtsControl >= 0)
+        record.setU8(RtsControl, quint8(input.rtsControl));
+
+    record.fill(RecordOffset::ModemString, ModemStringSize, 0);
+    const QByteArray modem = toCp1251(input.modemString.left(MaxEditorModemStringLength));
+    if (!modem.isEmpty()) {
+        record.setSlice(RecordOffset::ModemString, int(modem.size()), modem);
+        record.setU8(RecordOffset::ModemString + int(modem.size()), kCarriageReturn);
+    }
+    return std::nullopt;
+}
+
+void DisconnectAllCalculators(ConfigRecord &record)
+{
+    for (int address = FirstShownCalculator; address < CalculatorCount; ++address)
+        record.setU8(LinkEntry::OffsetOf(address) + LinkEntry::Connected, 0);
+}
+
+std::optional<InputFault> CheckCalculatorLink(bool connected, bool portChosen, bool speedChosen)
+{
+    if (connected && (!portChosen || !speedChosen))
+        return NotAllEnteredFault();
+    return std::nullopt;
+}
+
+} // namespace ktv31

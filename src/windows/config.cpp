@@ -1,0 +1,228 @@
+// TFormConfig: filling the controls from the record, storing them back, the calculator grid.
+#include "windows/config.h"
+
+#include "config/configeditor.h"
+#include "config/configtexts.h"
+#include "connection/controllerlink.h"
+#include "protocol/suplfunc.h"
+#include "shell/settings.h"
+#include "ui_config.h"
+#include "windows/calculatormodel.h"
+#include "windows/digitsonly.h"
+#include "windows/glyphs.h"
+#include "windows/ident.h"
+#include "windows/vichpar.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPointer>
+
+namespace ktv31 {
+namespace {
+
+const QColor kBackground(210, 210, 210); // 13816530
+const QColor kGrid(232, 232, 232);       // 15263976
+constexpr int kHiddenIdentificationTop = 12;
+
+int ItemOrNone(int value, int count) { return value >= 0 && value < count ? value : -1; }
+
+} // namespace
+
+TFormConfig::TFormConfig(ConfigRecord &record, ConfigImage &image,
+                         const ConnectionSettings &settings, QWidget *parent)
+    : QDialog(parent), ui(new Ui::TFormConfig), record_(record), image_(image),
+      settings_(settings), model_(new CalculatorModel(record, this)), op_(this, nullptr)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    ui->BitBtn24->setIcon(Glyphs::Info());
+    ui->BitBtn24->setAccessibleName(EditorText::IdentificationCaption());
+    ui->BitBtn3->setIcon(Glyphs::Edit());
+    ui->BitBtn4->setIcon(Glyphs::Clear());
+    ui->BitBtn14->setIcon(Glyphs::Write());
+    ui->BitBtn5->setIcon(Glyphs::Ok());
+    ui->BitBtn2->setIcon(Glyphs::Exit());
+    auto *digits = new DigitsOnly(this);
+    for (QLineEdit *edit : {ui->Edit2, ui->Edit3, ui->Edit4})
+        digits->attach(edit);
+
+    QTableView *grid = ui->StringGrid1;
+    grid->setModel(model_);
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->hide();
+    int column = 0;
+    for (int width : {48, 88, 69, 108})
+        grid->setColumnWidth(column++, width);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    QPalette gridColours = grid->palette();
+    gridColours.setColor(QPalette::Base, kGrid);
+    grid->setPalette(gridColours);
+    grid->installEventFilter(this);
+    setBackground(false);
+
+    connect(ui->BitBtn14, &QPushButton::clicked, this, &TFormConfig::BitBtn14Click);
+    connect(ui->BitBtn5, &QPushButton::clicked, this, &TFormConfig::BitBtn14Click);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &TFormConfig::BitBtn2Click);
+    connect(ui->BitBtn3, &QPushButton::clicked, this, &TFormConfig::BitBtn3Click);
+    connect(ui->BitBtn4, &QPushButton::clicked, this, &TFormConfig::BitBtn4Click);
+    connect(ui->BitBtn24, &QPushButton::clicked, this, &TFormConfig::BitBtn24Click);
+    connect(grid, &QTableView::doubleClicked, this, &TFormConfig::StringGrid1DblClick);
+}
+
+TFormConfig::~TFormConfig() = default;
+
+void TFormConfig::showEvent(QShowEvent *event)
+{
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TFormConfig::FormShow()
+{
+    setFixedSize(808, 540);
+    if (HideIdentification) {
+        ui->BitBtn24->hide();
+        ui->Label24->hide();
+        ui->GroupBox1->move(ui->GroupBox1->x(), kHiddenIdentificationTop);
+    }
+    snapshot_ = record_;
+    fillUpperSpeeds();
+    ui->BitBtn14->setVisible(DeviceMode);
+    ui->BitBtn5->setVisible(!DeviceMode);
+    ui->Edit1->setText(EditorModemString(record_));
+    ui->Edit2->setText(QString::number(record_.u8(LinkFieldOffset::AnswerPreambles)));
+    ui->Edit3->setText(QString::number(record_.u8(LinkFieldOffset::RequestPreambles)));
+    ui->Edit4->setText(QString::number(record_.u8(LinkFieldOffset::AnswerWait)));
+    for (const auto &[combo, offset] :
+         {std::pair{ui->ComboBox2, LinkFieldOffset::Priority},
+          std::pair{ui->ComboBox3, LinkFieldOffset::CalculatorPreambles},
+          std::pair{ui->ComboBox4, LinkFieldOffset::RetryDelay}})
+        combo->setCurrentIndex(ItemOrNone(record_.u8(offset), combo->count()));
+    const bool rts = HasRtsField(record_.u8(RecordOffset::SoftwareVersion));
+    ui->ComboBox5->setEnabled(rts);
+    ui->Label8->setEnabled(rts);
+    ui->ComboBox5->setCurrentIndex(
+        rts ? ItemOrNone(record_.u8(LinkFieldOffset::RtsControl), ui->ComboBox5->count()) : -1);
+    model_->refreshAll();
+    ui->StringGrid1->selectRow(0);
+}
+
+// The controller's own speeds for its record, every speed for a file.
+void TFormConfig::fillUpperSpeeds()
+{
+    QComboBox *speeds = ui->ComboBox1;
+    speeds->clear();
+    const int recordCode = record_.u8(LinkFieldOffset::UpperSpeed);
+    if (!DeviceMode)
+        OfferEverySpeed(image_);
+    int selected = -1;
+    for (int code : OfferedSpeedCodes(UpperSpeedMask(image_))) {
+        if (code == recordCode)
+            selected = speeds->count();
+        speeds->addItem(QString::number(CodeToSpeed(code)), code);
+    }
+    speeds->setCurrentIndex(selected);
+    speeds->setEnabled(!(DeviceMode && settings_.LinkType() == TelephoneLink));
+}
+
+void TFormConfig::setBackground(bool subDialogOpen)
+{
+    QPalette palette = ui->Panel1->palette();
+    palette.setColor(QPalette::Window,
+                     subDialogOpen ? QPalette().color(QPalette::Button) : kBackground);
+    ui->Panel1->setPalette(palette);
+}
+
+bool TFormConfig::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter on a row edits that calculator, as a double click does.
+    if (watched == ui->StringGrid1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            BitBtn3Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormConfig::BitBtn14Click()
+{
+    EditorInput input;
+    input.speedCode = ui->ComboBox1->currentIndex() >= 0 ? ui->ComboBox1->currentData().toInt() : -1;
+    input.priority = ui->ComboBox2->currentIndex();
+    input.calculatorPreambles = ui->ComboBox3->currentIndex();
+    input.retryDelay = ui->ComboBox4->currentIndex();
+    input.rtsControl = ui->ComboBox5->isEnabled() ? ui->ComboBox5->currentIndex() : -1;
+    input.answerPreambles = ui->Edit2->text();
+    input.requestPreambles = ui->Edit3->text();
+    input.answerWait = ui->Edit4->text();
+    input.modemString = ui->Edit1->text();
+    if (const auto fault = StoreEditorInput(input, record_)) {
+        op_.ShowMessageBox(MessageBoxKind::InputError, fault->line1, fault->line2);
+        return;
+    }
+    ConfigChanged = record_.toBytes() != snapshot_.toBytes();
+    ConfigAccepted = true;
+    accept();
+}
+
+void TFormConfig::BitBtn2Click() { reject(); }
+
+void TFormConfig::StringGrid1DblClick() { BitBtn3Click(); }
+
+void TFormConfig::BitBtn3Click()
+{
+    const int row = ui->StringGrid1->currentIndex().isValid()
+                        ? ui->StringGrid1->currentIndex().row()
+                        : 0;
+    const int address = CalculatorModel::AddressOfRow(row);
+    setBackground(true);
+    {
+        QPointer<TFormVichPar> editor =
+            new TFormVichPar(record_.data() + LinkEntry::OffsetOf(address), address,
+                             CalculatorSpeedMask(image_), this);
+        editor->exec();
+        delete editor;
+    }
+    setBackground(false);
+    model_->refreshRow(row);
+}
+
+void TFormConfig::BitBtn4Click()
+{
+    setBackground(true);
+    const bool yes = op_.ShowMessageBox(MessageBoxKind::Question,
+                                        QStringLiteral("Вы действительно хотите удалить"),
+                                        QStringLiteral("все вычислители из списка подключенных?"));
+    setBackground(false);
+    if (!yes)
+        return;
+    DisconnectAllCalculators(record_);
+    model_->refreshAll();
+}
+
+void TFormConfig::BitBtn24Click()
+{
+    ShowIdentification(this, record_.data() + RecordOffset::Identification,
+                       record_.u8(RecordOffset::Marker) != 0);
+}
+
+EditorOutcome EditConfiguration(QWidget *parent, ConfigRecord &record, ConfigImage &image,
+                                const ConnectionSettings &settings, bool deviceMode,
+                                bool hideIdentification)
+{
+    QPointer<TFormConfig> editor = new TFormConfig(record, image, settings, parent);
+    editor->DeviceMode = deviceMode;
+    editor->HideIdentification = hideIdentification;
+    editor->exec();
+    EditorOutcome outcome;
+    if (editor) {
+        outcome.accepted = editor->ConfigAccepted;
+        outcome.changed = editor->ConfigChanged;
+    }
+    delete editor;
+    return outcome;
+}
+
+} // namespace ktv31

@@ -1,0 +1,53 @@
+// TFormTableInfo: which writable tables the controller reports destroyed, and which to rewrite.
+#pragma once
+
+#include "config/tablestate.h"
+#include "windows/windowoperator.h"
+
+#include <QDialog>
+
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+
+namespace Ui {
+class TFormTableInfo;
+}
+
+namespace ktv31 {
+
+class TFormTableInfo : public QDialog
+{
+    Q_OBJECT
+public:
+    // The buffer is lent for the form's life; its write flags are set on a write choice.
+    TFormTableInfo(TableStateBuffer &state, bool telephone, QWidget *parent = nullptr);
+    ~TFormTableInfo() override;
+
+    // 0 closed without a choice, 1 write the ticked tables, 2 write every writable table.
+    int TableStateResult = 0;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private slots:
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+
+private:
+    void FormShow();
+
+    std::unique_ptr<Ui::TFormTableInfo> ui;
+    TableStateBuffer &state_;
+    bool telephone_;
+    WindowOperator op_;
+    // The controls of each table's row, by table number; null for tables without a row.
+    std::array<QLabel *, TableStateTableCount> captions_{};
+    std::array<QLabel *, TableStateTableCount> states_{};
+    std::array<QCheckBox *, TableStateTableCount> boxes_{};
+};
+
+} // namespace ktv31

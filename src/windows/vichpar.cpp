@@ -1,0 +1,95 @@
+// TFormVichPar: the working copy of one LinkEntry and its check.
+#include "windows/vichpar.h"
+
+#include "config/configeditor.h"
+#include "config/configimage.h"
+#include "protocol/suplfunc.h"
+#include "ui_vichpar.h"
+#include "windows/glyphs.h"
+
+namespace ktv31 {
+
+TFormVichPar::TFormVichPar(quint8 *entry, int address, quint32 speedMask, QWidget *parent)
+    : QDialog(parent), ui(new Ui::TFormVichPar), op_(this, nullptr), entry_(entry),
+      address_(address), speedMask_(speedMask)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    ui->BitBtn1->setIcon(Glyphs::Ok());
+    ui->BitBtn2->setIcon(Glyphs::Cancel());
+    connect(ui->CheckBox1, &QCheckBox::clicked, this, &TFormVichPar::CheckBox1Click);
+    connect(ui->ComboBox1, &QComboBox::activated, this, &TFormVichPar::ComboBox1Click);
+    connect(ui->ComboBox2, &QComboBox::activated, this, &TFormVichPar::ComboBox2Change);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TFormVichPar::BitBtn1Click);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &TFormVichPar::BitBtn2Click);
+}
+
+TFormVichPar::~TFormVichPar() = default;
+
+void TFormVichPar::showEvent(QShowEvent *event)
+{
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TFormVichPar::FormShow()
+{
+    setFixedSize(320, 262);
+    connected_ = entry_[LinkEntry::Connected];
+    port_ = entry_[LinkEntry::Port];
+    speedCode_ = entry_[LinkEntry::SpeedCode];
+    ui->ComboBox2->clear();
+    speedPosition_ = -1;
+    for (int code : OfferedSpeedCodes(speedMask_)) {
+        if (code == speedCode_)
+            speedPosition_ = ui->ComboBox2->count();
+        ui->ComboBox2->addItem(QString::number(CodeToSpeed(code)), code);
+    }
+    ui->Label3->setText(QString::number(address_));
+    ui->CheckBox1->setChecked(connected_ != 0);
+    CheckBox1Click();
+}
+
+void TFormVichPar::CheckBox1Click()
+{
+    connected_ = ui->CheckBox1->isChecked() ? 1 : 0;
+    const bool on = connected_ != 0;
+    for (QWidget *control : {static_cast<QWidget *>(ui->Label1), static_cast<QWidget *>(ui->Label4),
+                             static_cast<QWidget *>(ui->ComboBox1),
+                             static_cast<QWidget *>(ui->ComboBox2)})
+        control->setEnabled(on);
+    // Unticked, the lists show nothing, but the working port and speed stay as they were.
+    ui->ComboBox1->setCurrentIndex(on && port_ >= 1 && port_ <= 3 ? port_ - 1 : -1);
+    ui->ComboBox2->setCurrentIndex(on ? speedPosition_ : -1);
+}
+
+void TFormVichPar::ComboBox1Click(int index)
+{
+    if (index >= 0)
+        port_ = quint8(index + 1);
+}
+
+void TFormVichPar::ComboBox2Change(int index)
+{
+    if (index < 0)
+        return;
+    speedCode_ = quint8(SpeedToCode(ui->ComboBox2->itemText(index).toInt()));
+    speedPosition_ = index;
+}
+
+void TFormVichPar::BitBtn1Click()
+{
+    if (const auto fault = CheckCalculatorLink(connected_ != 0, ui->ComboBox1->currentIndex() >= 0,
+                                               ui->ComboBox2->currentIndex() >= 0)) {
+        op_.ShowMessageBox(MessageBoxKind::InputError, fault->line1, fault->line2);
+        return;
+    }
+    entry_[LinkEntry::Connected] = connected_;
+    entry_[LinkEntry::Port] = port_;
+    entry_[LinkEntry::SpeedCode] = speedCode_;
+    accept();
+}
+
+void TFormVichPar::BitBtn2Click() { reject(); }
+
+} // namespace ktv31
