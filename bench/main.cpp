@@ -2,11 +2,12 @@
 #include "linebench.h"
 #include "report.h"
 #include "sessionbench.h"
+#include "windowbench.h"
 
 #include "shell/monoclock.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
 
 #include <cstdio>
 
@@ -23,6 +24,10 @@ constexpr double kConfigMarginMs = 10;
 constexpr double kCpuGoalPercent = 1.0;
 constexpr double kHeartbeatGoalMs = 20;
 constexpr int kConfigRuns = 5;
+constexpr double kLaunchGoalMs = 500;
+constexpr double kWindowLatenessGoalMs = 20;
+constexpr double kResidentGoalMb = 80;
+constexpr int kLaunchRuns = 5;
 
 struct ReadKind
 {
@@ -138,11 +143,39 @@ void ReportCpu(Report &report, const QString &name, const CpuCost &cost)
                   cost.failure.isEmpty() && cost.percent() <= kCpuGoalPercent);
 }
 
+void ReportWindows(Report &report)
+{
+    const LaunchTiming launch = TimeLaunch(kLaunchRuns);
+    report.figure(QStringLiteral("launch of ktv31-service to the connection dialog (median of %1)")
+                      .arg(kLaunchRuns),
+                  launch.failure.isEmpty() ? Ms(launch.ms, 0) : launch.failure,
+                  QStringLiteral("<= %1").arg(Ms(kLaunchGoalMs, 0)),
+                  launch.failure.isEmpty() && launch.ms <= kLaunchGoalMs);
+    const WindowTiming command = TimeConfigurationCommand(9600, kThinkUs);
+    if (!command.failure.isEmpty()) {
+        report.figure(QStringLiteral("main window during \"Параметры конфигурации\""),
+                      command.failure, QStringLiteral("works"), false);
+        return;
+    }
+    report.figure(QStringLiteral("main window's 10 ms timer max lateness, \"Параметры "
+                                 "конфигурации\" @9600 (%1 beats, bar at %2)")
+                      .arg(command.beats).arg(command.progressSeen),
+                  Ms(command.maxLateMs), QStringLiteral("<= %1").arg(Ms(kWindowLatenessGoalMs, 0)),
+                  command.maxLateMs <= kWindowLatenessGoalMs);
+    report.figure(QStringLiteral("resident memory after the configuration editor"),
+                  QStringLiteral("%1 MB").arg(command.residentMb, 0, 'f', 1),
+                  QStringLiteral("<= %1 MB").arg(kResidentGoalMb),
+                  command.residentMb > 0 && command.residentMb <= kResidentGoalMb);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The windows are measured offscreen unless a display is asked for.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Timing of the exchange engine on a paced line."));
     parser.addHelpOption();
@@ -176,6 +209,7 @@ int main(int argc, char *argv[])
     ReportCpu(report, QStringLiteral("CPU during a 10 s first-byte wait"), CostOfSilentWait(10000));
     ReportCpu(report, QStringLiteral("CPU while dialling a modem that answers after 10 s"),
               CostOfDialling(10000));
+    ReportWindows(report);
 
     std::printf("bench: %d passed, %d failed (%.0f s)\n", report.figures() - report.failures(),
                 report.failures(), double(ktv31::NowNs() - start) / 1e9);

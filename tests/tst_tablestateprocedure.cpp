@@ -10,6 +10,7 @@
 #include "sim/simulator.h"
 #include "support/ptypair.h"
 #include "support/scriptedoperator.h"
+#include "support/simrequests.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,18 +25,7 @@ namespace {
 
 constexpr int kSpeed = 115200;
 
-// A request as the simulator logged it: read (table, first, count) or write (the same, flagged).
-struct Request
-{
-    bool write;
-    int table;
-    int first;
-    int count;
-    bool operator==(const Request &o) const
-    {
-        return write == o.write && table == o.table && first == o.first && count == o.count;
-    }
-};
+using Request = test::SeenRequest;
 
 class ScriptedSeam : public TableStateSeam
 {
@@ -122,29 +112,9 @@ struct Rig
     {
         op.queueOpenFile(file);
         RunTableStateProcedure(context, files, seam);
-        sim->settle();
     }
-    QList<Request> requests() const
-    {
-        QList<Request> out;
-        for (const FrameLogEntry &entry : sim->frameLog()) {
-            if (entry.kind != LogKind::Request)
-                continue;
-            const QByteArray &f = entry.bytes;
-            const auto at = [&](int i) { return int(quint8(f[FrameOffset::Data + i])); };
-            out.append(at(2) ? Request{false, at(0), at(1), at(2)}
-                             : Request{true, at(3), at(4), at(5)});
-        }
-        return out;
-    }
-    QList<Request> writes() const
-    {
-        QList<Request> out;
-        for (const Request &r : requests())
-            if (r.write)
-                out.append(r);
-        return out;
-    }
+    QList<Request> requests() const { return test::RequestsSeen(*sim); }
+    QList<Request> writes() const { return test::WritesSeen(*sim); }
 };
 
 } // namespace

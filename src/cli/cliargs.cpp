@@ -45,7 +45,7 @@ void Declare(QCommandLineParser &parser)
                              "modem-init", "connect-wait", "connect-attempts", "settings",
                              "retry", "tables", "generation"})
         parser.addOption(valued(name));
-    for (const char *name : {"direct", "trace", "json", "verbose", "all", "version"})
+    for (const char *name : {"direct", "trace", "json", "verbose", "all", "version", "no-backup"})
         parser.addOption(QCommandLineOption(Opt(name)));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
 }
@@ -155,6 +155,11 @@ bool ReadCommandOptions(const QCommandLineParser &parser, CliOptions &options, Q
     }
     if (tablesSet && !ReadTables(parser.value(QStringLiteral("tables")), options.tables, error))
         return false;
+    options.noBackup = parser.isSet(QStringLiteral("no-backup"));
+    if (options.noBackup && options.command != Command::WriteConfig) {
+        error = QStringLiteral("--no-backup belongs to write-config");
+        return false;
+    }
 
     const bool generationSet = parser.isSet(QStringLiteral("generation"));
     if (generationSet && options.command != Command::New) {

@@ -56,7 +56,8 @@ struct CliOptions
 
     QList<int> tables; // write-config --tables, in the order given, without repeats
     bool allTables = false;
-    int generation = 0; // new --generation
+    bool noBackup = false; // write-config: no backup of the configuration before the write
+    int generation = 0;    // new --generation
 };
 
 struct ParsedCommandLine

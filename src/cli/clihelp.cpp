@@ -92,8 +92,11 @@ QString CommandHelp(Command command)
     case Command::WriteConfig:
         return QStringLiteral(
             "Usage: ktv31-cli [link options] write-config FILE [--tables 3,5,6 | --all]\n"
+            "                 [--no-backup]\n"
             "Without --tables or --all: reads the controller's configuration and writes only\n"
-            "what differs in FILE (table 3, table 5, runs of changed calculator links).\n"
+            "what differs in FILE (table 3, table 5, runs of changed calculator links); the\n"
+            "configuration as read is first kept in CONFIG/backup beside the program (the 50\n"
+            "newest are kept), unless --no-backup is given.\n"
             "With --tables (any of 3, 5, 6) or --all: rewrites those whole tables from FILE\n"
             "(direct link only), then reads the identification again.\n"
             "A link speed the controller does not offer is never written (exit 3).\n");

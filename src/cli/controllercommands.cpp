@@ -8,6 +8,7 @@
 #include "cli/exitstatus.h"
 #include "cli/output.h"
 #include "config/conffun.h"
+#include "config/configbackup.h"
 #include "connection/devicecheck.h"
 #include "connection/speeddetect.h"
 #include "protocol/suplfunc.h"
@@ -136,7 +137,16 @@ int WriteSelected(CliSession &session, const CliOptions &options, const ConfigRe
     return ExitStatus::Done;
 }
 
-int WriteChanged(CliSession &session, const ConfigRecord &record)
+// The configuration as read goes into a backup before anything of it is replaced; a backup
+// that cannot be written is told, not a reason to keep the changes from the controller.
+void KeepBackup(const ConfigImage &before)
+{
+    const BackupResult backup = SaveConfigBackup(ProgramDir(), before);
+    Complain(backup.saved ? QStringLiteral("backup: %1").arg(backup.path)
+                          : BackupFailedText(backup));
+}
+
+int WriteChanged(CliSession &session, const ConfigRecord &record, bool backup)
 {
     if (const int status = ReadWholeConfiguration(session))
         return status;
@@ -149,6 +159,8 @@ int WriteChanged(CliSession &session, const ConfigRecord &record)
         if (const int status = CheckUpperSpeedOffered(session, record))
             return status;
     }
+    if (backup && HasChangesToWrite(session.image(), before))
+        KeepBackup(before);
     TransferContext context = session.context();
     if (!WriteChangedConfiguration(context, before))
         return session.transferFailed();
@@ -161,7 +173,7 @@ int WriteConfig(CliSession &session, const CliOptions &options, const ConfigReco
         return status;
     if (options.allTables || !options.tables.isEmpty())
         return WriteSelected(session, options, record);
-    return WriteChanged(session, record);
+    return WriteChanged(session, record, !options.noBackup);
 }
 
 int TableState(CliSession &session, const CliOptions &options)

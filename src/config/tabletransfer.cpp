@@ -312,6 +312,13 @@ bool WriteSelectedTables(TransferContext &context, const TableStateBuffer &state
     return true;
 }
 
+bool HasChangesToWrite(const ConfigImage &image, const ConfigImage &before)
+{
+    return Differs(image, before, ImageOffset::LinkParameters, LinkParameterCountLong) ||
+           Differs(image, before, ImageOffset::ModemString, ModemStringSize) ||
+           Differs(image, before, ImageOffset::Links, CalculatorCount);
+}
+
 bool WriteChangedConfiguration(TransferContext &context, const ConfigImage &before)
 {
     OperationScope operation;

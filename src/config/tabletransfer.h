@@ -62,6 +62,9 @@ bool ReadTableState(TransferContext &context, TableStateBuffer &state);
 // Writes whole tables 3, 5 and 6 as `state` chooses them, from the image.
 bool WriteSelectedTables(TransferContext &context, const TableStateBuffer &state,
                          ProgressSink &progress);
+// Whether WriteChangedConfiguration would write anything: table 3, the modem string or a
+// calculator link differs.
+bool HasChangesToWrite(const ConfigImage &image, const ConfigImage &before);
 // Writes only what differs between the image and `before`; tells the operator when nothing
 // did. False when a transfer was given up.
 bool WriteChangedConfiguration(TransferContext &context, const ConfigImage &before);

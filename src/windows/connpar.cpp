@@ -7,13 +7,15 @@
 #include "protocol/suplfunc.h"
 #include "shell/monoclock.h"
 #include "ui_connpar.h"
+#include "windows/busycursor.h"
 #include "windows/digitsonly.h"
 #include "windows/glyphs.h"
 #include "windows/programstate.h"
 #include "windows/statusbar.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
+
+Q_LOGGING_CATEGORY(lcWindows, "ktv31.windows", QtWarningMsg)
 
 namespace ktv31 {
 namespace {
@@ -26,23 +28,6 @@ int IndexIn(int value, int first, int count)
 {
     return (value >= first && value < first + count) ? value - first : -1;
 }
-
-// The hourglass for as long as the dialog talks to the controller.
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { restore(); }
-    void restore()
-    {
-        if (active_)
-            QGuiApplication::restoreOverrideCursor();
-        active_ = false;
-    }
-
-private:
-    bool active_ = true;
-};
 
 } // namespace
 
@@ -91,6 +76,7 @@ void TFormConnPar::showEvent(QShowEvent *event)
 {
     FormShow();
     QDialog::showEvent(event);
+    qCInfo(lcWindows) << "connection dialog shown";
 }
 
 void TFormConnPar::FormShow()
@@ -273,7 +259,7 @@ void TFormConnPar::BitBtn4Click()
     if (!ApplyLinkParameters())
         return;
     setDetecting(true);
-    WaitCursor hourglass;
+    BusyCursor hourglass;
     const int speed = DetectSpeed(state_.session, StatusPanel{&op_, 0});
     const bool aborted = state_.session.ResultCode == Result::Aborted;
     statusBar_->setPanelText(0, QString());

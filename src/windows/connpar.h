@@ -6,8 +6,11 @@
 #include "windows/windowoperator.h"
 
 #include <QDialog>
+#include <QLoggingCategory>
 
 #include <memory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcWindows)
 
 namespace Ui {
 class TFormConnPar;

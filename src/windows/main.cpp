@@ -1,15 +1,20 @@
-// TFormMain: creation of the program-wide state, the menu rule, the status bar and the timers.
+// TFormMain: creation of the program-wide state, the menu rule, the status bar, timers and close.
 #include "windows/main.h"
 
-#include "ui_main.h"
+#include "config/tabletransfer.h"
 #include "connection/controllerlink.h"
+#include "shell/operation.h"
+#include "ui_main.h"
 #include "windows/about.h"
 #include "windows/glyphs.h"
 #include "windows/menubarstyle.h"
 #include "windows/statusbar.h"
 
+#include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QPointer>
+#include <QShortcut>
 #include <QTimer>
 
 namespace ktv31 {
@@ -42,7 +47,8 @@ TFormMain::TFormMain(const QString &programDir, QWidget *parent)
     : QMainWindow(parent), ui(new Ui::TFormMain), statusBar_(new PanelStatusBar(this)),
       op_(this, statusBar_), timerStart_(MakeTimer(this, "TimerStart", kStartDelayMs)),
       timerMessage_(MakeTimer(this, "TimerMessage", kMessageClearMs)),
-      timerMoney_(MakeTimer(this, "TimerMoney", kCallTickMs))
+      timerMoney_(MakeTimer(this, "TimerMoney", kCallTickMs)),
+      escapeCancelsDial_(new QShortcut(Qt::Key_Escape, this))
 {
     ui->setupUi(this);
     statusBar_->setObjectName(QStringLiteral("StatusBar1"));
@@ -52,20 +58,42 @@ TFormMain::TFormMain(const QString &programDir, QWidget *parent)
     buildMenuBitmaps();
     ui->BitBtn3->setIcon(Glyphs::HangUp());
     ui->pntime->setAccessibleName(ui->Label1->text());
-
-    connect(timerStart_, &QTimer::timeout, this, &TFormMain::TimerStartTimer);
-    connect(timerMessage_, &QTimer::timeout, this, &TFormMain::TimerMessageTimer);
-    connect(timerMoney_, &QTimer::timeout, this, &TFormMain::TimerMoneyTimer);
-    connect(ui->Nexit, &QAction::triggered, this, &TFormMain::NexitClick);
-    connect(ui->Nabout, &QAction::triggered, this, &TFormMain::NaboutClick);
-    ui->NCnfNew->setData(0);
-    ui->NCnfEdit->setData(1);
+    // Esc cancels a dialling; otherwise the key is the windows' own.
+    escapeCancelsDial_->setEnabled(false);
+    connect(escapeCancelsDial_, &QShortcut::activated, &dialCancel_, &DialCancel::cancel);
+    connectCommands();
 
     state_.programDir = programDir;
     FormCreate();
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain()
+{
+    // A window destroyed without being closed still leaves the settings and the line in order.
+    if (!closed_)
+        FormClose();
+}
+
+void TFormMain::connectCommands()
+{
+    connect(timerStart_, &QTimer::timeout, this, &TFormMain::TimerStartTimer);
+    connect(timerMessage_, &QTimer::timeout, this, &TFormMain::TimerMessageTimer);
+    connect(timerMoney_, &QTimer::timeout, this, &TFormMain::TimerMoneyTimer);
+    connect(ui->Nconnect, &QAction::triggered, this, &TFormMain::NconnectClick);
+    connect(ui->NCnfNew, &QAction::triggered, this, &TFormMain::NCnfClick);
+    connect(ui->NCnfEdit, &QAction::triggered, this, &TFormMain::NCnfClick);
+    connect(ui->N3, &QAction::triggered, this, &TFormMain::N3Click);
+    connect(ui->Nexit, &QAction::triggered, this, &TFormMain::NexitClick);
+    connect(ui->Nident, &QAction::triggered, this, &TFormMain::NidentClick);
+    connect(ui->N2, &QAction::triggered, this, &TFormMain::N2Click);
+    connect(ui->N1, &QAction::triggered, this, &TFormMain::N1Click);
+    connect(ui->Nabout, &QAction::triggered, this, &TFormMain::NaboutClick);
+    connect(ui->BitBtn3, &QPushButton::clicked, this, &TFormMain::BitBtn3Click);
+    connect(&OperationState::instance(), &OperationState::runningChanged, this,
+            &TFormMain::onOperationRunning);
+    ui->NCnfNew->setData(0);
+    ui->NCnfEdit->setData(1);
+}
 
 void TFormMain::FormCreate()
 {
@@ -82,7 +110,7 @@ void TFormMain::FormCreate()
     state_.openPort.reset();
     hideTopLevelItems();
     ModemConnected = false;
-    ui->pnmodem->hide();
+    showModemPanel(false);
     timerStart_->start();
 }
 
@@ -123,10 +151,38 @@ void TFormMain::UpdateMenus()
     }
 }
 
+// While an operation runs, no command may start another one inside it; a close or a hang-up
+// asked for meanwhile is carried out once it has returned.
+void TFormMain::onOperationRunning(bool running)
+{
+    for (QAction *command : {ui->NCnfNew, ui->NCnfEdit, ui->N3, ui->Nident, ui->N2, ui->N1,
+                             ui->Nconnect, ui->Nabout})
+        command->setEnabled(!running);
+    if (!running)
+        QTimer::singleShot(0, this, &TFormMain::runDeferred);
+}
+
+void TFormMain::runDeferred()
+{
+    if (OperationRunning())
+        return;
+    if (hangUpRequested_) {
+        hangUpRequested_ = false;
+        BitBtn3Click();
+    }
+    if (closeRequested_)
+        close();
+}
+
 void TFormMain::ArmTimerMessage()
 {
     if (!timerMessage_->isActive())
         timerMessage_->start();
+}
+
+TransferContext TFormMain::transferContext()
+{
+    return TransferContext(state_.session, state_.image, state_.settings, op_);
 }
 
 void TFormMain::showEvent(QShowEvent *event)
@@ -159,10 +215,11 @@ void TFormMain::placeModemPanel()
                       area->height() - ui->pnmodem->height() - 4);
 }
 
-void TFormMain::TimerStartTimer()
+void TFormMain::showModemPanel(bool shown)
 {
-    timerStart_->stop();
-    UpdateMenus();
+    ui->pnmodem->setVisible(shown);
+    if (shown)
+        placeModemPanel();
 }
 
 void TFormMain::TimerMessageTimer()
@@ -176,10 +233,47 @@ void TFormMain::TimerMoneyTimer()
     ui->pntime->setText(CallDurationText(CallStartTime.msecsTo(clock())));
 }
 
+void TFormMain::closeEvent(QCloseEvent *event)
+{
+    if (closed_) {
+        event->accept();
+        return;
+    }
+    if (OperationRunning()) {
+        // Nothing the running operation uses may go: it is cut short, the close follows.
+        event->ignore();
+        closeRequested_ = true;
+        RequestAbort(state_.session);
+        dialCancel_.cancel();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TFormMain::FormClose()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    if (ModemConnected && !IsGone(state_.session.PortHandle))
+        HangUp(state_.session.PortHandle, modemTiming);
+    ModemConnected = false;
+    timerMoney_->stop();
+    timerStart_->stop();
+    SaveSettings(state_.settingsPath, state_.settings);
+    EndLink(state_.openPort, state_.session, false);
+    QGuiApplication::restoreOverrideCursor();
+}
+
 void TFormMain::NexitClick() { close(); }
 
 void TFormMain::NaboutClick()
 {
+    if (OperationRunning())
+        return;
+    OperationScope command;
     QPointer<TFormAbout> about = new TFormAbout(this);
     about->exec();
     delete about;

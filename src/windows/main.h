@@ -1,6 +1,7 @@
 // TFormMain: the main window, owner of the program-wide state, its menu, status bar and timers.
 #pragma once
 
+#include "link/connectmodem.h"
 #include "windows/programstate.h"
 #include "windows/windowoperator.h"
 
@@ -11,6 +12,7 @@
 #include <memory>
 
 class QAction;
+class QShortcut;
 class QTimer;
 
 namespace Ui {
@@ -20,6 +22,7 @@ class TFormMain;
 namespace ktv31 {
 
 class PanelStatusBar;
+struct TransferContext;
 
 namespace MainPanel {
 constexpr int Link = 0;     // " COM1,   1200 бит/с"
@@ -51,24 +54,50 @@ public:
     QDateTime CallStartTime;
     // The local date and time, replaceable for tests of the call duration.
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    // The modem dialogue's waits; tests shorten them.
+    ModemTiming modemTiming;
 
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void TimerStartTimer();
     void TimerMessageTimer();
     void TimerMoneyTimer();
+    void NconnectClick();
+    void NCnfClick();
+    void N3Click();
     void NexitClick();
+    void NidentClick();
+    void N2Click();
+    void N1Click();
     void NaboutClick();
+    void BitBtn3Click();
 
 private:
+    // mainstartup.cpp: the start-up connection and the device check.
+    bool DialController();
+    void dropLink();
+    void startUpAccepted();
+    // maincommands.cpp helpers.
+    void runTableStateProcedure();
+    bool readConfigurationRecord(ConfigRecord &record, bool forEditor);
+    void writeEditedConfiguration(const ConfigImage &before);
+    void hangUpAndDisconnect();
+    // main.cpp: creation, the menu and the close.
     void FormCreate();
     void FormShow();
+    void FormClose();
     void buildMenuBitmaps();
+    void connectCommands();
     void placeModemPanel();
     void hideTopLevelItems();
+    void showModemPanel(bool shown);
+    void onOperationRunning(bool running);
+    void runDeferred();
+    TransferContext transferContext();
 
     std::unique_ptr<Ui::TFormMain> ui;
     ProgramState state_;
@@ -77,6 +106,12 @@ private:
     QTimer *timerStart_;
     QTimer *timerMessage_;
     QTimer *timerMoney_;
+    DialCancel dialCancel_;
+    QShortcut *escapeCancelsDial_;
+    // What the operator asked for while an operation ran; done once it has returned.
+    bool closeRequested_ = false;
+    bool hangUpRequested_ = false;
+    bool closed_ = false;
 };
 
 // "hh:mm:ss" of the time of day in `elapsed`: whole days and milliseconds dropped.

@@ -1,0 +1,149 @@
+// The real ktv31-service launched, and the main window's configuration command over a paced line.
+#include "windowbench.h"
+
+#include "pacedresponder.h"
+#include "protocols.h"
+#include "report.h"
+
+#include "connection/sessionload.h"
+#include "link/comportfunctions.h"
+#include "shell/monoclock.h"
+#include "sim/controllertables.h"
+#include "windows/main.h"
+#include "windows/wait.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <unistd.h>
+#include <vector>
+
+namespace ktv31::bench {
+namespace {
+
+constexpr int kBeatMs = 10;
+constexpr int kLaunchTimeoutMs = 10000;
+
+double LaunchOnce(QString &failure)
+{
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("ktv31.windows.info=true"));
+    program.setProcessEnvironment(environment);
+    QElapsedTimer clock;
+    bool shown = false;
+    QEventLoop loop;
+    QObject::connect(&program, &QProcess::readyReadStandardError, [&] {
+        if (program.readAllStandardError().contains("connection dialog shown")) {
+            shown = true;
+            loop.quit();
+        }
+    });
+    QObject::connect(&program, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kLaunchTimeoutMs, &loop, &QEventLoop::quit);
+    clock.start();
+    program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/ktv31-service"));
+    loop.exec();
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    program.kill();
+    program.waitForFinished(2000);
+    if (!shown)
+        failure = QStringLiteral("no connection dialog within %1 s").arg(kLaunchTimeoutMs / 1000);
+    return ms;
+}
+
+// Closes the editor unchanged the moment it is up, as an engineer who only looked would.
+class EditorCloser : public QObject
+{
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->inherits("ktv31::TFormConfig")) {
+            auto *dialog = static_cast<QDialog *>(watched);
+            QTimer::singleShot(0, dialog, [dialog] {
+                dialog->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
+            });
+        }
+        return false;
+    }
+};
+
+double ResidentMb()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * double(::sysconf(_SC_PAGESIZE)) / 1048576.0
+                             : -1;
+}
+
+} // namespace
+
+LaunchTiming TimeLaunch(int runs)
+{
+    LaunchTiming timing;
+    std::vector<double> samples;
+    for (int run = 0; run < runs && timing.failure.isEmpty(); ++run)
+        samples.push_back(LaunchOnce(timing.failure));
+    timing.ms = Summarise(samples).median;
+    return timing;
+}
+
+WindowTiming TimeConfigurationCommand(int speed, int thinkUs)
+{
+    WindowTiming timing;
+    sim::ControllerTables tables{sim::SimOptions{}};
+    PacedResponder responder(speed, thinkUs, ControllerProtocol(tables));
+    QTemporaryDir programDir;
+    if (!responder.start()) {
+        timing.failure = QStringLiteral("no line");
+        return timing;
+    }
+    TFormMain main(programDir.path() + QLatin1Char('/'));
+    main.TimerStart()->stop();
+    main.show();
+    ProgramState &state = main.state();
+    state.settings.setSpeed(speed);
+    state.openPort = OpenDevice(responder.devicePath(), {speed}).port;
+    if (!state.openPort) {
+        timing.failure = QStringLiteral("cannot open the line");
+        return timing;
+    }
+    LoadExchangeSession(state.session, state.settings, state.openPort.get());
+    state.deviceAccepted = true;
+    main.UpdateMenus();
+
+    EditorCloser closer;
+    qApp->installEventFilter(&closer);
+    QTimer beat(&main);
+    beat.setTimerType(Qt::PreciseTimer);
+    qint64 last = NowNs();
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        const qint64 now = NowNs();
+        timing.maxLateMs = std::max(timing.maxLateMs, double(now - last) / 1e6 - kBeatMs);
+        last = now;
+        ++timing.beats;
+        if (auto *wait = main.findChild<TFormWait *>())
+            timing.progressSeen = std::max(timing.progressSeen, wait->ProgressBar1()->value());
+    });
+    beat.start(kBeatMs);
+    main.findChild<QAction *>(QStringLiteral("N2"))->trigger();
+    beat.stop();
+    qApp->removeEventFilter(&closer);
+    timing.residentMb = ResidentMb();
+    if (timing.progressSeen == 0)
+        timing.failure = QStringLiteral("the configuration was not read");
+    return timing;
+}
+
+} // namespace ktv31::bench

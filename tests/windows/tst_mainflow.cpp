@@ -1,0 +1,550 @@
+// The real main window against the simulated controller on INI/COM1: start-up, commands, close.
+#include "config/conffun.h"
+#include "config/configfile.h"
+#include "modalscript.h"
+#include "shell/operation.h"
+#include "sim/simulator.h"
+#include "support/simrequests.h"
+#include "windows/main.h"
+#include "windows/statusbar.h"
+#include "windows/tableinfo.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace ktv31;
+using namespace ktv31::sim;
+using ktv31::test::ModalScript;
+
+namespace {
+
+template <typename T> T *Child(QWidget &form, const char *name)
+{
+    return form.findChild<T *>(QLatin1String(name));
+}
+
+QStringList VisibleMenus(TFormMain &main)
+{
+    QStringList texts;
+    for (const QAction *action : main.menuBar()->actions())
+        if (action->isVisible())
+            texts << action->text();
+    return texts;
+}
+
+const QStringList kAllMenus{"Файл", "Параметры", "Связь с другим устройством", "Общее"};
+const QStringList kFileMenus{"Файл", "Связь с другим устройством", "Общее"};
+
+using Request = test::SeenRequest;
+
+ModemTiming QuickModem()
+{
+    ModemTiming timing;
+    timing.resetAnswerMs = 1000;
+    timing.escapeGuardMs = 150;
+    timing.beforeInitMs = 50;
+    timing.afterAcceptMs = 20;
+    timing.hangUpPauseMs = 150;
+    timing.abortSettleMs = 50;
+    timing.msPerWaitSecond = 200;
+    return timing;
+}
+
+// The program's folder with the simulator as COM1, and the main window over it.
+struct Program
+{
+    QTemporaryDir dir;
+    QString programDir = dir.path() + QLatin1Char('/');
+    std::unique_ptr<Simulator> sim;
+    std::unique_ptr<TFormMain> main;
+    ModalScript script;
+    ConnectionSettings settings = ConnectionSettings::Defaults();
+    bool connect = true; // the answer to the connection dialog
+    int connectionDialogs = 0;
+    bool menusSeenDuringStartUp = false;
+    QStringList dialogs; // every other dialog, by class
+    std::function<void(QDialog *)> onDialog;
+
+    Program()
+    {
+        CreateProgramFolders(programDir);
+        script.onDialog = [this](QDialog *dialog) {
+            if (QString(dialog->metaObject()->className()) == QLatin1String("ktv31::TFormConnPar")) {
+                ++connectionDialogs;
+                menusSeenDuringStartUp |= !VisibleMenus(*main).isEmpty();
+                Child<QPushButton>(*dialog, connect ? "BitBtn1" : "BitBtn2")->click();
+                return;
+            }
+            dialogs << dialog->metaObject()->className();
+            if (onDialog)
+                onDialog(dialog);
+            else
+                dialog->reject();
+        };
+    }
+    bool startController(SimOptions options)
+    {
+        if (options.modem.enabled) {
+            options.modem.guardTimeMs = 50;
+            options.modem.dialDelayMs = options.modem.dialDelayMs == 2000 ? 30 : options.modem.dialDelayMs;
+        }
+        sim = std::make_unique<Simulator>(options);
+        return sim->start() && sim->placeLink(programDir + QStringLiteral("INI/COM1"));
+    }
+    void launch()
+    {
+        SaveSettings(SettingsFilePath(programDir), settings);
+        main = std::make_unique<TFormMain>(programDir);
+        main->modemTiming = QuickModem();
+        main->resize(900, 500);
+        main->show();
+        settle();
+    }
+    // Waits until the start-up timer has fired and no operation runs any more.
+    bool settle(int timeoutMs = 30000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (main->TimerStart()->isActive() || OperationRunning()) {
+            QSignalSpy changes(&OperationState::instance(), &OperationState::runningChanged);
+            if (!changes.wait(int(std::max<qint64>(timeoutMs - clock.elapsed(), 1))))
+                return false;
+        }
+        return true;
+    }
+    void trigger(const char *action)
+    {
+        main->findChild<QAction *>(QLatin1String(action))->trigger();
+        settle();
+    }
+    QString panel(int index) const { return main->StatusBar1()->panelText(index); }
+    QList<Request> requests() const { return test::RequestsSeen(*sim); }
+    QList<Request> writes() const { return test::WritesSeen(*sim); }
+    QStringList backups() const
+    {
+        return QDir(programDir + QStringLiteral("CONFIG/backup")).entryList(QDir::Files);
+    }
+    // The simulator's modem in front of the controller, dialled from the settings.
+    bool startTelephone(SimOptions options = {})
+    {
+        options.modem.enabled = true;
+        settings.setLinkType(1);
+        settings.setPhoneNumber(QStringLiteral("123"));
+        return startController(options);
+    }
+    QStringList messages() const
+    {
+        QStringList out;
+        for (const ModalScript::Box &box : script.boxes)
+            out << box.lines.join(u'|');
+        return out;
+    }
+};
+
+using SimChange = std::function<void(SimOptions &)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(SimChange)
+
+class TestMainFlow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startUp_data();
+    void startUp();
+    void secondRunCancelledLeavesNoLink();
+    void configurationCommand_data();
+    void configurationCommand();
+    void failedReadIsTold();
+    void saveCommandAndFiles();
+    void telephoneLink();
+    void failedDialKeepsThePort();
+    void closingWithCallUpHangsUpFirst();
+    void statusTextClearedOnceAfterFirstArming();
+    void closeWhileBusy_data();
+    void closeWhileBusy();
+    void noCommandInsideTheTableStateProcedure();
+};
+
+void TestMainFlow::startUp_data()
+{
+    QTest::addColumn<SimChange>("change");
+    QTest::addColumn<QStringList>("menus");
+    QTest::addColumn<QString>("message");
+    const auto firmware = [](int v) { return SimChange([v](SimOptions &o) { o.firmwareVersion = quint8(v); }); };
+    const QString versionMessage =
+        QStringLiteral("Программа обслуживает контроллеры с версией ПО от 3 до 6");
+    QTest::newRow("accepted") << SimChange([](SimOptions &) {}) << kAllMenus << "";
+    QTest::newRow("type 7") << SimChange([](SimOptions &o) { o.typeCode = 7; }) << kFileMenus
+                            << "Программа не обслуживает устройства данного типа|(код типа "
+                               "подключенного устройства  7)";
+    QTest::newRow("firmware 2") << firmware(2) << kFileMenus
+                                << "Версия ПО подключенного устройства 2.|" + versionMessage;
+    QTest::newRow("firmware 7") << firmware(7) << kFileMenus
+                                << "Версия ПО подключенного устройства 7.|" + versionMessage;
+    QTest::newRow("firmware 3") << firmware(3) << kAllMenus << "";
+    QTest::newRow("firmware 6") << firmware(6) << kAllMenus << "";
+}
+
+void TestMainFlow::startUp()
+{
+    QFETCH(SimChange, change);
+    QFETCH(QStringList, menus);
+    QFETCH(QString, message);
+    Program program;
+    SimOptions options;
+    change(options);
+    QVERIFY(program.startController(options));
+    program.launch();
+    QCOMPARE(program.connectionDialogs, 1);
+    QVERIFY(!program.menusSeenDuringStartUp);
+    QCOMPARE(VisibleMenus(*program.main), menus);
+    const bool accepted = message.isEmpty();
+    QCOMPARE(program.messages(), accepted ? QStringList{} : QStringList{message});
+    QCOMPARE(program.panel(0), accepted ? QStringLiteral(" COM1,   1200 бит/с") : QString());
+    QCOMPARE(bool(program.main->state().openPort), accepted);
+    QCOMPARE(program.main->state().session.PortHandle, program.main->state().openPort.get());
+}
+
+void TestMainFlow::secondRunCancelledLeavesNoLink()
+{
+    Program program;
+    SimOptions options;
+    options.destroyedTables = {5};
+    QVERIFY(program.startController(options));
+    // Panel 1 as it passes: the table-state procedure's own steps follow the number at once.
+    QStringList panelTexts;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        if (program.main && (panelTexts.isEmpty() || panelTexts.last() != program.panel(1)))
+            panelTexts << program.panel(1);
+    });
+    sampler.start(0);
+    program.launch();
+    sampler.stop();
+    // A destroyed table: its number in panel 1, then the table-state view.
+    QCOMPARE(program.dialogs, QStringList{"ktv31::TFormTableInfo"});
+    QVERIFY2(panelTexts.contains(QStringLiteral("Разрушена таблица № 5")),
+             qPrintable(panelTexts.join(u'|')));
+    QCOMPARE(VisibleMenus(*program.main), kAllMenus);
+
+    program.connect = false;
+    program.trigger("Nconnect");
+    QVERIFY(program.settle());
+    QCOMPARE(program.connectionDialogs, 2);
+    QVERIFY(!program.main->state().openPort);
+    QVERIFY(!program.main->state().session.PortHandle);
+    QCOMPARE(VisibleMenus(*program.main), kFileMenus);
+}
+
+void TestMainFlow::configurationCommand_data()
+{
+    QTest::addColumn<bool>("changeOne");
+    QTest::newRow("one calculator changed") << true;
+    QTest::newRow("nothing changed") << false;
+}
+
+void TestMainFlow::configurationCommand()
+{
+    QFETCH(bool, changeOne);
+    Program program;
+    QVERIFY(program.startController(SimOptions{}));
+    program.launch();
+    const ConfigImage before = program.sim->image();
+    program.sim->clearLog();
+    bool disabledBehindWait = false;
+    bool enabledInEditor = false;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        disabledBehindWait |= !program.main->isEnabled() &&
+                              program.main->findChild<QDialog *>(QString(), Qt::FindDirectChildrenOnly);
+    });
+    sampler.start(1);
+    program.onDialog = [&](QDialog *dialog) {
+        if (QString(dialog->metaObject()->className()) == QLatin1String("ktv31::TFormVichPar")) {
+            Child<QCheckBox>(*dialog, "CheckBox1")->click(); // address 17 is not connected yet
+            Child<QComboBox>(*dialog, "ComboBox1")->setCurrentIndex(1);
+            emit Child<QComboBox>(*dialog, "ComboBox1")->activated(1);
+            Child<QPushButton>(*dialog, "BitBtn1")->click();
+            return;
+        }
+        enabledInEditor = program.main->isEnabled();
+        if (changeOne) {
+            auto *grid = Child<QTableView>(*dialog, "StringGrid1");
+            grid->selectRow(16);
+            Child<QPushButton>(*dialog, "BitBtn3")->click();
+        }
+        Child<QPushButton>(*dialog, "BitBtn14")->click();
+    };
+    program.trigger("N2");
+    sampler.stop();
+    QVERIFY(disabledBehindWait);
+    QVERIFY(enabledInEditor);
+    QVERIFY(program.main->isEnabled());
+    if (!changeOne) {
+        QVERIFY(program.writes().isEmpty());
+        QVERIFY(program.backups().isEmpty());
+        QCOMPARE(program.messages(),
+                 QStringList{"Запись таблиц не выполняется.|Нет измененных данных"});
+        return;
+    }
+    QCOMPARE(program.writes(), (QList<Request>{{true, 6, 17, 1}}));
+    QCOMPARE(program.sim->image().LinkByteAt(17), LinkByte::Make(2, 0));
+    // The backup is the configuration as read, the file read-config would have written.
+    QCOMPARE(program.backups().size(), 1);
+    QFile backup(program.programDir + QStringLiteral("CONFIG/backup/") + program.backups()[0]);
+    QVERIFY(backup.open(QIODevice::ReadOnly));
+    ConfigRecord expected;
+    ImageToRecord(before, expected);
+    QCOMPARE(backup.readAll(), expected.toBytes());
+}
+
+void TestMainFlow::failedReadIsTold()
+{
+    Program program;
+    QVERIFY(program.startController(SimOptions{}));
+    program.launch();
+    FaultRule silence;
+    silence.when = FaultWhen::Always;
+    program.sim->injectFault(silence);
+    program.main->state().session.FirstByteWaitMs = 100;
+    program.trigger("N2");
+    QCOMPARE(program.messages().last(), QStringLiteral("Параметры конфигурации не прочитаны"));
+    QCOMPARE(program.script.boxes.last().caption, QStringLiteral("Результат обмена с устройством"));
+    QVERIFY(program.dialogs.isEmpty()); // no editor
+    QVERIFY(program.main->isEnabled());
+}
+
+void TestMainFlow::saveCommandAndFiles()
+{
+    Program program;
+    QVERIFY(program.startController(SimOptions{}));
+    program.launch();
+    const QString saved = program.dir.filePath(QStringLiteral("station.cnf"));
+    program.script.queueFile(saved);
+    program.trigger("N3");
+    QCOMPARE(QFileInfo(saved).size(), qint64(RecordSize));
+    QCOMPARE(program.messages().last(),
+             QStringLiteral("Параметры конфигурации|сохранены в файле station.cnf"));
+
+    // An existing file accepted without change is not offered for saving.
+    program.script.boxes.clear();
+    program.script.queueFile(saved);
+    program.onDialog = [](QDialog *dialog) { Child<QPushButton>(*dialog, "BitBtn5")->click(); };
+    program.trigger("NCnfEdit");
+    QCOMPARE(program.dialogs.last(), QStringLiteral("ktv31::TFormConfig"));
+    QVERIFY(program.messages().isEmpty());
+
+    // A new file is, even unchanged; a cancelled generation choice opens no editor.
+    program.onDialog = [](QDialog *dialog) {
+        if (auto *accept = Child<QPushButton>(*dialog, "BitBtn5"))
+            accept->click();
+        else
+            Child<QPushButton>(*dialog, "BitBtn1")->click(); // the generation: 3 or 4
+    };
+    program.trigger("NCnfNew");
+    QCOMPARE(program.messages(), QStringList{"Сохранить параметры конфигурации в файле?"});
+    const int dialogsBefore = int(program.dialogs.size());
+    program.onDialog = [](QDialog *dialog) { dialog->reject(); };
+    program.trigger("NCnfNew");
+    QCOMPARE(program.dialogs.size(), dialogsBefore + 1);
+    QCOMPARE(program.dialogs.last(), QStringLiteral("ktv31::TFormSelect"));
+}
+
+void TestMainFlow::telephoneLink()
+{
+    Program program;
+    QVERIFY(program.startTelephone());
+    program.launch();
+    TFormMain &main = *program.main;
+    QVERIFY(main.ModemConnected);
+    QCOMPARE(VisibleMenus(main), kAllMenus);
+    QVERIFY(Child<QWidget>(main, "pnmodem")->isVisible());
+    QVERIFY(main.TimerMoney()->isActive());
+    auto *duration = Child<QLabel>(main, "pntime");
+    QCOMPARE(duration->text(), QStringLiteral("00:00:00"));
+    QDateTime now = main.CallStartTime.addMSecs((3600 + 120 + 3) * 1000 + 900);
+    main.clock = [&] { return now; };
+    QMetaObject::invokeMethod(&main, "TimerMoneyTimer");
+    QCOMPARE(duration->text(), QStringLiteral("01:02:03"));
+    now = main.CallStartTime.addSecs(25 * 3600);
+    QMetaObject::invokeMethod(&main, "TimerMoneyTimer");
+    QCOMPARE(duration->text(), QStringLiteral("01:00:00"));
+
+    program.sim->clearLog();
+    Child<QPushButton>(main, "BitBtn3")->click();
+    QVERIFY(program.settle());
+    QVERIFY(!main.ModemConnected);
+    QCOMPARE(VisibleMenus(main), kFileMenus);
+    QVERIFY(program.panel(0).isEmpty() && program.panel(1).isEmpty());
+    QVERIFY(!main.state().openPort);
+    QVERIFY(!Child<QWidget>(main, "pnmodem")->isVisible());
+    QVERIFY(program.sim->modemCommands().contains(QByteArray("+++")));
+}
+
+void TestMainFlow::failedDialKeepsThePort()
+{
+    Program program;
+    SimOptions options;
+    options.modem.dialScript = {DialOutcome::Busy};
+    QVERIFY(program.startTelephone(options));
+    program.launch();
+    QCOMPARE(program.messages(), QStringList{"Номер абонента занят"});
+    QVERIFY(!program.main->ModemConnected);
+    QVERIFY(program.main->state().openPort); // held until the next sequence or the close
+    QCOMPARE(VisibleMenus(*program.main), kFileMenus);
+}
+
+void TestMainFlow::closingWithCallUpHangsUpFirst()
+{
+    Program program;
+    QVERIFY(program.startTelephone());
+    program.launch();
+    QVERIFY(program.main->ModemConnected);
+    const QString settingsFile = SettingsFilePath(program.programDir);
+    QFile::remove(settingsFile);
+    program.sim->clearLog();
+    bool savedWhileHangingUp = false;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        savedWhileHangingUp |= OperationRunning() && QFileInfo::exists(settingsFile);
+    });
+    sampler.start(0);
+    program.main->close();
+    sampler.stop();
+    QVERIFY(!program.main->isVisible());
+    QVERIFY(!savedWhileHangingUp);
+    QVERIFY(QFileInfo::exists(settingsFile));
+    program.sim->settle();
+    QCOMPARE(program.sim->modemCommands(), (QByteArrayList{"+++", "ath\r"}));
+    QVERIFY(!program.main->state().openPort);
+}
+
+void TestMainFlow::statusTextClearedOnceAfterFirstArming()
+{
+    QTemporaryDir dir;
+    TFormMain main(dir.path() + QLatin1Char('/'));
+    main.TimerStart()->stop();
+    main.TimerMessage()->setInterval(300);
+    main.StatusBar1()->setPanelText(1, QStringLiteral("Чтение"));
+    QElapsedTimer clock;
+    clock.start();
+    main.ArmTimerMessage();
+    QTimer::singleShot(150, &main, [&] { main.ArmTimerMessage(); });
+    QSignalSpy cleared(main.TimerMessage(), &QTimer::timeout);
+    QVERIFY(cleared.wait(2000));
+    const qint64 elapsed = clock.elapsed();
+    // A coarse timer may fire a few per cent early; a restarted count would end near 450 ms.
+    QVERIFY2(elapsed >= 250 && elapsed < 420, qPrintable(QString::number(elapsed)));
+    QVERIFY(main.StatusBar1()->panelText(1).isEmpty());
+    QVERIFY(!main.TimerMessage()->isActive());
+}
+
+void TestMainFlow::closeWhileBusy_data()
+{
+    QTest::addColumn<QString>("during");
+    QTest::newRow("an exchange") << "exchange";
+    QTest::newRow("a dial") << "dial";
+    QTest::newRow("the start-up sequence") << "start-up";
+}
+
+void TestMainFlow::closeWhileBusy()
+{
+    QFETCH(QString, during);
+    Program program;
+    SimOptions options;
+    const bool dial = during == QLatin1String("dial");
+    if (dial) {
+        options.modem.dialDelayMs = 20000; // the call is still being made when the close comes
+        program.settings.setConnectWaitS(60);
+    }
+    QVERIFY(dial ? program.startTelephone(options) : program.startController(options));
+    program.settings.setFirstByteWaitS(20);
+    program.settings.setAttempts(3);
+    if (during == QLatin1String("exchange")) {
+        program.launch();
+    } else {
+        FaultRule silence;
+        silence.when = FaultWhen::Always;
+        if (!dial)
+            program.sim->injectFault(silence);
+        SaveSettings(SettingsFilePath(program.programDir), program.settings);
+        program.main = std::make_unique<TFormMain>(program.programDir);
+        program.main->modemTiming = QuickModem();
+        program.main->show();
+    }
+    if (during == QLatin1String("exchange")) {
+        FaultRule silence;
+        silence.when = FaultWhen::Always;
+        program.sim->injectFault(silence);
+        QTimer::singleShot(0, program.main.get(), [&] {
+            program.main->findChild<QAction *>(QStringLiteral("Nident"))->trigger();
+        });
+    }
+    QFile::remove(SettingsFilePath(program.programDir));
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(800, program.main.get(), [&] { program.main->close(); });
+    QSignalSpy running(&OperationState::instance(), &OperationState::runningChanged);
+    while (program.main->isVisible() && clock.elapsed() < 15000)
+        running.wait(200);
+    QVERIFY2(!program.main->isVisible(), "the window did not close");
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(QFileInfo::exists(SettingsFilePath(program.programDir)));
+    QVERIFY(!program.main->state().openPort);
+    QVERIFY(program.messages().isEmpty()); // a close cuts short without telling
+    if (dial) {
+        program.sim->settle();
+        const QList<QByteArray> commands = program.sim->modemCommands();
+        QVERIFY2(commands.contains(QByteArray("ATH\r")) || commands.contains(QByteArray("\r")),
+                 "the modem was left dialling");
+    }
+}
+
+void TestMainFlow::noCommandInsideTheTableStateProcedure()
+{
+    Program program;
+    SimOptions options;
+    options.destroyedTables = {6};
+    options.thinkTimeMs = 300; // the table-7 read takes a while
+    QVERIFY(program.startController(options));
+    bool commandRan = false;
+    program.onDialog = [&](QDialog *dialog) { dialog->reject(); };
+    SaveSettings(SettingsFilePath(program.programDir), program.settings);
+    program.main = std::make_unique<TFormMain>(program.programDir);
+    program.main->show();
+    // While the procedure reads table 7, the engineer picks "Параметры конфигурации".
+    QTimer picker;
+    QObject::connect(&picker, &QTimer::timeout, [&] {
+        if (program.panel(1).startsWith(QStringLiteral("Чтение из таблицы 7"))) {
+            picker.stop();
+            program.main->findChild<QAction *>(QStringLiteral("N2"))->trigger();
+            QMetaObject::invokeMethod(program.main.get(), "N2Click");
+            commandRan = !program.requests().isEmpty() &&
+                         program.requests().last() == Request{false, 3, 0, 8};
+        }
+    });
+    picker.start(5);
+    QVERIFY(program.settle());
+    QVERIFY(!commandRan);
+    QCOMPARE(program.dialogs, QStringList{"ktv31::TFormTableInfo"});
+    for (const Request &r : program.requests())
+        QVERIFY2(r.table != 3, "the configuration was read inside the procedure");
+}
+
+QTEST_MAIN(TestMainFlow)
+#include "tst_mainflow.moc"
