@@ -6,6 +6,7 @@
 #include "shell/settings.h"
 #include "sim/simulator.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -266,13 +267,17 @@ void TestCli::writeConfigSendsOnlyWhatIsAsked_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<bool>("changeCalculator");
     QTest::addColumn<QList<WriteRequest>>("expected");
+    QTest::addColumn<int>("backups"); // of the configuration as read, before the write
     QTest::newRow("one changed calculator")
-        << QStringList{} << true << QList<WriteRequest>{{6, 17, 1}};
-    QTest::newRow("nothing changed") << QStringList{} << false << QList<WriteRequest>{};
+        << QStringList{} << true << QList<WriteRequest>{{6, 17, 1}} << 1;
+    QTest::newRow("one changed calculator, --no-backup")
+        << QStringList{"--no-backup"} << true << QList<WriteRequest>{{6, 17, 1}} << 0;
+    QTest::newRow("nothing changed") << QStringList{} << false << QList<WriteRequest>{} << 0;
     QTest::newRow("--tables 5") << QStringList{"--tables", "5"} << false
-                                << QList<WriteRequest>{{5, 0, 1}};
+                                << QList<WriteRequest>{{5, 0, 1}} << 0;
     QTest::newRow("--all") << QStringList{"--all"} << true
-                           << QList<WriteRequest>{{3, 0, 8}, {5, 0, 1}, {6, 0, 243}, {6, 243, 12}};
+                           << QList<WriteRequest>{{3, 0, 8}, {5, 0, 1}, {6, 0, 243}, {6, 243, 12}}
+                           << 0;
 }
 
 void TestCli::writeConfigSendsOnlyWhatIsAsked()
@@ -280,6 +285,9 @@ void TestCli::writeConfigSendsOnlyWhatIsAsked()
     QFETCH(QStringList, options);
     QFETCH(bool, changeCalculator);
     QFETCH(QList<WriteRequest>, expected);
+    QFETCH(int, backups);
+    const QDir backupFolder(QStringLiteral(KTV31_BIN_DIR "/CONFIG/backup"));
+    const QStringList backupsBefore = backupFolder.entryList(QDir::Files);
     const ConfigRecord station = stationRecord();
     SimOptions simOptions = fastSim();
     simOptions.configFile = writeRecord(QStringLiteral("station.cnf"), station);
@@ -295,6 +303,11 @@ void TestCli::writeConfigSendsOnlyWhatIsAsked()
     QCOMPARE(run.status, 0);
     simulator.settle();
     QCOMPARE(writeRequests(simulator), expected);
+    // The folder keeps its newest 50: a backup shows as a name that was not there before.
+    QStringList added = backupFolder.entryList(QDir::Files);
+    for (const QString &name : backupsBefore)
+        added.removeAll(name);
+    QCOMPARE(int(added.size()), backups);
     if (expected.isEmpty())
         QVERIFY(run.err.contains(QStringLiteral("Нет измененных данных")));
     // After a table-3 write the tool follows the speed; the link it names is the device used.

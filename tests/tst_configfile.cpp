@@ -1,6 +1,7 @@
 // Tests of the configuration image/record conversions and of loading and saving configuration
 // files.
 #include "config/conffun.h"
+#include "config/configbackup.h"
 #include "config/configfile.h"
 #include "shell/settings.h"
 #include "support/scriptedoperator.h"
@@ -110,6 +111,8 @@ private slots:
     void saveReportsOpenFailure_data();
     void saveReportsOpenFailure();
     void saveReportsFailedWriteAndKeepsOldFile();
+    void backupsKeepTheNewest();
+    void backupThatCannotBeWritten();
 
 private:
     QString configFolder() const { return ConfigFolder(context_.programDir); }
@@ -544,6 +547,38 @@ void TstConfigFile::saveReportsFailedWriteAndKeepsOldFile()
 #else
     QSKIP("needs a per-process file size limit");
 #endif
+}
+
+void TstConfigFile::backupsKeepTheNewest()
+{
+    const QDateTime first(today_, QTime(14, 30, 5));
+    const BackupResult one = SaveConfigBackup(context_.programDir, image_, first);
+    QVERIFY(one.saved);
+    QCOMPARE(QFileInfo(one.path).fileName(), QStringLiteral("ktv31-ar5-261208-143005.cnf"));
+    ConfigRecord expected;
+    ImageToRecord(image_, expected);
+    QCOMPARE(readFile(one.path), expected.toBytes());
+    // A second backup in the same second does not replace the first.
+    const BackupResult again = SaveConfigBackup(context_.programDir, image_, first);
+    QVERIFY(again.saved && again.path != one.path);
+
+    for (int i = 0; i < KeptBackups + 5; ++i)
+        QVERIFY(SaveConfigBackup(context_.programDir, image_, first.addSecs(i + 1)).saved);
+    const QStringList kept = QDir(BackupFolder(context_.programDir)).entryList(QDir::Files);
+    QCOMPARE(kept.size(), KeptBackups);
+    QVERIFY(kept.contains(QStringLiteral("ktv31-ar5-261208-143100.cnf"))); // the newest
+    QVERIFY(!kept.contains(QFileInfo(one.path).fileName()));
+}
+
+void TstConfigFile::backupThatCannotBeWritten()
+{
+    // A plain file where the backup folder would be.
+    QFile blocker(BackupFolder(context_.programDir));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const BackupResult result = SaveConfigBackup(context_.programDir, image_);
+    QVERIFY(!result.saved);
+    QVERIFY(BackupFailedText(result).startsWith(QStringLiteral("Резервная копия конфигурации не")));
 }
 
 QTEST_GUILESS_MAIN(TstConfigFile)

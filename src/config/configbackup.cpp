@@ -7,11 +7,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <optional>
 
 namespace ktv31 {
 namespace {
-
-const QString kBackupPattern = QStringLiteral("ktv31-ar*-*-*.cnf");
 
 // Two writes within one second must not replace each other.
 QString FreePath(const QDir &folder, const QString &name)
@@ -23,13 +25,38 @@ QString FreePath(const QDir &folder, const QString &name)
     return path;
 }
 
+// The time a backup's name tells, with the number a second backup of the same second got: what
+// the newest are is read from the names, not from file times that a copy may have changed.
+struct BackupKey
+{
+    QString stamp; // "yymmdd-hhmmss"
+    int number = 1;
+    bool operator<(const BackupKey &o) const
+    {
+        return stamp != o.stamp ? stamp < o.stamp : number < o.number;
+    }
+};
+
+std::optional<BackupKey> KeyOf(const QString &name)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^ktv31-ar\\d+-(\\d{6}-\\d{6})(?:-(\\d+))?\\.cnf$"));
+    const QRegularExpressionMatch match = pattern.match(name);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return BackupKey{match.captured(1), match.captured(2).isEmpty() ? 1 : match.captured(2).toInt()};
+}
+
 void PruneBackups(const QDir &folder)
 {
-    // Names sort by time within a version; the file times decide across versions.
-    const QFileInfoList backups = folder.entryInfoList(
-        {kBackupPattern}, QDir::Files, QDir::Time);
+    QList<std::pair<BackupKey, QString>> backups;
+    for (const QString &name : folder.entryList(QDir::Files))
+        if (const auto key = KeyOf(name))
+            backups.append({*key, name});
+    std::sort(backups.begin(), backups.end(),
+              [](const auto &a, const auto &b) { return b.first < a.first; });
     for (qsizetype i = KeptBackups; i < backups.size(); ++i)
-        QFile::remove(backups[i].absoluteFilePath());
+        QFile::remove(folder.filePath(backups[i].second));
 }
 
 } // namespace
