@@ -7,6 +7,7 @@
 #include "sim/simulator.h"
 #include "support/filesizelimit.h"
 #include "support/ptypair.h"
+#include "support/simmodem.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -16,7 +17,6 @@
 #include <QtTest>
 
 #include <optional>
-
 
 using namespace ktv31;
 using namespace ktv31::sim;
@@ -68,27 +68,34 @@ QByteArray ReadAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-SimOptions ModemInFront()
+// The program's side of a line to a simulated controller: its port and exchange session.
+struct Line
 {
-    SimOptions options;
-    options.modem.enabled = true;
-    options.modem.guardTimeMs = 50;
-    options.modem.dialDelayMs = 30;
-    return options;
-}
+    Simulator sim;
+    PortPtr port;
+    ExchangeSession session;
 
-ModemTiming ShortTiming()
-{
-    ModemTiming t;
-    t.resetAnswerMs = 500;
-    t.escapeGuardMs = 150;
-    t.beforeInitMs = 50;
-    t.afterAcceptMs = 20;
-    t.hangUpPauseMs = 150;
-    t.msPerWaitSecond = 400;
-    return t;
-}
-
+    explicit Line(const SimOptions &options) : sim(options) {}
+    bool open(int speed)
+    {
+        if (!sim.start())
+            return false;
+        port = test::OpenLine(sim.devicePath(), speed);
+        InitExchangeSession(session, 0);
+        session.PortHandle = port.get();
+        session.Speed = speed;
+        session.Attempts = 1;
+        return port != nullptr;
+    }
+    bool exchange(const TableRequest &request, int length)
+    {
+        return Exchange(session, TableFunctionCode, request.data(), length, 0);
+    }
+    bool readIdentification()
+    {
+        return exchange(TableRequest::Read(0, 0, 17), TableRequest::ReadLength);
+    }
+};
 
 } // namespace
 
@@ -109,36 +116,28 @@ void TestExchangeLog::telephoneSessionInOrder()
 {
     QTemporaryDir dir;
     const auto log = StartExchangeLog(dir.filePath(QStringLiteral("LOG/exchange.log")));
-    Simulator sim(ModemInFront());
-    QVERIFY(sim.start());
-    PortPtr port = test::OpenLine(sim.devicePath(), 1200);
-    QVERIFY(port);
-    ExchangeSession session;
-    InitExchangeSession(session, 0);
-    session.PortHandle = port.get();
-    session.Attempts = 1;
+    Line line(test::SimModemOptions());
+    QVERIFY(line.open(1200));
 
-    QCOMPARE(Dial(port.get(), QStringLiteral("123"), QStringLiteral("ATS0=0"), nullptr, {}, 1, 1,
-                  ShortTiming()),
+    QCOMPARE(Dial(line.port.get(), QStringLiteral("123"), QStringLiteral("ATS0=0"), nullptr, {}, 1,
+                  1, test::SimModemTiming()),
              DialResult::Ok);
-    const TableRequest read = TableRequest::Read(0, 0, 17);
-    QVERIFY(Exchange(session, TableFunctionCode, read.data(), TableRequest::ReadLength, 0));
-    const QString readResult = ComposeResultText(session);
+    QVERIFY(line.readIdentification());
+    const QString readResult = ComposeResultText(line.session);
     FaultRule refusal;
     QVERIFY(ParseFaultRule(QStringLiteral("refuse=3"), refusal));
-    sim.injectFault(refusal);
+    line.sim.injectFault(refusal);
     const QByteArray modemString = QByteArray("AT&F\r").leftJustified(64, '\0');
-    const TableRequest write = TableRequest::Write(5, 0, 1, modemString);
-    QVERIFY(!Exchange(session, TableFunctionCode, write.data(),
-                      TableRequest::WriteLength(int(modemString.size())), 0));
-    QCOMPARE(session.ResultCode, Result::Refused);
-    const QString writeResult = ComposeResultText(session);
-    HangUp(port.get(), ShortTiming());
+    QVERIFY(!line.exchange(TableRequest::Write(5, 0, 1, modemString),
+                           TableRequest::WriteLength(int(modemString.size()))));
+    QCOMPARE(line.session.ResultCode, Result::Refused);
+    const QString writeResult = ComposeResultText(line.session);
+    HangUp(line.port.get(), test::SimModemTiming());
     log->flush();
 
     QList<QByteArray> requests;
     QList<QByteArray> answers;
-    for (const FrameLogEntry &entry : sim.frameLog()) {
+    for (const FrameLogEntry &entry : line.sim.frameLog()) {
         if (entry.kind == LogKind::Request)
             requests.append(entry.bytes);
         if (entry.kind == LogKind::Answer)
@@ -250,15 +249,8 @@ void TestExchangeLog::unwritableLogNeverFailsAnExchange()
     const auto log = StartExchangeLog(blocker + QStringLiteral("/exchange.log"));
     SimOptions options;
     options.speed = 19200;
-    Simulator sim(options);
-    QVERIFY(sim.start());
-    PortPtr port = test::OpenLine(sim.devicePath(), 19200);
-    QVERIFY(port);
-    ExchangeSession session;
-    InitExchangeSession(session, 0);
-    session.PortHandle = port.get();
-    session.Speed = 19200;
-    const TableRequest read = TableRequest::Read(0, 0, 17);
+    Line line(options);
+    QVERIFY(line.open(19200));
 
     {
 #ifdef Q_OS_UNIX
@@ -266,18 +258,16 @@ void TestExchangeLog::unwritableLogNeverFailsAnExchange()
         if (diskFull)
             limit.emplace(0);
 #endif
-        QVERIFY2(Exchange(session, TableFunctionCode, read.data(), TableRequest::ReadLength, 0),
-                 qPrintable(ResultText(session)));
+        QVERIFY2(line.readIdentification(), qPrintable(ResultText(line.session)));
         log->flush();
         QCOMPARE(log->error(), error);
-        QVERIFY2(Exchange(session, TableFunctionCode, read.data(), TableRequest::ReadLength, 0),
-                 qPrintable(ResultText(session)));
+        QVERIFY2(line.readIdentification(), qPrintable(ResultText(line.session)));
         log->flush();
     }
     if (!diskFull)
         return;
     // Room again: the next lines are written.
-    QVERIFY(Exchange(session, TableFunctionCode, read.data(), TableRequest::ReadLength, 0));
+    QVERIFY(line.readIdentification());
     log->flush();
     QCOMPARE(log->error(), ExchangeLogError::None);
     QString failure;
