@@ -85,8 +85,7 @@ QString ExchangeLogErrorText(ExchangeLogError error)
     return {};
 }
 
-ExchangeLog::ExchangeLog(const QString &path, qint64 rotateBytes)
-    : path_(path), rotateBytes_(rotateBytes)
+ExchangeLog::ExchangeLog(const QString &path) : path_(path)
 {
     writer_.reset(QThread::create([this] { writerLoop(); }));
     writer_->setObjectName(QStringLiteral("exchange log"));
@@ -213,7 +212,7 @@ void ExchangeLog::writeBatch(const std::vector<Entry> &batch, qint64 lost)
     QByteArray chunk;
     const auto put = [&](QByteArray line) {
         line += '\n';
-        if (fileSize_ + chunk.size() + line.size() > rotateBytes_ && fileSize_ + chunk.size() > 0) {
+        if (fileSize_ + chunk.size() + line.size() > RotateBytes && fileSize_ + chunk.size() > 0) {
             writeChunk(chunk);
             chunk.clear();
             rotate();

@@ -41,7 +41,7 @@ QString ExchangeLogErrorText(ExchangeLogError error);
 // Lines are taken in memory with the time they happened and written by a thread of their own,
 // in batches, so that an exchange never waits for the disk. A file that cannot be written
 // costs only its lines: the error is reported once on lcExchangeLog and the exchange goes on.
-// A file that would grow past rotateBytes becomes <path>.1, the older one <path>.2; the one
+// A file that would grow past RotateBytes becomes <path>.1, the older one <path>.2; the one
 // before that is removed.
 class ExchangeLog
 {
@@ -50,7 +50,7 @@ public:
     static constexpr int KeptOlderFiles = 2;
 
     // Opens nothing yet: the folder and the file are created with the first batch.
-    explicit ExchangeLog(const QString &path, qint64 rotateBytes = RotateBytes);
+    explicit ExchangeLog(const QString &path);
     // Writes what has been taken, then stops the writer.
     ~ExchangeLog();
     ExchangeLog(const ExchangeLog &) = delete;
@@ -87,7 +87,6 @@ private:
     void setError(ExchangeLogError error);
 
     const QString path_;
-    const qint64 rotateBytes_;
 
     mutable QMutex mutex_;
     QWaitCondition wake_;    // the writer: lines waiting, a flush or the end
