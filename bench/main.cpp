@@ -4,7 +4,9 @@
 #include "sessionbench.h"
 #include "windowbench.h"
 
+#include "shell/exchangelog.h"
 #include "shell/monoclock.h"
+#include "shell/settings.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -183,8 +185,16 @@ int main(int argc, char *argv[])
         QStringLiteral("scale"), QStringLiteral("Multiply every exchange count (default 1)."),
         QStringLiteral("factor"), QStringLiteral("1"));
     parser.addOption(scaleOption);
+    const QCommandLineOption noLogOption(
+        QStringLiteral("no-log"), QStringLiteral("Keep no exchange log (the tools keep one)."));
+    parser.addOption(noLogOption);
     parser.process(app);
     const double scale = std::max(0.01, parser.value(scaleOption).toDouble());
+    // On by default, as in the program and the tool: the figures are those of a logging program.
+    const QString logPath = ktv31::ExchangeLogPath(ktv31::ProgramDir());
+    const std::unique_ptr<ktv31::ExchangeLog> log =
+        parser.isSet(noLogOption) ? nullptr : ktv31::StartExchangeLog(logPath);
+    std::printf("Exchange log: %s\n", log ? qPrintable(log->path()) : "off (--no-log)");
 
     const qint64 start = ktv31::NowNs();
     Report report;

@@ -147,7 +147,7 @@ private slots:
     void traceShowsEveryFrame();
     void telephoneSessionDialsWorksAndHangsUp();
     void interruptHangsUp();
-    void settingsBesideTheExecutable();
+    void foldersBesideTheExecutable();
     void helpDescribesEverything();
     void usageIsChecked_data();
     void usageIsChecked();
@@ -550,7 +550,7 @@ void TestCli::interruptHangsUp()
     QVERIFY(simulator.modemCommands().contains(QByteArrayLiteral("ath\r")));
 }
 
-void TestCli::settingsBesideTheExecutable()
+void TestCli::foldersBesideTheExecutable()
 {
     // A copy of the tool in a folder of its own finds INI/ beside itself.
     const QString tool = path(QStringLiteral("ktv31-cli"));
@@ -577,6 +577,17 @@ void TestCli::settingsBesideTheExecutable()
     QCOMPARE(file.readAll(), settings.toBytes());
     QCOMPARE(QFileInfo(ini).lastModified(), written);
 
+    // The exchange log lies beside the settings; --no-log leaves it alone.
+    QFile log(path(QStringLiteral("LOG/exchange.log")));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray logged = log.readAll();
+    log.close();
+    for (const char *part : {" TX ", " RX 33 00 ", " RESULT Команда 29.  "})
+        QVERIFY2(logged.contains(part), part);
+    QCOMPARE(runCli({QStringLiteral("--no-log"), QStringLiteral("table-state")}, tool).status, 0);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll(), logged);
+
     // A value out of range in the file is refused with its name; an option overrides it.
     settings.setAttempts(0);
     QVERIFY(SaveSettings(ini, settings));
@@ -597,7 +608,8 @@ void TestCli::helpDescribesEverything()
          {"identify", "detect-speed", "read-config", "write-config", "table-state", "show", "diff",
           "new", "--port", "--device", "--speed", "--preambles", "--attempts", "--first-byte-wait",
           "--next-byte-wait", "--phone", "--modem-init", "--connect-wait", "--connect-attempts",
-          "--settings", "--trace", "--json", "--retry", "Exit status"})
+          "--settings", "--trace", "--no-log", "--json", "--retry", "Exit status",
+          "Program folder"})
         QVERIFY2(help.out.contains(QLatin1String(word)), word);
     const CliRun command = runCli({QStringLiteral("write-config"), QStringLiteral("--help")});
     QCOMPARE(command.status, 0);

@@ -4,6 +4,7 @@
 #include "config/configbackup.h"
 #include "config/configfile.h"
 #include "shell/settings.h"
+#include "support/filesizelimit.h"
 #include "support/scriptedoperator.h"
 
 #include <QDir>
@@ -11,10 +12,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
 
 using namespace ktv31;
 using ktv31::test::ScriptedOperator;
@@ -48,31 +45,6 @@ ConfigRecord sampleRecord(int seed)
     record.setU8(RecordOffset::TypeCode, ConfigTypeCode);
     return record;
 }
-
-#ifdef Q_OS_UNIX
-// Makes every write of this process beyond `bytes` fail, as a full disk would (root included).
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit limit = previous_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
-};
-#endif
 
 } // namespace
 
@@ -532,7 +504,7 @@ void TstConfigFile::saveReportsFailedWriteAndKeepsOldFile()
     op_.queueSaveFile(target);
     bool saved = true;
     {
-        FileSizeLimit limit(RecordSize / 2);
+        test::FileSizeLimit limit(RecordSize / 2);
         saved = SaveConfigFile(context_, op_, image_, sampleRecord(14), false, today_);
     }
     QVERIFY(!saved);

@@ -7,6 +7,7 @@
 #include "sim/simulator.h"
 #include "support/ptypair.h"
 #include "support/scriptedoperator.h"
+#include "support/simmodem.h"
 
 #include <QTimer>
 #include <QtTest>
@@ -16,35 +17,12 @@
 using namespace ktv31;
 using namespace ktv31::sim;
 using ktv31::test::ScriptedOperator;
+using ktv31::test::SimModemOptions;
+using ktv31::test::SimModemTiming;
 
 Q_DECLARE_METATYPE(ktv31::sim::DialOutcome)
 
 namespace {
-
-constexpr int kSimGuardMs = 50;
-
-SimOptions modemOptions(QList<DialOutcome> script = {DialOutcome::Connect})
-{
-    SimOptions options;
-    options.modem.enabled = true;
-    options.modem.guardTimeMs = kSimGuardMs;
-    options.modem.dialDelayMs = 30;
-    options.modem.dialScript = std::move(script);
-    return options;
-}
-
-ModemTiming shortTiming()
-{
-    ModemTiming t;
-    t.resetAnswerMs = 500;
-    t.escapeGuardMs = 3 * kSimGuardMs;
-    t.beforeInitMs = 50;
-    t.afterAcceptMs = 20;
-    t.hangUpPauseMs = 3 * kSimGuardMs;
-    t.abortSettleMs = 50;
-    t.msPerWaitSecond = 400;
-    return t;
-}
 
 // The program's side of a telephone link: its own port and exchange session on the simulator.
 struct Line
@@ -54,7 +32,7 @@ struct Line
     ExchangeSession session;
     ScriptedOperator op;
     DialCancel cancel;
-    ModemTiming timing = shortTiming();
+    ModemTiming timing = SimModemTiming();
 
     explicit Line(const SimOptions &options) : sim(options) {}
 
@@ -107,7 +85,7 @@ private slots:
 void TestModemSim::connectsThroughEchoingModemAndExchanges()
 {
     // The modem echoes until ATE0, and again after ATZ.
-    Line line(modemOptions());
+    Line line(SimModemOptions());
     QVERIFY(line.open());
     QCOMPARE(line.dial("7 123 45-67", "ATZ^AT&F^ATS0=0"), DialResult::Ok);
     QCOMPARE(line.sim.modemCommands(),
@@ -117,7 +95,7 @@ void TestModemSim::connectsThroughEchoingModemAndExchanges()
 
 void TestModemSim::initStringWithoutAtSendsNoCommands()
 {
-    Line line(modemOptions());
+    Line line(SimModemOptions());
     QVERIFY(line.open());
     QCOMPARE(line.dial("45-67", "no commands here"), DialResult::Ok);
     QCOMPARE(line.sim.modemCommands(), (QByteArrayList{"ATE0\r", "ATV1\r", "ATD4567\r"}));
@@ -141,7 +119,7 @@ void TestModemSim::dialOutcomes()
     QFETCH(DialOutcome, outcome);
     QFETCH(int, attempts);
     QFETCH(int, code);
-    Line line(modemOptions({outcome}));
+    Line line(SimModemOptions({outcome}));
     QVERIFY(line.open());
     QCOMPARE(line.dial("123", "ATZ^AT&F", attempts), code);
     const QByteArrayList commands = line.sim.modemCommands();
@@ -152,7 +130,7 @@ void TestModemSim::dialOutcomes()
 
 void TestModemSim::cancelDuringDialWaitHangsUpPromptly()
 {
-    SimOptions options = modemOptions();
+    SimOptions options = SimModemOptions();
     options.modem.dialDelayMs = 20000;
     Line line(options);
     line.timing.msPerWaitSecond = 30000;
@@ -177,7 +155,7 @@ void TestModemSim::cancelDuringDialWaitHangsUpPromptly()
 
 void TestModemSim::hangUpDropsTheCall()
 {
-    Line line(modemOptions());
+    Line line(SimModemOptions());
     QVERIFY(line.open());
     QCOMPARE(line.dial("123", ""), DialResult::Ok);
     QVERIFY(line.readIdentification());
@@ -191,7 +169,7 @@ void TestModemSim::hangUpDropsTheCall()
 void TestModemSim::noModemAtAll()
 {
     // The real timing: two unanswered waits of 5 s around the guard time, and no dialling.
-    SimOptions options = modemOptions();
+    SimOptions options = SimModemOptions();
     options.modem.absent = true;
     Line line(options);
     line.timing = ModemTiming{};

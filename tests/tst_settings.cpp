@@ -1,6 +1,8 @@
 // Tests of the settings record, its file, the program folders and the configuration table flags.
 #include "shell/settings.h"
 
+#include "link/comportfunctions.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 #include <QtTest>
 
 #ifdef Q_OS_UNIX
+#include <pwd.h>
 #include <unistd.h>
 #endif
 
@@ -48,6 +51,39 @@ bool runningAsRoot()
 #endif
 }
 
+// For the length of the scope a superuser acts as "nobody", so that a folder without write
+// permission is one for the code under test as well; others act as themselves anyway.
+class WithoutPrivileges
+{
+public:
+    WithoutPrivileges()
+    {
+#ifdef Q_OS_UNIX
+        const passwd *nobody = ::getpwnam("nobody");
+        switched_ = runningAsRoot() && nobody && ::setegid(nobody->pw_gid) == 0 &&
+                    ::seteuid(nobody->pw_uid) == 0;
+#endif
+    }
+    ~WithoutPrivileges()
+    {
+#ifdef Q_OS_UNIX
+        if (switched_ && (::seteuid(0) != 0 || ::setegid(0) != 0))
+            qFatal("cannot return to the superuser");
+#endif
+    }
+    WithoutPrivileges(const WithoutPrivileges &) = delete;
+    WithoutPrivileges &operator=(const WithoutPrivileges &) = delete;
+
+private:
+    bool switched_ = false;
+};
+
+const QFile::Permissions kEveryone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                     QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                     QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+const QFile::Permissions kReadOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                     QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+
 } // namespace
 
 class TstSettings : public QObject
@@ -66,6 +102,8 @@ private slots:
     void saveIntoMissingFolderFails();
     void saveIntoReadOnlyFolderKeepsOldFile();
     void programFolders();
+    void programFolderChoice_data();
+    void programFolderChoice();
     void tableFlags();
 };
 
@@ -235,6 +273,66 @@ void TstSettings::programFolders()
     QVERIFY(!QFileInfo::exists(missing));
 
     QVERIFY(ProgramDir().endsWith(QLatin1Char('/')));
+}
+
+void TstSettings::programFolderChoice_data()
+{
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<bool>("installed"); // the desktop entry in ../share/applications
+    QTest::addColumn<bool>("dataFolderKnown");
+    QTest::addColumn<bool>("besideExecutable");
+    QTest::newRow("writable program folder") << true << false << true << true;
+    QTest::newRow("read-only program folder") << false << false << true << false;
+    QTest::newRow("installed copy in a writable folder") << true << true << true << false;
+    QTest::newRow("read-only, no data folder known") << false << false << false << true;
+}
+
+// Settings, configuration files and COM port links all follow the one choice.
+void TstSettings::programFolderChoice()
+{
+    QFETCH(bool, writable);
+    QFETCH(bool, installed);
+    QFETCH(bool, dataFolderKnown);
+    QFETCH(bool, besideExecutable);
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), kEveryone));
+    const QString executableDir = dir.filePath(QStringLiteral("usr/bin/"));
+    QVERIFY(QDir().mkpath(executableDir));
+    if (installed) {
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("usr/share/applications"))));
+        const QString entry = QStringLiteral("usr/share/applications/ktv31-service.desktop");
+        QVERIFY(writeFile(dir.filePath(entry), "[Desktop Entry]\n"));
+    }
+    for (const QString &folder : {dir.filePath(QStringLiteral("usr")), executableDir})
+        QVERIFY(QFile::setPermissions(folder, writable ? kEveryone : kReadOnly));
+    const QString home = dir.filePath(QStringLiteral("home"));
+    QVERIFY(QDir().mkpath(home));
+    QVERIFY(QFile::setPermissions(home, kEveryone));
+    const QString userDataDir =
+        dataFolderKnown ? home + QStringLiteral("/share/ktv31/") : QString();
+
+    QString chosen;
+    {
+        WithoutPrivileges asUser;
+        chosen = ChooseProgramDir(executableDir, userDataDir);
+    }
+    QCOMPARE(chosen, besideExecutable ? executableDir : userDataDir);
+    QVERIFY(QFileInfo(chosen).isDir());
+    if (!besideExecutable) {
+        CreateProgramFolders(chosen);
+        QVERIFY(SaveSettings(SettingsFilePath(chosen), ConnectionSettings::Defaults()));
+        QCOMPARE(QFileInfo(SettingsFilePath(chosen)).size(), qint64(ConnectionSettings::Size));
+        QVERIFY(QFileInfo(ConfigFolder(chosen)).isDir());
+#ifdef Q_OS_UNIX
+        QVERIFY(QFile::link(QStringLiteral("/nonexistent/ttyUSB7"),
+                            IniFolder(chosen) + QStringLiteral("/COM7")));
+        QCOMPARE(ComPortDevice(7, chosen), QStringLiteral("/nonexistent/ttyUSB7"));
+#endif
+        QCOMPARE(QDir(executableDir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
+    }
+    QFile::setPermissions(executableDir, kEveryone);
+    QFile::setPermissions(dir.filePath(QStringLiteral("usr")), kEveryone);
 }
 
 void TstSettings::tableFlags()

@@ -45,7 +45,8 @@ void Declare(QCommandLineParser &parser)
                              "modem-init", "connect-wait", "connect-attempts", "settings",
                              "retry", "tables", "generation"})
         parser.addOption(valued(name));
-    for (const char *name : {"direct", "trace", "json", "verbose", "all", "version", "no-backup"})
+    for (const char *name :
+         {"direct", "trace", "no-log", "json", "verbose", "all", "version", "no-backup"})
         parser.addOption(QCommandLineOption(Opt(name)));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
 }
@@ -251,6 +252,7 @@ ParsedCommandLine ParseCommandLine(const QStringList &arguments)
     }
     options.files = positional;
     options.trace = parser.isSet(QStringLiteral("trace"));
+    options.noLog = parser.isSet(QStringLiteral("no-log"));
     options.json = parser.isSet(QStringLiteral("json"));
     options.verbose = parser.isSet(QStringLiteral("verbose"));
 

@@ -50,6 +50,7 @@ struct CliOptions
 
     LinkOptions link;
     bool trace = false;
+    bool noLog = false; // no exchange log
     bool json = false;
     bool verbose = false;
     int retry = 0;

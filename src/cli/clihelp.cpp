@@ -1,6 +1,8 @@
 // Help texts of the tool and of each command.
 #include "cli/clihelp.h"
 
+#include "shell/settings.h"
+
 namespace ktv31::cli {
 namespace {
 
@@ -22,9 +24,9 @@ const char kCommands[] =
 
 const char kLinkOptions[] =
     "Link options (what is not given comes from the program's settings file, INI/ktv31.ini\n"
-    "beside the executable; the tool never writes that file):\n"
-    "  --port N                  COM port 1...16 (on Linux the link INI/COM<N> beside the\n"
-    "                            executable, else /dev/ttyS<N-1>)\n"
+    "in the program folder; the tool never writes that file):\n"
+    "  --port N                  COM port 1...16 (on Linux the link INI/COM<N> in the program\n"
+    "                            folder, else /dev/ttyS<N-1>)\n"
     "  --device PATH             a serial device instead of a COM port number\n"
     "  --speed BPS               exchange speed, one of 300 ... 230400 of the speed table\n"
     "  --preambles N             Количество преамбул в запросе (0...255)\n"
@@ -46,6 +48,8 @@ const char kOtherOptions[] =
     "  --retry N                 repeat a failed table transfer up to N times (default 0)\n"
     "  --trace                   every frame sent (TX) and received (RX) on standard error,\n"
     "                            with milliseconds since the start\n"
+    "  --no-log                  keep no exchange log (LOG/exchange.log in the program\n"
+    "                            folder: every frame, modem line and result, with the time)\n"
     "  --verbose                 the progress texts of the program on standard error\n"
     "  --json                    machine-readable output of the commands that print data\n"
     "  -h, --help                this text; COMMAND --help describes one command\n"
@@ -59,13 +63,21 @@ const char kExitStatus[] =
 
 QString Text(const char *text) { return QString::fromUtf8(text); }
 
+QString ProgramFolderText()
+{
+    return QStringLiteral("Program folder (INI, CONFIG, LOG): %1\n"
+                          "(beside the executable when it may write there, else the user's data "
+                          "folder)\n")
+        .arg(ProgramDir());
+}
+
 } // namespace
 
 QString GeneralHelp()
 {
     return Text(kUsage) + QLatin1Char('\n') + Text(kCommands) + QLatin1Char('\n') +
            Text(kLinkOptions) + QLatin1Char('\n') + Text(kOtherOptions) + QLatin1Char('\n') +
-           Text(kExitStatus);
+           Text(kExitStatus) + QLatin1Char('\n') + ProgramFolderText();
 }
 
 QString CommandHelp(Command command)

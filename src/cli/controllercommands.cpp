@@ -12,6 +12,8 @@
 #include "connection/devicecheck.h"
 #include "connection/speeddetect.h"
 #include "protocol/suplfunc.h"
+#include "shell/exchangelog.h"
+#include "shell/settings.h"
 
 namespace ktv31::cli {
 namespace {
@@ -237,6 +239,9 @@ int RunControllerCommand(const CliOptions &options)
     if (const int status = Prepare(options, link.setup, prepared))
         return status;
 
+    // Outlives the session, so that the hang-up is logged too.
+    const std::unique_ptr<ExchangeLog> log =
+        options.noLog ? nullptr : StartExchangeLog(ExchangeLogPath(ProgramDir()));
     CliOperator op(options.retry, options.verbose);
     CliSession session(link.setup, op, options.trace);
     InterruptWatcher watcher;

@@ -85,7 +85,8 @@ struct LineFormat
 // 1/1.5/2/1.
 LineFormat LineFormatFor(int dataBits, int paritySelector, int stopBitsSelector);
 
-// The device that COM port `portNumber` stands for. `programDir` ends with '/'.
+// The device that COM port `portNumber` stands for. `programDir` is the program folder
+// (ProgramDir(), or a test's own), ending with '/'.
 // Unix: the target of the link <programDir>INI/COM<n> when it exists, else /dev/ttyS<n-1>.
 // Windows: \\.\COM<n>.
 QString ComPortDevice(int portNumber, const QString &programDir);

@@ -1,4 +1,4 @@
-// COM port names and device checks on Unix: INI/COM<n> links beside the program, else /dev/ttyS<n-1>.
+// COM port names and device checks on Unix: INI/COM<n> links in the program folder, or ttyS<n-1>.
 #include "link/comportfunctions.h"
 
 #include <QFile>

@@ -3,6 +3,7 @@
 
 #include "link/serialport.h"
 #include "shell/cp1251.h"
+#include "shell/exchangelog.h"
 #include "shell/monoclock.h"
 #include "shell/operation.h"
 
@@ -81,6 +82,14 @@ bool LineComplete(const QByteArray &line)
 }
 
 bool IsCancelled(const DialCancel *cancel) { return cancel && cancel->isCancelled(); }
+
+// Every byte string the modem is sent goes through here, so the exchange log sees them all.
+bool WriteToModem(SerialPort *port, const QByteArray &bytes)
+{
+    qCDebug(lcModem) << "->" << bytes;
+    LogExchange(LogLineKind::ModemCommand, bytes);
+    return port->write(bytes);
+}
 
 void ShowStatus(const StatusPanel &panel, const QString &text)
 {
@@ -321,9 +330,9 @@ void LeaveOnHook(SerialPort *port, bool connected, const ModemTiming &timing)
         return;
     }
     qCDebug(lcModem) << "cancelled: breaking off";
-    port->write(kBreakOff);
+    WriteToModem(port, kBreakOff);
     if (PauseWithEvents(timing.abortSettleMs, [port] { return port->isGone(); }))
-        port->write(kOnHook);
+        WriteToModem(port, kOnHook);
 }
 
 // For the length of a dialling a cancel also ends a command that is still draining to the modem.
@@ -445,9 +454,7 @@ int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answe
     // reply); left there it would be taken for the answer to this command.
     port->purge();
     SleepFor(kPreWritePauseMs);
-    const QByteArray bytes = toCp1251(command);
-    qCDebug(lcModem) << "->" << bytes;
-    if (!port->write(bytes)) {
+    if (!WriteToModem(port, toCp1251(command))) {
         if (!IsCancelled(cancel))
             return DialResult::AnswerTimeout;
         answer = kCancelAnswer;
@@ -456,6 +463,9 @@ int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answe
     const qint64 deadline = NowNs() + MsToNs(std::max(timeoutMs, 0));
     const int code = CollectAnswerLine(port, cancel, deadline, answer);
     qCDebug(lcModem) << "<-" << answer << "result" << code;
+    // What really came, also a line cut short by the deadline; never the stand-in of a cancel.
+    if (!answer.isEmpty())
+        LogExchange(LogLineKind::ModemAnswer, answer);
     if (code == DialResult::Cancelled) {
         answer = kCancelAnswer;
         return code;
@@ -502,6 +512,7 @@ int Dial(SerialPort *port, const QString &number, const QString &initString, Dia
     }
     if (code == DialResult::Cancelled)
         LeaveOnHook(port, connected, timing);
+    LogExchange(LogLineKind::Result, DialResultText(code));
     return code;
 }
 
@@ -514,10 +525,10 @@ void HangUp(SerialPort *port, const ModemTiming &timing)
     const auto gone = [port] { return port->isGone(); };
     if (!PauseWithEvents(timing.hangUpPauseMs, gone))
         return;
-    port->write(kHangUpEscape);
+    WriteToModem(port, kHangUpEscape);
     if (!PauseWithEvents(timing.hangUpPauseMs, gone))
         return;
-    port->write(kHangUpCommand);
+    WriteToModem(port, kHangUpCommand);
 }
 
 } // namespace ktv31

@@ -3,6 +3,7 @@
 
 #include "link/serialport.h"
 #include "protocol/suplfunc.h"
+#include "shell/exchangelog.h"
 #include "shell/monoclock.h"
 #include "shell/operation.h"
 
@@ -241,6 +242,8 @@ void Transaction::trace(FrameDirection direction, const QByteArray &bytes) const
                                 << HexBytes(bytes);
     if (s_.Tap)
         s_.Tap(direction, bytes);
+    LogExchange(direction == FrameDirection::Sent ? LogLineKind::Sent : LogLineKind::Received,
+                bytes);
 }
 
 bool TransactWithRequestIdentifier(ExchangeSession &s, SerialPort *port)
@@ -279,10 +282,13 @@ public:
         s_.Running = true;
         s_.ActivePort = port_;
     }
+    // The exchange is over: its result goes to the log, composed only when there is one.
     ~RunningGuard()
     {
         s_.Running = false;
         s_.ActivePort = nullptr;
+        if (ExchangeLog *log = CurrentExchangeLog())
+            log->add(LogLineKind::Result, ComposeResultText(s_));
     }
     SerialPort *port() const { return port_; }
 
@@ -380,16 +386,22 @@ void RequestAbort(ExchangeSession &session)
         session.Waiting->quit();
 }
 
-QString ResultText(ExchangeSession &s)
+QString ComposeResultText(const ExchangeSession &s)
 {
     const int code = s.ResultCode;
     const QString text = (code >= 0 && code < Result::Count) ? s.Messages.results[size_t(code)]
                                                              : QString();
-    s.MessageBuffer = QStringLiteral("Команда %1.  %2").arg(s.LastFunctionCode).arg(text);
+    QString composed = QStringLiteral("Команда %1.  %2").arg(s.LastFunctionCode).arg(text);
     // Only a refusal carries a destroyed table's number; after any other failure the answer
     // buffer may still hold an old refusal.
     if (code == Result::Refused && s.RxBuffer[FrameOffset::ErrorCode] == ErrorDestroyedTable)
-        s.MessageBuffer += QStringLiteral(" %1").arg(s.RxBuffer[FrameOffset::ErrorValue]);
+        composed += QStringLiteral(" %1").arg(s.RxBuffer[FrameOffset::ErrorValue]);
+    return composed;
+}
+
+QString ResultText(ExchangeSession &s)
+{
+    s.MessageBuffer = ComposeResultText(s);
     return s.MessageBuffer;
 }
 

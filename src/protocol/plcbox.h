@@ -105,5 +105,7 @@ void RequestAbort(ExchangeSession &session);
 // "Команда N.  <text of the result>", with the destroyed table's number after a refusal of
 // error 60.
 QString ResultText(ExchangeSession &session);
+// The same text, leaving MessageBuffer alone.
+QString ComposeResultText(const ExchangeSession &session);
 
 } // namespace ktv31

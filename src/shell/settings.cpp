@@ -6,7 +6,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace ktv31 {
 
@@ -103,13 +106,57 @@ bool SaveSettings(const QString &path, const ConnectionSettings &settings)
     return file.commit();
 }
 
+namespace {
+
+QString WithSlash(const QString &dir)
+{
+    return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+}
+
+// An actual file, not the permission bits: the superuser passes every permission check, and a
+// read-only medium fails none of them.
+bool CanCreateFilesIn(const QString &dir)
+{
+    QTemporaryFile probe(dir + QStringLiteral(".ktv31-probe-XXXXXX"));
+    return probe.open();
+}
+
+// Installed beside its desktop entry, the executable's folder is a system folder (/usr/bin) even
+// for a superuser who could write there.
+bool IsInstalledCopy(const QString &executableDir)
+{
+    return QFileInfo::exists(executableDir +
+                             QStringLiteral("../share/applications/ktv31-service.desktop"));
+}
+
+} // namespace
+
+QString ChooseProgramDir(const QString &executableDir, const QString &userDataDir)
+{
+    if (userDataDir.isEmpty() ||
+        (CanCreateFilesIn(executableDir) && !IsInstalledCopy(executableDir)))
+        return executableDir;
+    QDir().mkpath(userDataDir);
+    return userDataDir;
+}
+
+QString UserDataDir()
+{
+    // One folder for the program, the tool and the simulator alike, whatever each is called.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : WithSlash(data) + QStringLiteral("ktv31/");
+}
+
 QString ProgramDir()
 {
     // Without an application object there is no portable way to learn the executable's folder;
     // the working folder is the closest stand-in (tools and tests pass their own folder anyway).
-    const QString dir =
-        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
-    return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+    if (!QCoreApplication::instance())
+        return WithSlash(QDir::currentPath());
+    // Decided once: the folders must not move while the program runs.
+    static const QString dir =
+        ChooseProgramDir(WithSlash(QCoreApplication::applicationDirPath()), UserDataDir());
+    return dir;
 }
 
 QString ConfigFolder(const QString &programDir)
@@ -123,6 +170,10 @@ QString IniFolder(const QString &programDir)
 QString SettingsFilePath(const QString &programDir)
 {
     return IniFolder(programDir) + QStringLiteral("/ktv31.ini");
+}
+QString ExchangeLogPath(const QString &programDir)
+{
+    return programDir + QStringLiteral("LOG/exchange.log");
 }
 
 void CreateProgramFolders(const QString &programDir)

@@ -105,12 +105,22 @@ ConnectionSettings LoadSettings(const QString &path);
 // false. A missing folder is not created.
 bool SaveSettings(const QString &path, const ConnectionSettings &settings);
 
-// Folder of the running executable, ending with '/'.
+// The program folder, ending with '/': the one that holds CONFIG, INI (the settings file and
+// the COM<n> links) and LOG. Everything asks this; it is decided once per run by
+// ChooseProgramDir from the executable's folder and the user's data folder.
 QString ProgramDir();
+// The executable's folder when the program may create files there and it is not an installed
+// copy (one with its desktop entry in ../share/applications): a portable copy, the build tree.
+// Otherwise the user's data folder, created when missing. Both end with '/'.
+QString ChooseProgramDir(const QString &executableDir, const QString &userDataDir);
+// The user's own data folder of the program, shared by all its executables, ending with '/'
+// (~/.local/share/ktv31/ on Linux); empty when the system names none.
+QString UserDataDir();
 QString ConfigFolder(const QString &programDir);
 QString IniFolder(const QString &programDir);
 QString SettingsFilePath(const QString &programDir);
-// Creates CONFIG and INI beside the program when missing (one level only; failures are ignored).
+QString ExchangeLogPath(const QString &programDir);
+// Creates CONFIG and INI in the program folder when missing (one level only; failures are ignored).
 void CreateProgramFolders(const QString &programDir);
 
 // Which configuration tables the program writes (and so lists in the table-state view).

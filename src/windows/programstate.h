@@ -13,7 +13,7 @@ namespace ktv31 {
 
 struct ProgramState
 {
-    QString programDir; // the executable's folder, ending with '/'
+    QString programDir; // the program folder (ProgramDir()), ending with '/'
     QString settingsPath;
     ConnectionSettings settings;
     ExchangeSession session;

@@ -1,0 +1,299 @@
+// The exchange log: lines taken in memory, formatted and written in batches by a writer thread.
+#include "shell/exchangelog.h"
+
+#include "shell/cp1251.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <atomic>
+
+Q_LOGGING_CATEGORY(lcExchangeLog, "ktv31.exchangelog", QtInfoMsg)
+
+namespace ktv31 {
+namespace {
+
+// A batch gathers this long before it is written, so a busy exchange costs one write a batch.
+constexpr unsigned long kBatchMs = 200;
+// Lines waiting beyond this much (a disk that stopped answering) are dropped and counted.
+constexpr qint64 kMaxPendingBytes = 8 * 1024 * 1024;
+constexpr qint64 kEntryOverhead = 64;
+
+std::atomic<ExchangeLog *> g_log{nullptr};
+
+const char *Label(LogLineKind kind)
+{
+    switch (kind) {
+    case LogLineKind::Sent:
+        return "TX";
+    case LogLineKind::Received:
+        return "RX";
+    case LogLineKind::ModemCommand:
+        return "MODEM>";
+    case LogLineKind::ModemAnswer:
+        return "MODEM<";
+    case LogLineKind::Result:
+        return "RESULT";
+    case LogLineKind::Note:
+        return "NOTE";
+    }
+    return "?";
+}
+
+// Modem lines carry their CR and LF and may carry anything else: one log line each, readable.
+QByteArray EscapedModemText(const QByteArray &bytes)
+{
+    QString out;
+    for (const QChar c : fromCp1251(bytes)) {
+        if (c == u'\r')
+            out += QStringLiteral("\\r");
+        else if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else if (c == u'\\')
+            out += QStringLiteral("\\\\");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            out += QStringLiteral("\\x%1").arg(uint(c.unicode()), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out.toUtf8();
+}
+
+QString OlderFile(const QString &path, int age)
+{
+    return path + QStringLiteral(".%1").arg(age);
+}
+
+} // namespace
+
+QString ExchangeLogErrorText(ExchangeLogError error)
+{
+    switch (error) {
+    case ExchangeLogError::None:
+        return {};
+    case ExchangeLogError::CannotOpen:
+        return QStringLiteral("Журнал обмена не открывается");
+    case ExchangeLogError::WriteFailed:
+        return QStringLiteral("Журнал обмена не записывается");
+    case ExchangeLogError::Overflow:
+        return QStringLiteral("Журнал обмена не успевает записываться, строки пропущены");
+    }
+    return {};
+}
+
+ExchangeLog::ExchangeLog(const QString &path) : path_(path)
+{
+    writer_.reset(QThread::create([this] { writerLoop(); }));
+    writer_->setObjectName(QStringLiteral("exchange log"));
+    writer_->start();
+    const QString program =
+        QCoreApplication::instance() ? QCoreApplication::applicationName() : QString();
+    add(LogLineKind::Note,
+        QStringLiteral("%1 started, pid %2").arg(program).arg(QCoreApplication::applicationPid()));
+}
+
+ExchangeLog::~ExchangeLog()
+{
+    ExchangeLog *self = this;
+    g_log.compare_exchange_strong(self, nullptr);
+    {
+        QMutexLocker lock(&mutex_);
+        stopping_ = true;
+        wake_.wakeAll();
+    }
+    writer_->wait();
+}
+
+void ExchangeLog::add(LogLineKind kind, const QByteArray &bytes)
+{
+    take(Entry{QDateTime::currentMSecsSinceEpoch(), kind, bytes, QString()});
+}
+
+void ExchangeLog::add(LogLineKind kind, const QString &text)
+{
+    take(Entry{QDateTime::currentMSecsSinceEpoch(), kind, QByteArray(), text});
+}
+
+void ExchangeLog::take(Entry entry)
+{
+    const qint64 size = entry.bytes.size() + entry.text.size() * 2 + kEntryOverhead;
+    QMutexLocker lock(&mutex_);
+    ++taken_;
+    if (pendingBytes_ + size > kMaxPendingBytes) {
+        ++lost_;
+        ++done_;
+        return;
+    }
+    pendingBytes_ += size;
+    pending_.push_back(std::move(entry));
+    // Only the first line of a batch wakes the writer; the rest wait for the batch to close.
+    if (pending_.size() == 1)
+        wake_.wakeAll();
+}
+
+void ExchangeLog::flush()
+{
+    QMutexLocker lock(&mutex_);
+    const qint64 target = taken_;
+    flushWanted_ = true;
+    wake_.wakeAll();
+    while (done_ < target)
+        written_.wait(&mutex_);
+    flushWanted_ = false;
+}
+
+ExchangeLogError ExchangeLog::error() const
+{
+    QMutexLocker lock(&mutex_);
+    return error_;
+}
+
+void ExchangeLog::writerLoop()
+{
+    QMutexLocker lock(&mutex_);
+    for (;;) {
+        while (pending_.empty() && lost_ == 0 && !stopping_)
+            wake_.wait(&mutex_);
+        if (!stopping_ && !flushWanted_)
+            wake_.wait(&mutex_, kBatchMs);
+        std::vector<Entry> batch;
+        batch.swap(pending_);
+        pendingBytes_ = 0;
+        const qint64 lost = lost_;
+        lost_ = 0;
+        lock.unlock();
+        writeBatch(batch, lost);
+        lock.relock();
+        done_ += qint64(batch.size());
+        written_.wakeAll();
+        if (stopping_ && pending_.empty() && lost_ == 0)
+            return;
+    }
+}
+
+QByteArray ExchangeLog::FormatLine(qint64 msSinceEpoch, LogLineKind kind, const QByteArray &bytes,
+                                   const QString &text)
+{
+    QByteArray line = QDateTime::fromMSecsSinceEpoch(msSinceEpoch)
+                          .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
+                          .toLatin1();
+    line += ' ';
+    line += Label(kind);
+    line += ' ';
+    switch (kind) {
+    case LogLineKind::Sent:
+    case LogLineKind::Received:
+        line += bytes.toHex(' ').toUpper();
+        break;
+    case LogLineKind::ModemCommand:
+    case LogLineKind::ModemAnswer:
+        line += EscapedModemText(bytes);
+        break;
+    case LogLineKind::Result:
+    case LogLineKind::Note:
+        line += text.toUtf8();
+        break;
+    }
+    return line;
+}
+
+// Lines are never split across files: a file is rotated before the line that would take it
+// past the limit.
+void ExchangeLog::writeBatch(const std::vector<Entry> &batch, qint64 lost)
+{
+    if (lost > 0)
+        setError(ExchangeLogError::Overflow);
+    if (!ensureOpen())
+        return;
+    QByteArray chunk;
+    const auto put = [&](QByteArray line) {
+        line += '\n';
+        if (fileSize_ + chunk.size() + line.size() > RotateBytes && fileSize_ + chunk.size() > 0) {
+            writeChunk(chunk);
+            chunk.clear();
+            rotate();
+            if (!ensureOpen())
+                return false;
+        }
+        chunk += line;
+        return true;
+    };
+    if (lost > 0 && !put(FormatLine(QDateTime::currentMSecsSinceEpoch(), LogLineKind::Note, {},
+                                    QStringLiteral("%1 lines lost").arg(lost))))
+        return;
+    for (const Entry &entry : batch)
+        if (!put(FormatLine(entry.ms, entry.kind, entry.bytes, entry.text)))
+            return;
+    writeChunk(chunk);
+}
+
+bool ExchangeLog::ensureOpen()
+{
+    if (file_ && file_->isOpen())
+        return true;
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    file_ = std::make_unique<QFile>(path_);
+    if (!file_->open(QIODevice::WriteOnly | QIODevice::Append)) {
+        setError(ExchangeLogError::CannotOpen);
+        return false;
+    }
+    fileSize_ = file_->size();
+    return true;
+}
+
+void ExchangeLog::writeChunk(const QByteArray &chunk)
+{
+    if (chunk.isEmpty() || !file_ || !file_->isOpen())
+        return;
+    if (file_->write(chunk) != chunk.size() || !file_->flush()) {
+        setError(ExchangeLogError::WriteFailed);
+        // Opened again with the next batch, in case the disk has room by then.
+        file_->close();
+        return;
+    }
+    fileSize_ += chunk.size();
+    setError(ExchangeLogError::None);
+}
+
+void ExchangeLog::rotate()
+{
+    file_->close();
+    QFile::remove(OlderFile(path_, KeptOlderFiles));
+    for (int age = KeptOlderFiles - 1; age >= 1; --age)
+        QFile::rename(OlderFile(path_, age), OlderFile(path_, age + 1));
+    QFile::rename(path_, OlderFile(path_, 1));
+    fileSize_ = 0;
+}
+
+void ExchangeLog::setError(ExchangeLogError error)
+{
+    QMutexLocker lock(&mutex_);
+    if (error == error_)
+        return;
+    error_ = error;
+    if (error != ExchangeLogError::None)
+        qCWarning(lcExchangeLog).noquote() << ExchangeLogErrorText(error) << path_;
+}
+
+void SetExchangeLog(ExchangeLog *log)
+{
+    g_log.store(log);
+}
+
+ExchangeLog *CurrentExchangeLog()
+{
+    return g_log.load(std::memory_order_relaxed);
+}
+
+std::unique_ptr<ExchangeLog> StartExchangeLog(const QString &path)
+{
+    auto log = std::make_unique<ExchangeLog>(path);
+    SetExchangeLog(log.get());
+    return log;
+}
+
+} // namespace ktv31
