@@ -34,7 +34,7 @@ class TFormMain : public QMainWindow
 {
     Q_OBJECT
 public:
-    // `programDir` ends with '/'; the executable's folder unless a test gives its own.
+    // `programDir` ends with '/'; the program folder unless a test gives its own.
     explicit TFormMain(const QString &programDir = ProgramDir(), QWidget *parent = nullptr);
     ~TFormMain() override;
 
