@@ -9,8 +9,6 @@
 namespace ktv31::cli {
 namespace {
 
-constexpr quint8 kDirect = 0;
-constexpr quint8 kTelephone = 1;
 
 struct SettingsRead
 {
@@ -81,9 +79,9 @@ void Overlay(const LinkOptions &o, ConnectionSettings &s)
     if (o.modemInit)
         s.setModemCommand(*o.modemInit);
     if (o.phone)
-        s.setLinkType(kTelephone);
+        s.setLinkType(TelephoneLink);
     else if (o.direct)
-        s.setLinkType(kDirect);
+        s.setLinkType(DirectLink);
 }
 
 // The dialler takes the parts joined by single blanks, empty parts included.
@@ -98,7 +96,7 @@ QString ComposeNumber(const LinkOptions &o, const ConnectionSettings &s)
 
 QString LinkSetup::portName() const
 {
-    return devicePath.isEmpty() ? QStringLiteral("COM%1").arg(settings.PortNumber()) : devicePath;
+    return devicePath.isEmpty() ? ComPortName(settings.PortNumber()) : devicePath;
 }
 
 PreparedLink PrepareLink(const LinkOptions &options, const QString &programDir)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/cliargs.h"
+#include "connection/controllerlink.h"
 #include "shell/settings.h"
 
 #include <QString>
@@ -14,7 +15,7 @@ struct LinkSetup
     QString devicePath;          // --device; empty: COM port settings.PortNumber()
     QString number;              // telephone link: the number text handed to the dialler
 
-    bool telephone() const { return settings.LinkType() == 1; }
+    bool telephone() const { return settings.LinkType() == TelephoneLink; }
     // "COM<n>" or the device path, for messages.
     QString portName() const;
 };

@@ -11,8 +11,6 @@ namespace {
 constexpr quint8 kCarriageReturn = 13;
 constexpr int kMaxByteValue = 255;
 
-bool IsVersion34(quint8 version) { return !HasRtsField(version); }
-
 // Empty counts as 0 where the editor allows it; anything else must be a number of 0..255.
 std::optional<int> ByteValue(const QString &text, bool emptyIsZero)
 {
@@ -100,7 +98,7 @@ std::optional<InputFault> StoreEditorInput(const EditorInput &input, ConfigRecor
     record.setU8(RetryDelay, quint8(input.retryDelay));
     // With no choice made (a version the editor knows no RTS rule for) the byte stays as it was
     // rather than taking the list's "nothing" as a value.
-    if (!IsVersion34(version) && input.rtsControl >= 0)
+    if (HasRtsField(version) && input.rtsControl >= 0)
         record.setU8(RtsControl, quint8(input.rtsControl));
 
     record.fill(RecordOffset::ModemString, ModemStringSize, 0);

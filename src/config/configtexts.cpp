@@ -1,6 +1,8 @@
 // Captions, labels and list items of the configuration editor.
 #include "config/configtexts.h"
 
+#include "config/configimage.h"
+
 #include <QRegularExpression>
 
 namespace ktv31 {
@@ -53,7 +55,11 @@ const LinkParameterField &LinkParameterFieldAt(int offset)
     return LinkParameterFields().front();
 }
 
-bool HasRtsField(quint8 softwareVersion) { return softwareVersion != 3 && softwareVersion != 4; }
+// Table 3 has its eighth field, the RTS control, where it is long.
+bool HasRtsField(quint8 softwareVersion)
+{
+    return ConfigImage::LinkParameterCountFor(softwareVersion) == LinkParameterCountLong;
+}
 
 QString PlainLabel(const LinkParameterField &field)
 {

@@ -13,9 +13,6 @@
 namespace ktv31 {
 namespace {
 
-constexpr int kProgressPanel = 1;
-constexpr int kExchangePanel = 2;
-
 // The hourglass for one step, whatever way the step ends.
 class Busy
 {
@@ -51,15 +48,15 @@ void WriteChosenTables(TransferContext &context, TableStateSeam &seam,
     SelectedWriteOutcome outcome;
     {
         Busy busy(seam);
-        context.op.SetStatusText(kProgressPanel, QString());
+        context.op.SetStatusText(TransferPanel::Step, QString());
         ProgressSink &progress = seam.BeginWrite();
         outcome = WriteSelectedAndReidentify(context, state, progress, [&] {
             seam.ArmStatusTimer();
-            context.op.SetStatusText(kExchangePanel, QString());
+            context.op.SetStatusText(TransferPanel::Exchange, QString());
             seam.UpdateMenus();
         });
         seam.ArmStatusTimer();
-        context.op.SetStatusText(kExchangePanel, QString());
+        context.op.SetStatusText(TransferPanel::Exchange, QString());
         seam.EndWrite();
     }
     if (outcome.identified && outcome.destroyedTable != 0)

@@ -21,7 +21,6 @@ const LinkLimit ConnectAttempts{"Кол. попыток соединения", 1
 
 namespace {
 
-InputFault NotAllEntered() { return NotAllEnteredFault(); }
 
 InputFault TelephoneOutOfRange()
 {
@@ -65,7 +64,7 @@ std::optional<InputFault> CheckTelephoneParameters(const LinkForm &form,
 {
     if (form.connectWaitS.isEmpty() || form.phoneNumber.isEmpty() ||
         form.connectAttempts.isEmpty())
-        return NotAllEntered();
+        return NotAllEnteredFault();
     working.setModemCommand(form.modemCommand);
     qint64 value = 0;
     if (!Passes(LinkLimits::ConnectWait, form.connectWaitS, value))
@@ -85,7 +84,7 @@ std::optional<InputFault> CheckLinkSelections(const LinkForm &form)
     if (form.port < 0 || form.speed < 0 || form.attempts < 0 || form.linkType < 0 ||
         form.firstByteWaitS.isEmpty() || form.nextByteWaitMs.isEmpty() ||
         form.preambles.isEmpty() || form.rtsPauseMs.isEmpty())
-        return NotAllEntered();
+        return NotAllEnteredFault();
     return std::nullopt;
 }
 

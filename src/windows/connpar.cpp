@@ -20,7 +20,6 @@ Q_LOGGING_CATEGORY(lcWindows, "ktv31.windows", QtWarningMsg)
 namespace ktv31 {
 namespace {
 
-constexpr int kTelephone = 1;
 const QColor kEnabledEdit(254, 254, 254);
 const QColor kDisabledEdit(211, 211, 211);
 
@@ -97,7 +96,7 @@ void TFormConnPar::FormShow()
 
 void TFormConnPar::ComboBox4Click()
 {
-    const bool telephone = ui->ComboBox4->currentIndex() == kTelephone;
+    const bool telephone = ui->ComboBox4->currentIndex() == TelephoneLink;
     ui->BitBtn4->setEnabled(!telephone);
     setTelephoneControlsEnabled(telephone);
     if (!telephone)
@@ -221,7 +220,7 @@ bool TFormConnPar::ApplyLinkParameters()
 
 void TFormConnPar::BitBtn1Click()
 {
-    if (ui->ComboBox4->currentIndex() == kTelephone && !CheckTelephoneParameters())
+    if (ui->ComboBox4->currentIndex() == TelephoneLink && !CheckTelephoneParameters())
         return;
     if (!ApplyLinkParameters())
         return;

@@ -1,6 +1,7 @@
 // TFormMain: the main window, owner of the program-wide state, its menu, status bar and timers.
 #pragma once
 
+#include "config/tabletransfer.h"
 #include "link/connectmodem.h"
 #include "windows/programstate.h"
 #include "windows/windowoperator.h"
@@ -22,12 +23,12 @@ class TFormMain;
 namespace ktv31 {
 
 class PanelStatusBar;
-struct TransferContext;
 
+// The panels of StatusBar1 are those the core writes to.
 namespace MainPanel {
-constexpr int Link = 0;     // " COM1,   1200 бит/с"
-constexpr int Progress = 1; // progress and results of the current operation
-constexpr int Exchange = 2; // the exchange engine's "Обмен..."
+constexpr int Link = TransferPanel::Link;         // " COM1,   1200 бит/с"
+constexpr int Progress = TransferPanel::Step;     // progress and results of the current operation
+constexpr int Exchange = TransferPanel::Exchange; // the exchange engine's "Обмен..."
 } // namespace MainPanel
 
 class TFormMain : public QMainWindow
