@@ -349,7 +349,7 @@ void TstConfigFile::loadReportsUnreadableFile()
     QCOMPARE(op_.messages.size(), 1);
     QCOMPARE(op_.messages.first().kind, MessageBoxKind::Error);
     QCOMPARE(op_.messages.first().line1, QStringLiteral("Ошибка открытия файла"));
-    QVERIFY(op_.messages.first().line2.isEmpty());
+    QCOMPARE(op_.messages.first().line2, QStringLiteral("файла нет"));
     QCOMPARE(context_.currentPath, path);
 }
 
