@@ -76,10 +76,10 @@ CliRun runCliNamed(const QStringList &arguments, const QByteArray &name)
         "  if [ \"$a\" = @NAME@ ]; then set -- \"$@\" \"$name\"; else set -- \"$@\" \"$a\"; fi\n"
         "done\n"
         "shift $n; exec \"$@\"");
-    return runCli(QStringList{QStringLiteral("-c"), script, QStringLiteral("sh"), octal,
-                              cliBinary()}
-                      << arguments,
-                  QStringLiteral("/bin/sh"));
+    return runCli(
+        QStringList{QStringLiteral("-c"), script, QStringLiteral("sh"), octal, cliBinary()}
+            << arguments,
+        QStringLiteral("/bin/sh"));
 }
 
 struct WriteRequest
@@ -462,10 +462,10 @@ void TestCli::unavailablePortGivesExit1()
     QVERIFY2(!run.err.contains(QStringLiteral("cannot open")), qPrintable(run.err));
 
     // An initialisation text the dialler would skip whole is pointed out before the call.
-    const CliRun unsent = runCli({QStringLiteral("--settings"), settings_, QStringLiteral("--device"),
-                                  QStringLiteral("/nonexistent/tty"), QStringLiteral("--phone"),
-                                  QStringLiteral("123"), QStringLiteral("--modem-init"),
-                                  QStringLiteral("E0V1"), QStringLiteral("identify")});
+    const CliRun unsent = runCli(
+        {QStringLiteral("--settings"), settings_, QStringLiteral("--device"),
+         QStringLiteral("/nonexistent/tty"), QStringLiteral("--phone"), QStringLiteral("123"),
+         QStringLiteral("--modem-init"), QStringLiteral("E0V1"), QStringLiteral("identify")});
     QCOMPARE(unsent.status, 1);
     QVERIFY2(unsent.err.contains(QStringLiteral("--modem-init \"E0V1\": no AT command")),
              qPrintable(unsent.err));
@@ -732,13 +732,14 @@ void TestCli::usageIsChecked_data()
                                   << QStringLiteral("read-config");
     QTest::newRow("port and device") << QStringList{"--port", "1", "--device", "/dev/null"} << 2
                                      << QStringLiteral("--device");
-    const std::pair<const char *, const char *> numbers[] = {
-        {"letters", "abc"}, {"semicolon", "12;34"}, {"separators only", "- ( ) -"},
-        {"escape sequence", "12\x1b[2J"}};
+    const std::pair<const char *, const char *> numbers[] = {{"letters", "abc"},
+                                                             {"semicolon", "12;34"},
+                                                             {"separators only", "- ( ) -"},
+                                                             {"escape sequence", "12\x1b[2J"}};
     for (const auto &[what, number] : numbers)
         QTest::addRow("--phone, %s", what)
-            << QStringList{"--phone", QString::fromLatin1(number), "--device", "/nonexistent"}
-            << 2 << QStringLiteral("--phone");
+            << QStringList{"--phone", QString::fromLatin1(number), "--device", "/nonexistent"} << 2
+            << QStringLiteral("--phone");
     QTest::newRow("detect-speed by telephone")
         << QStringList{"--phone", "123", "detect-speed"} << 2 << QStringLiteral("detect-speed");
 }
@@ -929,8 +930,7 @@ void TestCli::garbageIsNeverWritten()
     garbage.assign(bytes);
     const QString file = writeRecord(QStringLiteral("garbage.cnf"), garbage);
 
-    const CliRun run =
-        runCli(link(simulator) << QStringLiteral("write-config") << file << options);
+    const CliRun run = runCli(link(simulator) << QStringLiteral("write-config") << file << options);
     QCOMPARE(run.status, 3);
     QVERIFY2(run.err.contains(QStringLiteral("nothing written")), qPrintable(run.err));
     QVERIFY2(run.err.contains(QStringLiteral("Таблица ")), qPrintable(run.err));
@@ -960,9 +960,9 @@ void TestCli::writeCutShortTellsWhatWasWritten()
     QVERIFY(simulator.start());
     const QString file = writeRecord(QStringLiteral("station.cnf"), stationRecord());
 
-    const CliRun run = runCli(link(simulator) << QStringLiteral("write-config") << file
-                                              << QStringLiteral("--tables")
-                                              << QStringLiteral("5,6"));
+    const CliRun run =
+        runCli(link(simulator) << QStringLiteral("write-config") << file
+                               << QStringLiteral("--tables") << QStringLiteral("5,6"));
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains(QStringLiteral("Не выполнена запись в таблицу 6.")),
              qPrintable(run.err));
@@ -998,7 +998,8 @@ void TestCli::showMakesControlCharactersVisible()
 {
     ConfigRecord record = stationRecord();
     setModemString(record, QStringLiteral("AT\x1b[2JZ\x7f\r"));
-    const CliRun run = runCli({QStringLiteral("show"), writeRecord(QStringLiteral("esc.cnf"), record)});
+    const CliRun run =
+        runCli({QStringLiteral("show"), writeRecord(QStringLiteral("esc.cnf"), record)});
     QCOMPARE(run.status, 0);
     QVERIFY2(run.out.contains(QStringLiteral("Строка инициализации модема: AT\\x1b[2JZ\\x7f\n")),
              qPrintable(run.out));

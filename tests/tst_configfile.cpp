@@ -530,37 +530,38 @@ void TstConfigFile::writeContentIsChecked_data()
     QTest::addColumn<int>("offset");
     QTest::addColumn<QByteArray>("bytes"); // put at `offset` of a new generation-5 record
     QTest::addColumn<QList<int>>("tables");
-    QTest::addColumn<int>("fields");      // of table 3
-    QTest::addColumn<int>("faultTable");  // 0: no fault
+    QTest::addColumn<int>("fields");     // of table 3
+    QTest::addColumn<int>("faultTable"); // 0: no fault
     QTest::addColumn<QString>("named");
     const QList<int> all{3, 5, 6};
     const int link9 = LinkEntry::OffsetOf(9);
     const int modem = RecordOffset::ModemString;
     using namespace LinkFieldOffset;
     QTest::newRow("a new record") << 0 << QByteArray() << all << 8 << 0 << QString();
-    QTest::newRow("speed code 21") << UpperSpeed << QByteArray("\x15") << all << 8 << 0 << QString();
+    QTest::newRow("speed code 21")
+        << UpperSpeed << QByteArray("\x15") << all << 8 << 0 << QString();
     QTest::newRow("speed code 22") << UpperSpeed << QByteArray("\x16") << all << 8 << 3
                                    << QStringLiteral("Скорость обмена с ВУ = 22, допустимо 0...21");
     QTest::newRow("priority 2") << Priority << QByteArray("\x02") << all << 8 << 3
                                 << QStringLiteral("Приоритет = 2, допустимо 0...1");
-    QTest::newRow("preambles 255") << AnswerPreambles << QByteArray("\xff") << all << 8 << 0
-                                   << QString();
-    QTest::newRow("RTS 2, eight fields") << RtsControl << QByteArray("\x02") << all << 8 << 3
-                                         << QStringLiteral("RTS");
-    QTest::newRow("RTS 2, seven fields") << RtsControl << QByteArray("\x02") << all << 7 << 0
-                                         << QString();
-    QTest::newRow("table 3 not written") << Priority << QByteArray("\x02") << QList<int>{5, 6}
-                                         << 8 << 0 << QString();
-    QTest::newRow("modem string with its CR") << modem << QByteArray("ATZ\r\x01") << all << 8 << 0
-                                              << QString();
-    QTest::newRow("modem string ended by zero") << modem << QByteArray("ATZ") << all << 8 << 0
-                                                << QString();
-    QTest::newRow("cp1251 letters") << modem << QByteArray("AT\xc0\xff\r") << all << 8 << 0
-                                    << QString();
-    QTest::newRow("escape in the modem string") << modem << QByteArray("AT\x1b[2J\r") << all << 8
-                                                << 5 << QStringLiteral("0x1b на месте 3");
-    QTest::newRow("modem string without end") << modem << QByteArray(ModemStringSize, 'A') << all
-                                              << 8 << 5 << QStringLiteral("CR");
+    QTest::newRow("preambles 255")
+        << AnswerPreambles << QByteArray("\xff") << all << 8 << 0 << QString();
+    QTest::newRow("RTS 2, eight fields")
+        << RtsControl << QByteArray("\x02") << all << 8 << 3 << QStringLiteral("RTS");
+    QTest::newRow("RTS 2, seven fields")
+        << RtsControl << QByteArray("\x02") << all << 7 << 0 << QString();
+    QTest::newRow("table 3 not written")
+        << Priority << QByteArray("\x02") << QList<int>{5, 6} << 8 << 0 << QString();
+    QTest::newRow("modem string with its CR")
+        << modem << QByteArray("ATZ\r\x01") << all << 8 << 0 << QString();
+    QTest::newRow("modem string ended by zero")
+        << modem << QByteArray("ATZ") << all << 8 << 0 << QString();
+    QTest::newRow("cp1251 letters")
+        << modem << QByteArray("AT\xc0\xff\r") << all << 8 << 0 << QString();
+    QTest::newRow("escape in the modem string")
+        << modem << QByteArray("AT\x1b[2J\r") << all << 8 << 5 << QStringLiteral("0x1b на месте 3");
+    QTest::newRow("modem string without end")
+        << modem << QByteArray(ModemStringSize, 'A') << all << 8 << 5 << QStringLiteral("CR");
     QTest::newRow("connected flag 2") << link9 << QByteArray("\x02\x01\x05") << all << 8 << 6
                                       << QStringLiteral("адрес 9: признак подключения 2");
     QTest::newRow("port C") << link9 << QByteArray("\x01\x03\x15") << all << 8 << 0 << QString();
@@ -572,7 +573,8 @@ void TstConfigFile::writeContentIsChecked_data()
     QTest::newRow("disconnected, port 7, speed 31")
         << link9 << QByteArray("\x00\x07\x1f", 3) << all << 8 << 0 << QString();
     QTest::newRow("disconnected, speed 32 spills into the port")
-        << link9 << QByteArray("\x00\x00\x20", 3) << all << 8 << 6 << QStringLiteral("код скорости 32");
+        << link9 << QByteArray("\x00\x00\x20", 3) << all << 8 << 6
+        << QStringLiteral("код скорости 32");
 }
 
 void TstConfigFile::writeContentIsChecked()

@@ -32,6 +32,9 @@ void InterruptWatcher::deliver(InterruptKind kind)
     emit interrupted();
 }
 
-void DeliverInterrupt(InterruptWatcher *watcher, InterruptKind kind) { watcher->deliver(kind); }
+void DeliverInterrupt(InterruptWatcher *watcher, InterruptKind kind)
+{
+    watcher->deliver(kind);
+}
 
 } // namespace ktv31::cli

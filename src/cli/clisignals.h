@@ -1,4 +1,4 @@
-// Ctrl-C, termination and hang-up requests, delivered through the event loop instead of killing the tool.
+// Ctrl-C, termination and hang-up, delivered through the event loop instead of killing the tool.
 #pragma once
 
 #include <QObject>

@@ -6,8 +6,8 @@
 
 #include <cerrno>
 #include <csignal>
-#include <iterator>
 #include <fcntl.h>
+#include <iterator>
 #include <unistd.h>
 
 namespace ktv31::cli {

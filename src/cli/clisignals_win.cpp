@@ -31,8 +31,8 @@ BOOL WINAPI OnConsoleEvent(DWORD type)
     InterruptWatcher *watcher = g_watcher.data();
     if (!watcher)
         return FALSE;
-    QMetaObject::invokeMethod(watcher, [watcher, kind] { DeliverInterrupt(watcher, kind); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        watcher, [watcher, kind] { DeliverInterrupt(watcher, kind); }, Qt::QueuedConnection);
     return TRUE;
 }
 

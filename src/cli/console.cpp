@@ -72,7 +72,8 @@ bool FinishOutput()
     FlushOutput();
     if (!g_outputErrno)
         return true;
-    Complain(QStringLiteral("стандартный вывод не записан: %1").arg(OutputErrorText(g_outputErrno)));
+    Complain(
+        QStringLiteral("стандартный вывод не записан: %1").arg(OutputErrorText(g_outputErrno)));
     return false;
 }
 

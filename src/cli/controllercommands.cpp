@@ -180,8 +180,7 @@ void KeepBackup(const ConfigImage &before)
                           : BackupFailedText(backup));
 }
 
-int WriteChanged(CliSession &session, const QString &path, const ConfigRecord &record,
-                 bool backup)
+int WriteChanged(CliSession &session, const QString &path, const ConfigRecord &record, bool backup)
 {
     if (const int status = ReadWholeConfiguration(session))
         return status;

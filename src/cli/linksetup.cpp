@@ -4,7 +4,6 @@
 #include "cli/exitstatus.h"
 #include "cli/linkparameters.h"
 
-
 namespace ktv31::cli {
 namespace {
 
@@ -27,10 +26,11 @@ SettingsRead ReadSettings(const QString &path, bool named)
                 QStringLiteral("settings file %1: %2: %3")
                     .arg(path, OpenFailedText(), FileFaultText(read.fault))};
     if (named && !read.ok())
-        return {{}, QStringLiteral("settings file %1: %2 bytes, not a settings record of %3")
-                        .arg(path)
-                        .arg(read.size)
-                        .arg(ConnectionSettings::Size)};
+        return {{},
+                QStringLiteral("settings file %1: %2 bytes, not a settings record of %3")
+                    .arg(path)
+                    .arg(read.size)
+                    .arg(ConnectionSettings::Size)};
     return {read.settings, {}};
 }
 
@@ -99,8 +99,9 @@ QString UnsentInitNote(const LinkOptions &o, const ConnectionSettings &s, const 
     const QString init = s.ModemCommand();
     if (init.trimmed().isEmpty() || !SplitInitString(init).commands.isEmpty())
         return {};
-    const QString source = o.modemInit ? QStringLiteral("--modem-init")
-                                       : QStringLiteral("settings file %1: Команда модему").arg(path);
+    const QString source = o.modemInit
+                               ? QStringLiteral("--modem-init")
+                               : QStringLiteral("settings file %1: Команда модему").arg(path);
     return QStringLiteral("%1 \"%2\": no AT command in it, nothing of it is sent to the modem")
         .arg(source, init);
 }

@@ -1,6 +1,6 @@
 // ktv31-cli: the service work on a ktv31-ar controller and its configuration files, from a terminal.
-#include "cli/clihelp.h"
 #include "cli/cliargs.h"
+#include "cli/clihelp.h"
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/exitstatus.h"
@@ -37,8 +37,8 @@ int main(int argc, char *argv[])
     else if (options.version)
         PrintOut(QStringLiteral("ktv31-cli %1").arg(QCoreApplication::applicationVersion()));
     else
-        status = NeedsLink(options.command) ? RunControllerCommand(options)
-                                            : RunFileCommand(options);
+        status =
+            NeedsLink(options.command) ? RunControllerCommand(options) : RunFileCommand(options);
     if (!FinishOutput() && status == ExitStatus::Done)
         status = ExitStatus::FileProblem;
     return status;

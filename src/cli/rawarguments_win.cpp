@@ -4,6 +4,9 @@
 
 namespace ktv31::cli {
 
-int FirstUnfaithfulArgument(int, char *[]) { return -1; }
+int FirstUnfaithfulArgument(int, char *[])
+{
+    return -1;
+}
 
 } // namespace ktv31::cli

@@ -88,8 +88,8 @@ QString ChooseSaveTarget(ConfigFileContext &context, Operator &op)
 
 QString ConfigFileErrorText(ConfigFileError error, const QString &fileName, FileFault reason)
 {
-    const QString why = reason == FileFault::None ? QString()
-                                                  : QStringLiteral(": ") + FileFaultText(reason);
+    const QString why =
+        reason == FileFault::None ? QString() : QStringLiteral(": ") + FileFaultText(reason);
     switch (error) {
     case ConfigFileError::None:
         return {};
@@ -128,8 +128,7 @@ ConfigFileResult ReadConfigFile(const QString &path)
     return ParseConfigFile(read.bytes);
 }
 
-ConfigFileError WriteConfigFile(const QString &path, const ConfigRecord &record,
-                                FileFault *reason)
+ConfigFileError WriteConfigFile(const QString &path, const ConfigRecord &record, FileFault *reason)
 {
     const FileFault fault = ReplaceFile(path, record.toBytes());
     if (reason)

@@ -31,11 +31,10 @@ std::optional<WriteContentFault> CheckLinkParameters(const ConfigRecord &record,
         else if (!field.items.isEmpty())
             high = int(field.items.size()) - 1;
         if (value > high)
-            return Fault(ConfigTable::LinkParameters,
-                         QStringLiteral("%1 = %2, допустимо 0...%3")
-                             .arg(PlainLabel(field))
-                             .arg(value)
-                             .arg(high));
+            return Fault(ConfigTable::LinkParameters, QStringLiteral("%1 = %2, допустимо 0...%3")
+                                                          .arg(PlainLabel(field))
+                                                          .arg(value)
+                                                          .arg(high));
     }
     return std::nullopt;
 }
@@ -57,8 +56,9 @@ std::optional<WriteContentFault> CheckModemString(const ConfigRecord &record)
                              .arg(byte, 2, 16, QLatin1Char('0'))
                              .arg(i + 1));
     }
-    return Fault(ConfigTable::ModemString,
-                 QStringLiteral("строка не завершена символом CR в %1 байтах").arg(ModemStringSize));
+    return Fault(
+        ConfigTable::ModemString,
+        QStringLiteral("строка не завершена символом CR в %1 байтах").arg(ModemStringSize));
 }
 
 std::optional<WriteContentFault> CheckLinks(const ConfigRecord &record)
@@ -90,12 +90,11 @@ std::optional<WriteContentFault> CheckLinks(const ConfigRecord &record)
 } // namespace
 
 std::optional<WriteContentFault> CheckWriteContent(const ConfigRecord &record,
-                                                   const QList<int> &tables,
-                                                   int linkParameterCount)
+                                                   const QList<int> &tables, int linkParameterCount)
 {
     // In the order the tables are written.
-    for (const int table : {ConfigTable::LinkParameters, ConfigTable::ModemString,
-                            ConfigTable::Links}) {
+    for (const int table :
+         {ConfigTable::LinkParameters, ConfigTable::ModemString, ConfigTable::Links}) {
         if (!tables.contains(table))
             continue;
         std::optional<WriteContentFault> fault;

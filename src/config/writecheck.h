@@ -22,8 +22,7 @@ struct WriteContentFault
 // its carriage return (or a zero); in table 6 a connected flag other than 0 and 1, or for a
 // connected calculator a port above 3 or a speed code outside the speed table. A disconnected
 // calculator keeps whatever speed the controller held, as long as it fits its five bits.
-std::optional<WriteContentFault> CheckWriteContent(const ConfigRecord &record,
-                                                   const QList<int> &tables,
-                                                   int linkParameterCount);
+std::optional<WriteContentFault>
+CheckWriteContent(const ConfigRecord &record, const QList<int> &tables, int linkParameterCount);
 
 } // namespace ktv31

@@ -121,7 +121,8 @@ QString DialNumberFault(const QString &number)
             return QStringLiteral("символ \";\" в номере");
     }
     const QString dialled = StripDialSeparators(number);
-    if (std::none_of(dialled.begin(), dialled.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+    if (std::none_of(dialled.begin(), dialled.end(),
+                     [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return QStringLiteral("в номере нет ни одной цифры");
     return {};
 }

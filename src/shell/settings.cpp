@@ -90,7 +90,10 @@ SettingsFileRead ReadSettingsFile(const QString &path)
     return result;
 }
 
-ConnectionSettings LoadSettings(const QString &path) { return ReadSettingsFile(path).settings; }
+ConnectionSettings LoadSettings(const QString &path)
+{
+    return ReadSettingsFile(path).settings;
+}
 
 bool SaveSettings(const QString &path, const ConnectionSettings &settings, FileFault *reason)
 {

@@ -6,8 +6,14 @@
 
 namespace ktv31 {
 
-QString OpenFailedText() { return QStringLiteral("Ошибка открытия файла"); }
-QString WriteFailedText() { return QStringLiteral("Ошибка записи файла"); }
+QString OpenFailedText()
+{
+    return QStringLiteral("Ошибка открытия файла");
+}
+QString WriteFailedText()
+{
+    return QStringLiteral("Ошибка записи файла");
+}
 
 QString FileFaultText(FileFault fault)
 {

@@ -1,4 +1,4 @@
-// The program's small files (settings, configurations) read and replaced whole, as regular files only.
+// The program's small files (settings, configurations) read and replaced whole, regular files only.
 #pragma once
 
 #include <QByteArray>

@@ -47,8 +47,9 @@ FileFault MissingFault(const QString &path, int error)
     case ENOENT:
         if (IsSymLink(QFile::encodeName(path)))
             return FileFault::DanglingLink;
-        return IsFolder(QFile::encodeName(QFileInfo(path).absolutePath())) ? FileFault::NoSuchFile
-                                                                           : FileFault::NoSuchFolder;
+        return IsFolder(QFile::encodeName(QFileInfo(path).absolutePath()))
+                   ? FileFault::NoSuchFile
+                   : FileFault::NoSuchFolder;
     case ENOTDIR:
         return FileFault::NoSuchFolder;
     case ELOOP:
@@ -87,13 +88,15 @@ FileFault OpenRegularFile(const QString &path, QFile &file)
         return fault;
     // Not blocking and not taking a terminal as the controlling one, in case the regular file
     // has just been replaced by something else; fstat() of what opened decides.
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return MissingFault(path, errno);
     struct stat info;
-    const FileFault kind = ::fstat(fd, &info) == 0 ? KindFault(info.st_mode) : FileFault::OpenFailed;
-    if (kind != FileFault::None || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    const FileFault kind =
+        ::fstat(fd, &info) == 0 ? KindFault(info.st_mode) : FileFault::OpenFailed;
+    if (kind != FileFault::None ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return kind != FileFault::None ? kind : FileFault::OpenFailed;
     }

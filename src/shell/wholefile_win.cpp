@@ -1,4 +1,5 @@
-// What a path names on Windows, from QFileInfo: files, folders and the devices (NUL, COM1) it is not.
+// What a path names on Windows, from QFileInfo: files, folders and the devices (NUL, COM1) it is
+// not.
 #include "shell/wholefile.h"
 
 #include <QFile>

@@ -84,7 +84,8 @@ QStringList FolderPicture(const QByteArray &folder)
         if (S_ISLNK(info.st_mode)) {
             char target[4096];
             const ssize_t n = ::readlink(path.constData(), target, sizeof target);
-            line += QStringLiteral(" -> ") + QString::fromLatin1(QByteArray(target, int(n)).toHex());
+            line +=
+                QStringLiteral(" -> ") + QString::fromLatin1(QByteArray(target, int(n)).toHex());
         } else if (S_ISREG(info.st_mode)) {
             line += QStringLiteral(" content=") + QString::fromLatin1(ReadBytes(path).toHex());
         } else if (S_ISDIR(info.st_mode)) {
