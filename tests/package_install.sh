@@ -48,7 +48,9 @@ grep -q '<svg' "$icon" 2>/dev/null || fail "no icon at ${icon#"$root"}"
 # The installed copy, even where it could write beside itself, uses the user's data folder.
 export HOME="$work/home" XDG_DATA_HOME="$work/data"
 data="$XDG_DATA_HOME/ktv31"
-"$root/usr/bin/ktv31-cli" --help | grep -qF "Program folder (INI, CONFIG, LOG): $data/" \
+# Taken whole first: grep -q leaving early would cut the tool off with SIGPIPE mid-write.
+help="$("$root/usr/bin/ktv31-cli" --help)"
+grep -qF "Program folder (INI, CONFIG, LOG): $data/" <<<"$help" \
   || fail "the installed tool does not name $data/ as its folder"
 mkdir -p "$data/INI"
 coproc SIM { exec "$root/usr/bin/ktv31-sim" --link "$data/INI/COM1" --speed 1200 --no-log; }

@@ -5,18 +5,24 @@
 #include "shell/cp1251.h"
 #include "shell/settings.h"
 #include "sim/simulator.h"
+#include "support/filenodes.h"
+#include "support/ptypair.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
+#include <unistd.h>
 
 using namespace ktv31;
 using ktv31::sim::FaultKind;
@@ -25,6 +31,7 @@ using ktv31::sim::FaultWhen;
 using ktv31::sim::LogKind;
 using ktv31::sim::SimOptions;
 using ktv31::sim::Simulator;
+using ktv31::test::NodeKind;
 
 namespace {
 
@@ -54,6 +61,25 @@ CliRun runCli(const QStringList &arguments, const QString &program = cliBinary()
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+// Runs the tool through the shell, so that "@NAME@" among the arguments becomes the bytes of
+// `name` exactly: a name that is not valid UTF-8 cannot travel in a QString.
+CliRun runCliNamed(const QStringList &arguments, const QByteArray &name)
+{
+    QString octal;
+    for (const char c : name)
+        octal += QStringLiteral("\\%1").arg(quint8(c), 3, 8, QLatin1Char('0'));
+    const QString script = QStringLiteral(
+        "name=$(printf \"$1\"); shift; n=$#\n"
+        "for a in \"$@\"; do\n"
+        "  if [ \"$a\" = @NAME@ ]; then set -- \"$@\" \"$name\"; else set -- \"$@\" \"$a\"; fi\n"
+        "done\n"
+        "shift $n; exec \"$@\"");
+    return runCli(
+        QStringList{QStringLiteral("-c"), script, QStringLiteral("sh"), octal, cliBinary()}
+            << arguments,
+        QStringLiteral("/bin/sh"));
 }
 
 struct WriteRequest
@@ -146,7 +172,8 @@ private slots:
     void traceShowsEveryFrame_data();
     void traceShowsEveryFrame();
     void telephoneSessionDialsWorksAndHangsUp();
-    void interruptHangsUp();
+    void signalsEndTheRunAfterTheHangUp_data();
+    void signalsEndTheRunAfterTheHangUp();
     void foldersBesideTheExecutable();
     void helpDescribesEverything();
     void usageIsChecked_data();
@@ -154,6 +181,15 @@ private slots:
     void diffListsTheDifferences();
     void fileProblemsGiveExit3_data();
     void fileProblemsGiveExit3();
+    void targetsThatAreNoFilesAreLeftAlone_data();
+    void targetsThatAreNoFilesAreLeftAlone();
+    void garbageIsNeverWritten_data();
+    void garbageIsNeverWritten();
+    void writeCutShortTellsWhatWasWritten_data();
+    void writeCutShortTellsWhatWasWritten();
+    void lostStandardOutputIsAFailure_data();
+    void lostStandardOutputIsAFailure();
+    void showMakesControlCharactersVisible();
 
 private:
     QString path(const QString &name) const { return dir_->filePath(name); }
@@ -423,6 +459,16 @@ void TestCli::unavailablePortGivesExit1()
     QCOMPARE(run.status, 1);
     QVERIFY(run.err.contains(QStringLiteral("Коммуникационный порт /nonexistent/tty недоступен "
                                             "Устройство /nonexistent/tty не найдено")));
+    QVERIFY2(!run.err.contains(QStringLiteral("cannot open")), qPrintable(run.err));
+
+    // An initialisation text the dialler would skip whole is pointed out before the call.
+    const CliRun unsent = runCli(
+        {QStringLiteral("--settings"), settings_, QStringLiteral("--device"),
+         QStringLiteral("/nonexistent/tty"), QStringLiteral("--phone"), QStringLiteral("123"),
+         QStringLiteral("--modem-init"), QStringLiteral("E0V1"), QStringLiteral("identify")});
+    QCOMPARE(unsent.status, 1);
+    QVERIFY2(unsent.err.contains(QStringLiteral("--modem-init \"E0V1\": no AT command")),
+             qPrintable(unsent.err));
 }
 
 void TestCli::retryAnswersTheQuestion_data()
@@ -517,8 +563,19 @@ void TestCli::telephoneSessionDialsWorksAndHangsUp()
     QVERIFY(order.lastIndexOf(QStringLiteral("+++")) < at(QStringLiteral("ath\r")));
 }
 
-void TestCli::interruptHangsUp()
+void TestCli::signalsEndTheRunAfterTheHangUp_data()
 {
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("status");
+    QTest::newRow("SIGINT (Ctrl-C)") << int(SIGINT) << 130;
+    QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
+    QTest::newRow("SIGHUP (terminal closed)") << int(SIGHUP) << 129;
+}
+
+void TestCli::signalsEndTheRunAfterTheHangUp()
+{
+    QFETCH(int, signal);
+    QFETCH(int, status);
     SimOptions options = fastSim();
     options.modem.enabled = true;
     options.modem.dialDelayMs = 100;
@@ -538,16 +595,26 @@ void TestCli::interruptHangsUp()
         err += process.readAllStandardError();
     QVERIFY2(err.contains(" ms TX "), err.constData());
 
-    ::kill(pid_t(process.processId()), SIGINT);
+    ::kill(pid_t(process.processId()), signal);
     // Far sooner than the 120 s the answer would have been awaited.
     QVERIFY(process.waitForFinished(15000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 1);
+    QCOMPARE(process.exitCode(), status);
     err += process.readAllStandardError();
     QVERIFY(QString::fromUtf8(err).contains(
         QStringLiteral("Команда 29.  Обмен прерван по признаку завершения работы программы")));
     simulator.settle();
-    QVERIFY(simulator.modemCommands().contains(QByteArrayLiteral("ath\r")));
+    // The modem is taken out of data mode and put on hook, after the request.
+    QStringList order;
+    for (const auto &entry : simulator.frameLog()) {
+        if (entry.kind == LogKind::ModemCommand)
+            order << QString::fromLatin1(entry.bytes);
+        else if (entry.kind == LogKind::Request)
+            order << QStringLiteral("request");
+    }
+    const qsizetype escape = order.lastIndexOf(QStringLiteral("+++"));
+    QVERIFY2(order.indexOf(QStringLiteral("request")) < escape, qPrintable(order.join(',')));
+    QVERIFY2(escape < order.lastIndexOf(QStringLiteral("ath\r")), qPrintable(order.join(',')));
 }
 
 void TestCli::foldersBesideTheExecutable()
@@ -592,7 +659,7 @@ void TestCli::foldersBesideTheExecutable()
     settings.setAttempts(0);
     QVERIFY(SaveSettings(ini, settings));
     const CliRun refused = runCli({QStringLiteral("identify")}, tool);
-    QCOMPARE(refused.status, 2);
+    QCOMPARE(refused.status, 3);
     QVERIFY(refused.err.contains(QStringLiteral("Количество попыток обмена")));
     QCOMPARE(runCli({QStringLiteral("--attempts"), QStringLiteral("1"), QStringLiteral("identify")},
                     tool)
@@ -665,6 +732,14 @@ void TestCli::usageIsChecked_data()
                                   << QStringLiteral("read-config");
     QTest::newRow("port and device") << QStringList{"--port", "1", "--device", "/dev/null"} << 2
                                      << QStringLiteral("--device");
+    const std::pair<const char *, const char *> numbers[] = {{"letters", "abc"},
+                                                             {"semicolon", "12;34"},
+                                                             {"separators only", "- ( ) -"},
+                                                             {"escape sequence", "12\x1b[2J"}};
+    for (const auto &[what, number] : numbers)
+        QTest::addRow("--phone, %s", what)
+            << QStringList{"--phone", QString::fromLatin1(number), "--device", "/nonexistent"} << 2
+            << QStringLiteral("--phone");
     QTest::newRow("detect-speed by telephone")
         << QStringList{"--phone", "123", "detect-speed"} << 2 << QStringLiteral("detect-speed");
 }
@@ -761,6 +836,174 @@ void TestCli::fileProblemsGiveExit3()
                                QStringLiteral("/nonexistent/tty"), command, file});
     QCOMPARE(run.status, 3);
     QVERIFY2(run.err.contains(expected), qPrintable(run.err));
+}
+
+void TestCli::targetsThatAreNoFilesAreLeftAlone_data()
+{
+    QTest::addColumn<NodeKind>("kind");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<int>("status");
+    QTest::newRow("the serial line's own device node")
+        << NodeKind::CharDevice << QByteArray("line.cnf") << 3;
+    QTest::newRow("FIFO") << NodeKind::Fifo << QByteArray("fifo.cnf") << 3;
+    QTest::newRow("symbolic link loop") << NodeKind::LinkLoop << QByteArray("loop.cnf") << 3;
+    QTest::newRow("folder") << NodeKind::Folder << QByteArray("folder.cnf") << 3;
+    QTest::newRow("missing folder") << NodeKind::MissingFolder << QByteArray("nowhere/x.cnf") << 3;
+    // Decoded, it would be the name of the file beside it ("\uFFFD.cnf"): refused as usage.
+    QTest::newRow("name not valid UTF-8") << NodeKind::Regular << QByteArray("\xfe.cnf") << 2;
+}
+
+void TestCli::targetsThatAreNoFilesAreLeftAlone()
+{
+    QFETCH(NodeKind, kind);
+    QFETCH(QByteArray, name);
+    QFETCH(int, status);
+    Simulator simulator(fastSim());
+    QVERIFY(simulator.start());
+    test::PtyPair line; // a line of its own whose far side shows any byte sent into it
+    QVERIFY(line.isOpen());
+
+    const QByteArray folder = QFile::encodeName(path(QStringLiteral("targets")));
+    QVERIFY(QDir().mkdir(QFile::decodeName(folder)));
+    const QByteArray target = folder + '/' + name;
+    ConfigRecord record = stationRecord();
+    // The temporary folder's own clean-up goes by decoded names and would miss this one.
+    const auto removeRawName = qScopeGuard([&] {
+        if (status == 2)
+            ::unlink(target.constData());
+    });
+    if (!test::MakeNode(kind, target, record.toBytes(), QFile::encodeName(line.slavePath())))
+        QSKIP("mknod needs privilege");
+    if (status == 2) {
+        setModemString(record, QStringLiteral("ATM0\r"));
+        QVERIFY(test::MakeNode(NodeKind::Regular, folder + "/\xef\xbf\xbd.cnf", record.toBytes()));
+    }
+    const QStringList before = test::FolderPicture(folder);
+
+    const QString sim = simulator.devicePath();
+    const QString at = QStringLiteral("@NAME@");
+    const QList<QStringList> commands{
+        {"new", at, "--generation", "5"},
+        {"show", at},
+        {"diff", at, at},
+        link(simulator) << "read-config" << at,
+        link(simulator) << "write-config" << at,
+        {"--settings", at, "--device", sim, "identify"},
+    };
+    for (const QStringList &command : commands) {
+        QElapsedTimer timer;
+        timer.start();
+        const CliRun run = runCliNamed(command, target);
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(command.join(' ')));
+        QVERIFY2(run.status == status, qPrintable(command.join(' ') + ": " + run.err));
+        QVERIFY2(run.err.contains(status == 3 ? QStringLiteral("Ошибка открытия файла: ")
+                                              : QStringLiteral("not valid in the locale")),
+                 qPrintable(run.err));
+        QCOMPARE(test::FolderPicture(folder), before);
+    }
+    QVERIFY(line.readMaster(1, 100).isEmpty());
+    simulator.settle();
+    QVERIFY(requests(simulator).isEmpty());
+}
+
+void TestCli::garbageIsNeverWritten_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("--tables 5,6") << QStringList{"--tables", "5,6"};
+    QTest::newRow("what differs") << QStringList{};
+}
+
+void TestCli::garbageIsNeverWritten()
+{
+    QFETCH(QStringList, options);
+    SimOptions simOptions = fastSim();
+    simOptions.configFile = writeRecord(QStringLiteral("station.cnf"), stationRecord());
+    Simulator simulator(simOptions);
+    QVERIFY(simulator.start());
+    // Random bytes that pass for a configuration file by their size and type byte.
+    QRandomGenerator random(16);
+    QByteArray bytes(RecordSize, '\0');
+    for (char &b : bytes)
+        b = char(random.bounded(256));
+    bytes[RecordOffset::TypeCode] = char(ConfigTypeCode);
+    ConfigRecord garbage;
+    garbage.assign(bytes);
+    const QString file = writeRecord(QStringLiteral("garbage.cnf"), garbage);
+
+    const CliRun run = runCli(link(simulator) << QStringLiteral("write-config") << file << options);
+    QCOMPARE(run.status, 3);
+    QVERIFY2(run.err.contains(QStringLiteral("nothing written")), qPrintable(run.err));
+    QVERIFY2(run.err.contains(QStringLiteral("Таблица ")), qPrintable(run.err));
+    simulator.settle();
+    QVERIFY(writeRequests(simulator).isEmpty());
+}
+
+void TestCli::writeCutShortTellsWhatWasWritten_data()
+{
+    QTest::addColumn<int>("refusedAnswer"); // 1 identification, 2 table 5, 3 and 4 table 6
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("table 6 refused") << 3 << QStringLiteral("Таблицы записаны: 5; не записаны: 6");
+    QTest::newRow("second part of table 6 refused")
+        << 4 << QStringLiteral("Таблицы записаны: 5; записаны частично: 6");
+}
+
+void TestCli::writeCutShortTellsWhatWasWritten()
+{
+    QFETCH(int, refusedAnswer);
+    QFETCH(QString, expected);
+    SimOptions options = fastSim();
+    FaultRule rule = fault(FaultKind::Refusal, FaultWhen::EveryNth);
+    rule.every = refusedAnswer;
+    rule.errorCode = 11;
+    options.faults = {rule};
+    Simulator simulator(options);
+    QVERIFY(simulator.start());
+    const QString file = writeRecord(QStringLiteral("station.cnf"), stationRecord());
+
+    const CliRun run =
+        runCli(link(simulator) << QStringLiteral("write-config") << file
+                               << QStringLiteral("--tables") << QStringLiteral("5,6"));
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("Не выполнена запись в таблицу 6.")),
+             qPrintable(run.err));
+    QVERIFY2(run.err.contains(expected), qPrintable(run.err));
+}
+
+void TestCli::lostStandardOutputIsAFailure_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::newRow("show") << QStringList{"show", "@FILE@"};
+    QTest::newRow("identify --json") << QStringList{"--json", "identify"};
+}
+
+void TestCli::lostStandardOutputIsAFailure()
+{
+    QFETCH(QStringList, command);
+    Simulator simulator(fastSim());
+    QVERIFY(simulator.start());
+    command.replaceInStrings(QStringLiteral("@FILE@"),
+                             writeRecord(QStringLiteral("a.cnf"), stationRecord()));
+    QProcess process;
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    process.start(cliBinary(), link(simulator) << command);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 3);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("стандартный вывод не записан: нет места на устройстве")),
+             qPrintable(err));
+}
+
+void TestCli::showMakesControlCharactersVisible()
+{
+    ConfigRecord record = stationRecord();
+    setModemString(record, QStringLiteral("AT\x1b[2JZ\x7f\r"));
+    const CliRun run =
+        runCli({QStringLiteral("show"), writeRecord(QStringLiteral("esc.cnf"), record)});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.contains(QStringLiteral("Строка инициализации модема: AT\\x1b[2JZ\\x7f\n")),
+             qPrintable(run.out));
+    QVERIFY(!run.out.contains(QChar(0x1b)));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

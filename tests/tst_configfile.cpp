@@ -3,6 +3,8 @@
 #include "config/conffun.h"
 #include "config/configbackup.h"
 #include "config/configfile.h"
+#include "config/configtexts.h"
+#include "config/writecheck.h"
 #include "shell/settings.h"
 #include "support/filesizelimit.h"
 #include "support/scriptedoperator.h"
@@ -83,6 +85,8 @@ private slots:
     void saveReportsOpenFailure_data();
     void saveReportsOpenFailure();
     void saveReportsFailedWriteAndKeepsOldFile();
+    void writeContentIsChecked_data();
+    void writeContentIsChecked();
     void backupsKeepTheNewest();
     void backupThatCannotBeWritten();
 
@@ -349,7 +353,7 @@ void TstConfigFile::loadReportsUnreadableFile()
     QCOMPARE(op_.messages.size(), 1);
     QCOMPARE(op_.messages.first().kind, MessageBoxKind::Error);
     QCOMPARE(op_.messages.first().line1, QStringLiteral("Ошибка открытия файла"));
-    QVERIFY(op_.messages.first().line2.isEmpty());
+    QCOMPARE(op_.messages.first().line2, QStringLiteral("файла нет"));
     QCOMPARE(context_.currentPath, path);
 }
 
@@ -519,6 +523,79 @@ void TstConfigFile::saveReportsFailedWriteAndKeepsOldFile()
 #else
     QSKIP("needs a per-process file size limit");
 #endif
+}
+
+void TstConfigFile::writeContentIsChecked_data()
+{
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QByteArray>("bytes"); // put at `offset` of a new generation-5 record
+    QTest::addColumn<QList<int>>("tables");
+    QTest::addColumn<int>("fields");     // of table 3
+    QTest::addColumn<int>("faultTable"); // 0: no fault
+    QTest::addColumn<QString>("named");
+    const QList<int> all{3, 5, 6};
+    const int link9 = LinkEntry::OffsetOf(9);
+    const int modem = RecordOffset::ModemString;
+    using namespace LinkFieldOffset;
+    QTest::newRow("a new record") << 0 << QByteArray() << all << 8 << 0 << QString();
+    QTest::newRow("speed code 21")
+        << UpperSpeed << QByteArray("\x15") << all << 8 << 0 << QString();
+    QTest::newRow("speed code 22") << UpperSpeed << QByteArray("\x16") << all << 8 << 3
+                                   << QStringLiteral("Скорость обмена с ВУ = 22, допустимо 0...21");
+    QTest::newRow("priority 2") << Priority << QByteArray("\x02") << all << 8 << 3
+                                << QStringLiteral("Приоритет = 2, допустимо 0...1");
+    QTest::newRow("preambles 255")
+        << AnswerPreambles << QByteArray("\xff") << all << 8 << 0 << QString();
+    QTest::newRow("RTS 2, eight fields")
+        << RtsControl << QByteArray("\x02") << all << 8 << 3 << QStringLiteral("RTS");
+    QTest::newRow("RTS 2, seven fields")
+        << RtsControl << QByteArray("\x02") << all << 7 << 0 << QString();
+    QTest::newRow("table 3 not written")
+        << Priority << QByteArray("\x02") << QList<int>{5, 6} << 8 << 0 << QString();
+    QTest::newRow("modem string with its CR")
+        << modem << QByteArray("ATZ\r\x01") << all << 8 << 0 << QString();
+    QTest::newRow("modem string ended by zero")
+        << modem << QByteArray("ATZ") << all << 8 << 0 << QString();
+    QTest::newRow("cp1251 letters")
+        << modem << QByteArray("AT\xc0\xff\r") << all << 8 << 0 << QString();
+    QTest::newRow("escape in the modem string")
+        << modem << QByteArray("AT\x1b[2J\r") << all << 8 << 5 << QStringLiteral("0x1b на месте 3");
+    QTest::newRow("modem string without end")
+        << modem << QByteArray(ModemStringSize, 'A') << all << 8 << 5 << QStringLiteral("CR");
+    QTest::newRow("connected flag 2") << link9 << QByteArray("\x02\x01\x05") << all << 8 << 6
+                                      << QStringLiteral("адрес 9: признак подключения 2");
+    QTest::newRow("port C") << link9 << QByteArray("\x01\x03\x15") << all << 8 << 0 << QString();
+    QTest::newRow("port 4") << link9 << QByteArray("\x01\x04\x05") << all << 8 << 6
+                            << QStringLiteral("адрес 9: порт 4");
+    QTest::newRow("connected at speed code 22") << link9 << QByteArray("\x01\x01\x16") << all << 8
+                                                << 6 << QStringLiteral("код скорости 22");
+    // As read from a controller: no port, any speed bits.
+    QTest::newRow("disconnected, port 7, speed 31")
+        << link9 << QByteArray("\x00\x07\x1f", 3) << all << 8 << 0 << QString();
+    QTest::newRow("disconnected, speed 32 spills into the port")
+        << link9 << QByteArray("\x00\x00\x20", 3) << all << 8 << 6
+        << QStringLiteral("код скорости 32");
+}
+
+void TstConfigFile::writeContentIsChecked()
+{
+    QFETCH(int, offset);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<int>, tables);
+    QFETCH(int, fields);
+    QFETCH(int, faultTable);
+    QFETCH(QString, named);
+    ConfigRecord record;
+    NewConfigRecord(record, 5);
+    record.setSlice(offset, int(bytes.size()), bytes);
+
+    const std::optional<WriteContentFault> fault = CheckWriteContent(record, tables, fields);
+    QCOMPARE(fault ? fault->table : 0, faultTable);
+    if (fault) {
+        QVERIFY2(fault->text.startsWith(QStringLiteral("Таблица %1 (").arg(faultTable)),
+                 qPrintable(fault->text));
+        QVERIFY2(fault->text.contains(named), qPrintable(fault->text));
+    }
 }
 
 void TstConfigFile::backupsKeepTheNewest()

@@ -117,9 +117,11 @@ bool ReadLinkOptions(const QCommandLineParser &parser, LinkOptions &link, QStrin
         error = QStringLiteral("--port and --device exclude each other");
         return false;
     }
-    if (link.phone && link.phone->trimmed().isEmpty()) {
-        error = QStringLiteral("--phone: N телефона: no number given");
-        return false;
+    if (link.phone) {
+        if (const QString fault = DialNumberFault(*link.phone); !fault.isEmpty()) {
+            error = QStringLiteral("--phone: N телефона: %1").arg(fault);
+            return false;
+        }
     }
     if (link.phone && link.direct) {
         error = QStringLiteral("--phone and --direct exclude each other");

@@ -37,8 +37,11 @@ const char kLinkOptions[] =
     "  --settings FILE           another settings file to take the defaults from\n"
     "Telephone link (the tool dials before the work and always hangs up after it):\n"
     "  --phone TEXT              the whole number to dial (makes the link a telephone link;\n"
-    "                            the country and city codes of the settings are not added)\n"
-    "  --modem-init TEXT         modem initialisation commands, separated by \"^\"\n"
+    "                            the country and city codes of the settings are not added);\n"
+    "                            blanks, \"-\", \"(\" and \")\" are left out, at least one digit\n"
+    "                            must remain, \";\" and control characters are refused\n"
+    "  --modem-init TEXT         modem initialisation commands, separated by \"^\"; only what\n"
+    "                            begins with \"AT\" is sent\n"
     "  --connect-wait S          Ожидание соединения (1...360), seconds\n"
     "  --connect-attempts N      Кол. попыток соединения (1...10)\n"
     "  --direct                  a direct link even if the settings say telephone\n";
@@ -57,8 +60,12 @@ const char kOtherOptions[] =
 
 const char kExitStatus[] =
     "Exit status: 0 done; 1 the controller did not answer or refused, or the link failed;\n"
-    "2 bad usage; 3 a file could not be read or written, or is not a configuration file;\n"
-    "4 the device was rejected by the device check.\n"
+    "2 bad usage (also a file name not valid in the locale's encoding); 3 a file could not be\n"
+    "read or written (only regular files are), is not a configuration file or holds values\n"
+    "that are never written, a damaged settings file, or standard output could not be\n"
+    "written; 4 the device was rejected by the device check; 130 Ctrl-C (SIGINT), 143\n"
+    "SIGTERM, 129 SIGHUP (terminal closed): ended by the signal, after hanging up and closing\n"
+    "the line.\n"
     "Data go to standard output, the program's messages to standard error.\n";
 
 QString Text(const char *text) { return QString::fromUtf8(text); }
@@ -111,7 +118,11 @@ QString CommandHelp(Command command)
             "newest are kept), unless --no-backup is given.\n"
             "With --tables (any of 3, 5, 6) or --all: rewrites those whole tables from FILE\n"
             "(direct link only), then reads the identification again.\n"
-            "A link speed the controller does not offer is never written (exit 3).\n");
+            "Before the first write, what is to be written is checked: table 3 within its\n"
+            "ranges, speed codes of the speed table, ports 0...3, a modem string of printable\n"
+            "characters up to its CR; the first fault ends the command with exit 3, as does a\n"
+            "link speed the controller does not offer. A write cut short (refused, line lost,\n"
+            "interrupted) says which tables were written and which were not.\n");
     case Command::TableState:
         return QStringLiteral(
             "Usage: ktv31-cli [link options] table-state [--json]\n"

@@ -1,14 +1,25 @@
-// Ctrl-C and termination requests, delivered through the event loop instead of killing the tool.
+// Ctrl-C, termination and hang-up, delivered through the event loop instead of killing the tool.
 #pragma once
 
 #include <QObject>
 
 namespace ktv31::cli {
 
-// While one exists, SIGINT and SIGTERM (Ctrl-C, Ctrl-Break and console close on Windows) no
-// longer end the process: the handler only records the request, and interrupted() is emitted
-// when the event loop next runs, so that an exchange or a dialling can end cleanly and the
-// line be hung up.
+// What asked the tool to stop; each ends it with its own exit status.
+enum class InterruptKind
+{
+    Interrupt, // SIGINT, Ctrl-C
+    Terminate, // SIGTERM; Ctrl-Break on Windows
+    HangUp,    // SIGHUP: the terminal closed, the SSH session dropped; console close on Windows
+};
+
+// The exit status of a run that `kind` ended.
+int ExitStatusOf(InterruptKind kind);
+
+// While one exists, SIGINT, SIGTERM and SIGHUP (Ctrl-C, Ctrl-Break and console close on
+// Windows) no longer end the process: the handler only records the request, and interrupted()
+// is emitted when the event loop next runs, so that an exchange or a dialling can end cleanly
+// and the line be hung up.
 class InterruptWatcher : public QObject
 {
     Q_OBJECT
@@ -17,20 +28,23 @@ public:
     ~InterruptWatcher() override;
 
     int requests() const { return requests_; }
+    // The first request's kind; meaningful once requests() > 0.
+    InterruptKind firstKind() const { return firstKind_; }
 
 signals:
     void interrupted();
 
 private:
-    friend void DeliverInterrupt(InterruptWatcher *watcher);
-    void deliver();
+    friend void DeliverInterrupt(InterruptWatcher *watcher, InterruptKind kind);
+    void deliver(InterruptKind kind);
 
     int requests_ = 0;
+    InterruptKind firstKind_ = InterruptKind::Interrupt;
 };
 
 // The platform part: installs and removes the handlers for `watcher`.
 void InstallInterruptHandlers(InterruptWatcher *watcher);
 void RemoveInterruptHandlers();
-void DeliverInterrupt(InterruptWatcher *watcher);
+void DeliverInterrupt(InterruptWatcher *watcher, InterruptKind kind);
 
 } // namespace ktv31::cli

@@ -14,13 +14,25 @@ QPointer<InterruptWatcher> g_watcher;
 // Runs on a thread of the system's; posting a queued call is safe from there.
 BOOL WINAPI OnConsoleEvent(DWORD type)
 {
-    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT && type != CTRL_CLOSE_EVENT)
+    InterruptKind kind;
+    switch (type) {
+    case CTRL_C_EVENT:
+        kind = InterruptKind::Interrupt;
+        break;
+    case CTRL_BREAK_EVENT:
+        kind = InterruptKind::Terminate;
+        break;
+    case CTRL_CLOSE_EVENT:
+        kind = InterruptKind::HangUp;
+        break;
+    default:
         return FALSE;
+    }
     InterruptWatcher *watcher = g_watcher.data();
     if (!watcher)
         return FALSE;
-    QMetaObject::invokeMethod(watcher, [watcher] { DeliverInterrupt(watcher); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        watcher, [watcher, kind] { DeliverInterrupt(watcher, kind); }, Qt::QueuedConnection);
     return TRUE;
 }
 

@@ -106,16 +106,7 @@ void DiffLinkParameters(const ConfigRecord &a, const ConfigRecord &b, QList<Diff
 // Control characters (the CR that ends a stored string) made visible.
 QString Quoted(const QString &text)
 {
-    QString out = QStringLiteral("\"");
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\r'))
-            out += QStringLiteral("\\r");
-        else if (c.unicode() < ' ')
-            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out + QLatin1Char('"');
+    return QLatin1Char('"') + VisibleText(text) + QLatin1Char('"');
 }
 
 void DiffModemString(const ConfigRecord &a, const ConfigRecord &b, QList<Difference> &out)

@@ -61,6 +61,20 @@ QString RawModemString(const ConfigRecord &record)
     return fieldText(record.data() + RecordOffset::ModemString, ModemStringSize);
 }
 
+QString VisibleText(const QString &text)
+{
+    QString out;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else if (c.category() == QChar::Other_Control)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 QString IdentificationCaption() { return EditorText::IdentificationCaption(); }
 QString LinkParametersCaption() { return EditorText::LinkGroupCaption().trimmed(); }
 QString ModemStringCaption() { return EditorText::ModemGroupCaption().trimmed(); }

@@ -50,6 +50,10 @@ QString LinkParameterText(int offset, int value);
 // The 64 bytes of the modem string up to the first zero, as text.
 QString RawModemString(const ConfigRecord &record);
 
+// `text` safe to print on a terminal: CR as \r, every other control character (ESC among them)
+// as \xHH, so that a file cannot move the cursor or clear the screen.
+QString VisibleText(const QString &text);
+
 // Section captions, from the windows that show these parts.
 QString IdentificationCaption();
 QString LinkParametersCaption();

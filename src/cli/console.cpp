@@ -4,15 +4,49 @@
 #include "protocol/framing.h"
 #include "shell/monoclock.h"
 
+#include <cerrno>
 #include <cstdio>
 
 namespace ktv31::cli {
 namespace {
 
+// The first failure of standard output: data lost there must not end in a status of success.
+int g_outputErrno = 0;
+
+void NoteOutputFailure()
+{
+    if (!g_outputErrno)
+        g_outputErrno = errno ? errno : EIO;
+}
+
 void Write(std::FILE *stream, const QString &line)
 {
     const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    errno = 0;
+    const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    if (stream == stdout && written != size_t(bytes.size()))
+        NoteOutputFailure();
+}
+
+void FlushOutput()
+{
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        NoteOutputFailure();
+}
+
+QString OutputErrorText(int error)
+{
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("нет места на устройстве");
+    case EPIPE:
+        return QStringLiteral("читающая сторона закрыта");
+    case EBADF:
+        return QStringLiteral("стандартный вывод закрыт");
+    default:
+        return QStringLiteral("ошибка ввода-вывода (errno %1)").arg(error);
+    }
 }
 
 // The trace counts from the first use, which is before the first frame.
@@ -28,9 +62,19 @@ void PrintOut(const QString &line) { Write(stdout, line); }
 
 void PrintError(const QString &line)
 {
-    std::fflush(stdout);
+    FlushOutput();
     Write(stderr, line);
     std::fflush(stderr);
+}
+
+bool FinishOutput()
+{
+    FlushOutput();
+    if (!g_outputErrno)
+        return true;
+    Complain(
+        QStringLiteral("стандартный вывод не записан: %1").arg(OutputErrorText(g_outputErrno)));
+    return false;
 }
 
 void Complain(const QString &text) { PrintError(QStringLiteral("ktv31-cli: ") + text); }

@@ -11,6 +11,9 @@ void PrintOut(const QString &line);   // one line on standard output
 void PrintError(const QString &line); // one line on standard error, flushed at once
 // The tool's own complaints: "ktv31-cli: <text>".
 void Complain(const QString &text);
+// Flushes standard output; false, after saying why on standard error, when anything written
+// there since the start was lost (a full disk, a closed pipe).
+bool FinishOutput();
 
 // Every frame on standard error: milliseconds since the tool started, direction, hex bytes.
 FrameTap TraceTap();

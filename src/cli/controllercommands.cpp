@@ -9,6 +9,7 @@
 #include "cli/output.h"
 #include "config/conffun.h"
 #include "config/configbackup.h"
+#include "config/writecheck.h"
 #include "connection/devicecheck.h"
 #include "connection/speeddetect.h"
 #include "protocol/suplfunc.h"
@@ -19,7 +20,8 @@ namespace ktv31::cli {
 namespace {
 
 constexpr int kStepPanel = 1;
-constexpr int kLinkParametersTable = 3;
+const QList<int> kAllWritableTables{ConfigTable::LinkParameters, ConfigTable::ModemString,
+                                    ConfigTable::Links};
 
 // What a command needs before the link is opened, so that a bad file costs no call.
 struct Prepared
@@ -106,20 +108,47 @@ int CheckUpperSpeedOffered(CliSession &session, const ConfigRecord &record)
     return ExitStatus::FileProblem;
 }
 
-TableStateBuffer ChosenTables(const CliOptions &options)
+QList<int> ChosenTables(const CliOptions &options)
+{
+    return options.allTables ? kAllWritableTables : options.tables;
+}
+
+TableStateBuffer ChosenState(const CliOptions &options)
 {
     TableStateBuffer state;
-    const QList<int> tables = options.allTables ? QList<int>{3, 5, 6} : options.tables;
-    for (int table : tables)
+    for (int table : ChosenTables(options))
         state.setWriteChosen(table, true);
     return state;
 }
 
+// Nothing of the file goes to the controller while any table to be written holds a value the
+// controller must not be given.
+int CheckContent(const QString &path, const ConfigRecord &record, const QList<int> &tables,
+                 int linkParameterCount)
+{
+    const std::optional<WriteContentFault> fault =
+        CheckWriteContent(record, tables, linkParameterCount);
+    if (!fault)
+        return ExitStatus::Done;
+    Complain(QStringLiteral("%1: %2; nothing written").arg(path, fault->text));
+    return ExitStatus::FileProblem;
+}
+
+// A write cut short (refused, the line lost, interrupted) says how far it got.
+void TellWrittenTables(const QList<int> &planned, const TransferContext &context)
+{
+    PrintError(WrittenTablesText(planned, context.writes));
+}
+
 int WriteSelected(CliSession &session, const CliOptions &options, const ConfigRecord &record)
 {
+    // The controller's software version decides whether table 3 takes its eighth byte too.
+    if (const int status = CheckContent(options.files[0], record, ChosenTables(options),
+                                        session.image().LinkParameterCount()))
+        return status;
     TransferContext context = session.context();
-    const TableStateBuffer state = ChosenTables(options);
-    if (state.WriteChosen(kLinkParametersTable)) {
+    const TableStateBuffer state = ChosenState(options);
+    if (state.WriteChosen(ConfigTable::LinkParameters)) {
         // As before the review of the file: without an answer every speed counts as offered.
         if (!ReadSpeedAvailability(context)) {
             if (session.interrupted())
@@ -132,8 +161,11 @@ int WriteSelected(CliSession &session, const CliOptions &options, const ConfigRe
     RecordToImage(record, session.image());
     CountingProgress progress;
     const SelectedWriteOutcome outcome = WriteSelectedAndReidentify(context, state, progress);
-    if (!outcome.identified)
-        return session.transferFailed();
+    if (!outcome.identified) {
+        const int status = session.transferFailed();
+        TellWrittenTables(ChosenTables(options), context);
+        return status;
+    }
     if (outcome.destroyedTable)
         TellDestroyedTable(session.op(), outcome.destroyedTable);
     return ExitStatus::Done;
@@ -148,12 +180,16 @@ void KeepBackup(const ConfigImage &before)
                           : BackupFailedText(backup));
 }
 
-int WriteChanged(CliSession &session, const ConfigRecord &record, bool backup)
+int WriteChanged(CliSession &session, const QString &path, const ConfigRecord &record, bool backup)
 {
     if (const int status = ReadWholeConfiguration(session))
         return status;
     const ConfigImage before = session.image();
     RecordToImage(record, session.image());
+    const QList<int> planned = TablesToWrite(session.image(), before);
+    if (const int status =
+            CheckContent(path, record, planned, session.image().LinkParameterCount()))
+        return status;
     const bool linkParametersChange =
         session.image().slice(ImageOffset::LinkParameters, LinkParameterCountLong) !=
         before.slice(ImageOffset::LinkParameters, LinkParameterCountLong);
@@ -164,8 +200,11 @@ int WriteChanged(CliSession &session, const ConfigRecord &record, bool backup)
     if (backup && HasChangesToWrite(session.image(), before))
         KeepBackup(before);
     TransferContext context = session.context();
-    if (!WriteChangedConfiguration(context, before))
-        return session.transferFailed();
+    if (!WriteChangedConfiguration(context, before)) {
+        const int status = session.transferFailed();
+        TellWrittenTables(planned, context);
+        return status;
+    }
     return ExitStatus::Done;
 }
 
@@ -175,7 +214,7 @@ int WriteConfig(CliSession &session, const CliOptions &options, const ConfigReco
         return status;
     if (options.allTables || !options.tables.isEmpty())
         return WriteSelected(session, options, record);
-    return WriteChanged(session, record, !options.noBackup);
+    return WriteChanged(session, options.files[0], record, !options.noBackup);
 }
 
 int TableState(CliSession &session, const CliOptions &options)
@@ -221,9 +260,17 @@ int Prepare(const CliOptions &options, const LinkSetup &link, Prepared &prepared
     }
     if (options.command == Command::ReadConfig)
         return CheckWritableTarget(options.files[0]);
-    if (options.command == Command::WriteConfig)
-        return ReadRecordFile(options.files[0], prepared.record);
-    return ExitStatus::Done;
+    if (options.command != Command::WriteConfig)
+        return ExitStatus::Done;
+    if (const int status = ReadRecordFile(options.files[0], prepared.record))
+        return status;
+    // Whole tables are known to go before the link is made; what differs is not known until
+    // the controller has been read.
+    if (!selective)
+        return ExitStatus::Done;
+    const quint8 version = prepared.record.u8(RecordOffset::SoftwareVersion);
+    return CheckContent(options.files[0], prepared.record, ChosenTables(options),
+                        ConfigImage::LinkParameterCountFor(version));
 }
 
 } // namespace
@@ -235,6 +282,8 @@ int RunControllerCommand(const CliOptions &options)
         Complain(link.error);
         return link.status;
     }
+    if (!link.note.isEmpty())
+        Complain(link.note);
     Prepared prepared;
     if (const int status = Prepare(options, link.setup, prepared))
         return status;
@@ -252,7 +301,9 @@ int RunControllerCommand(const CliOptions &options)
         status = Run(session, options, prepared);
     // While the watcher still turns Ctrl-C into a request, so that the hang-up runs to its end.
     session.close();
-    return status;
+    // Whatever the command got to, a script must be able to tell an interruption from a
+    // controller that did not answer.
+    return watcher.requests() ? ExitStatusOf(watcher.firstKind()) : status;
 }
 
 } // namespace ktv31::cli

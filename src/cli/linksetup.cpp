@@ -4,8 +4,6 @@
 #include "cli/exitstatus.h"
 #include "cli/linkparameters.h"
 
-#include <QFile>
-
 namespace ktv31::cli {
 namespace {
 
@@ -16,20 +14,24 @@ struct SettingsRead
     QString error;
 };
 
+// The program's own settings file may be missing or short, as for the windows: then the
+// defaults hold. A file named on the command line must be a whole record.
 SettingsRead ReadSettings(const QString &path, bool named)
 {
-    if (!named)
-        return {LoadSettings(path), {}};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {{}, QStringLiteral("settings file %1: Ошибка открытия файла").arg(path)};
-    const QByteArray bytes = file.read(ConnectionSettings::Size);
-    if (bytes.size() < ConnectionSettings::Size)
-        return {{}, QStringLiteral("settings file %1: %2 bytes, not a settings record of %3")
-                        .arg(path)
-                        .arg(bytes.size())
-                        .arg(ConnectionSettings::Size)};
-    return {ConnectionSettings::fromBytes(bytes), {}};
+    const SettingsFileRead read = ReadSettingsFile(path);
+    const bool missing =
+        read.fault == FileFault::NoSuchFile || read.fault == FileFault::NoSuchFolder;
+    if (read.fault != FileFault::None && (named || !missing))
+        return {{},
+                QStringLiteral("settings file %1: %2: %3")
+                    .arg(path, OpenFailedText(), FileFaultText(read.fault))};
+    if (named && !read.ok())
+        return {{},
+                QStringLiteral("settings file %1: %2 bytes, not a settings record of %3")
+                    .arg(path)
+                    .arg(read.size)
+                    .arg(ConnectionSettings::Size)};
+    return {read.settings, {}};
 }
 
 // Checks one value the settings file supplied (the options were checked when parsed).
@@ -87,9 +89,21 @@ void Overlay(const LinkOptions &o, ConnectionSettings &s)
 // The dialler takes the parts joined by single blanks, empty parts included.
 QString ComposeNumber(const LinkOptions &o, const ConnectionSettings &s)
 {
-    if (o.phone)
-        return *o.phone;
-    return QStringLiteral("%1 %2 %3").arg(s.CountryCode(), s.CityCode(), s.PhoneNumber());
+    return o.phone ? *o.phone : DialNumberText(s);
+}
+
+// The dialler sends only what begins with "AT"; a text without any is not sent at all, which
+// the engineer should know before wondering why the modem ignored it.
+QString UnsentInitNote(const LinkOptions &o, const ConnectionSettings &s, const QString &path)
+{
+    const QString init = s.ModemCommand();
+    if (init.trimmed().isEmpty() || !SplitInitString(init).commands.isEmpty())
+        return {};
+    const QString source = o.modemInit
+                               ? QStringLiteral("--modem-init")
+                               : QStringLiteral("settings file %1: Команда модему").arg(path);
+    return QStringLiteral("%1 \"%2\": no AT command in it, nothing of it is sent to the modem")
+        .arg(source, init);
 }
 
 } // namespace
@@ -136,14 +150,22 @@ PreparedLink PrepareLink(const LinkOptions &options, const QString &programDir)
             check.error = QStringLiteral("settings file %1: a telephone link without a number "
                                          "(N телефона); give --phone or --direct")
                               .arg(path);
+        if (check.error.isEmpty() && !options.phone) {
+            if (const QString fault = DialNumberFault(ComposeNumber(options, s)); !fault.isEmpty())
+                check.error = QStringLiteral("settings file %1: N телефона: %2; give --phone")
+                                  .arg(path, fault);
+        }
     }
+    // Every value checked here came from the file: the options were checked when parsed.
     if (!check.error.isEmpty()) {
-        result.status = ExitStatus::BadUsage;
+        result.status = ExitStatus::FileProblem;
         result.error = check.error;
         return result;
     }
-    if (result.setup.telephone())
+    if (result.setup.telephone()) {
         result.setup.number = ComposeNumber(options, s);
+        result.note = UnsentInitNote(options, s, path);
+    }
     return result;
 }
 

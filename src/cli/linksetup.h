@@ -25,6 +25,7 @@ struct PreparedLink
     LinkSetup setup;
     int status = 0;    // an exit status when the link cannot be used
     QString error;     // the reason, for standard error
+    QString note;      // something the engineer should know, though the link can be used
     bool ok() const { return status == 0; }
 };
 

@@ -1,9 +1,10 @@
 // ktv31-cli: the service work on a ktv31-ar controller and its configuration files, from a terminal.
-#include "cli/clihelp.h"
 #include "cli/cliargs.h"
+#include "cli/clihelp.h"
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/exitstatus.h"
+#include "cli/rawarguments.h"
 
 #include <QCoreApplication>
 
@@ -15,6 +16,14 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("ktv31-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
 
+    // Such an argument would reach the file system as the name of another file.
+    if (const int bad = FirstUnfaithfulArgument(argc, argv); bad > 0) {
+        Complain(QStringLiteral("\"%1\": not valid in the locale's encoding (UTF-8); such a name "
+                                "would stand for another file")
+                     .arg(EscapedBytes(argv[bad])));
+        PrintError(UsageHint());
+        return ExitStatus::BadUsage;
+    }
     const ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments());
     if (!parsed.ok()) {
         Complain(parsed.error);
@@ -22,13 +31,15 @@ int main(int argc, char *argv[])
         return ExitStatus::BadUsage;
     }
     const CliOptions &options = parsed.options;
-    if (options.help) {
+    int status = ExitStatus::Done;
+    if (options.help)
         PrintOut(CommandHelp(options.command).trimmed());
-        return ExitStatus::Done;
-    }
-    if (options.version) {
+    else if (options.version)
         PrintOut(QStringLiteral("ktv31-cli %1").arg(QCoreApplication::applicationVersion()));
-        return ExitStatus::Done;
-    }
-    return NeedsLink(options.command) ? RunControllerCommand(options) : RunFileCommand(options);
+    else
+        status =
+            NeedsLink(options.command) ? RunControllerCommand(options) : RunFileCommand(options);
+    if (!FinishOutput() && status == ExitStatus::Done)
+        status = ExitStatus::FileProblem;
+    return status;
 }

@@ -95,7 +95,7 @@ void PrintConfiguration(const ConfigView &view, bool json)
     PrintOut(LinkParametersCaption());
     for (const ViewField &field : view.linkParameters)
         PrintOut(Indented(QStringLiteral("%1: %2").arg(field.label, field.text)));
-    PrintOut(QStringLiteral("%1: %2").arg(ModemStringCaption(), view.modemString));
+    PrintOut(QStringLiteral("%1: %2").arg(ModemStringCaption(), VisibleText(view.modemString)));
     PrintOut(CalculatorsCaption());
     const QList<const CalculatorView *> connected = ConnectedCalculators(view);
     if (connected.isEmpty()) {

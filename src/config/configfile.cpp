@@ -4,9 +4,7 @@
 #include "shell/settings.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace ktv31 {
 
@@ -14,9 +12,6 @@ const char ConfigFileFilter[] = "Data Files (*.cnf);;DataFiles(*.ala);;DataFiles
                                 "DataFiles(*.osc);;DataFiles(*.avr);;DataFiles(*.*)";
 
 namespace {
-
-const QString OpenFailedText = QStringLiteral("Ошибка открытия файла");
-const QString WriteFailedText = QStringLiteral("Ошибка записи файла");
 
 ConfigRecord FromOldLayout(const QByteArray &old)
 {
@@ -75,6 +70,9 @@ QString ChooseSaveTarget(ConfigFileContext &context, Operator &op)
                 context.currentPath.chop(1);
             context.currentPath += QStringLiteral(".cnf");
         }
+        // Something that is no file is refused by the write itself, without asking to replace it.
+        if (CheckSaveTarget(context.currentPath) != FileFault::None)
+            return context.currentPath;
         if (QFileInfo::exists(context.currentPath)) {
             if (op.ShowMessageBox(MessageBoxKind::Question,
                                   QStringLiteral("Файл %1 уже есть.").arg(FileNameOf(context.currentPath)),
@@ -88,18 +86,20 @@ QString ChooseSaveTarget(ConfigFileContext &context, Operator &op)
 
 } // namespace
 
-QString ConfigFileErrorText(ConfigFileError error, const QString &fileName)
+QString ConfigFileErrorText(ConfigFileError error, const QString &fileName, FileFault reason)
 {
+    const QString why =
+        reason == FileFault::None ? QString() : QStringLiteral(": ") + FileFaultText(reason);
     switch (error) {
     case ConfigFileError::None:
         return {};
     case ConfigFileError::OpenFailed:
-        return OpenFailedText;
+        return OpenFailedText() + why;
     case ConfigFileError::NotConfiguration:
         return QStringLiteral("Файл %1 не является файлом конфигурации контроллера ktv31-ar")
             .arg(fileName);
     case ConfigFileError::WriteFailed:
-        return WriteFailedText;
+        return WriteFailedText() + why;
     }
     return {};
 }
@@ -118,28 +118,29 @@ ConfigFileResult ParseConfigFile(const QByteArray &bytes)
 
 ConfigFileResult ReadConfigFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const FileRead read = ReadFileStart(path, RecordSize);
+    if (!read.ok()) {
         ConfigFileResult result;
         result.error = ConfigFileError::OpenFailed;
+        result.reason = read.fault;
         return result;
     }
-    return ParseConfigFile(file.read(RecordSize));
+    return ParseConfigFile(read.bytes);
 }
 
-ConfigFileError WriteConfigFile(const QString &path, const ConfigRecord &record)
+ConfigFileError WriteConfigFile(const QString &path, const ConfigRecord &record, FileFault *reason)
 {
-    QSaveFile file(path);
-    // Unbuffered, so that a short write (disk full) shows in write()'s result: buffered, Qt 6.4
-    // drops the unwritten rest at commit() and still renames the truncated file into place.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return ConfigFileError::OpenFailed;
-    const QByteArray bytes = record.toBytes();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting(); // the temporary file goes with the object
+    const FileFault fault = ReplaceFile(path, record.toBytes());
+    if (reason)
+        *reason = fault;
+    switch (fault) {
+    case FileFault::None:
+        return ConfigFileError::None;
+    case FileFault::WriteFailed:
         return ConfigFileError::WriteFailed;
+    default:
+        return ConfigFileError::OpenFailed;
     }
-    return file.commit() ? ConfigFileError::None : ConfigFileError::WriteFailed;
 }
 
 QString DefaultConfigFileName(quint8 softwareVersion, const QDate &date)
@@ -161,7 +162,7 @@ bool LoadConfigFile(ConfigFileContext &context, Operator &op, ConfigRecord &reco
 
     const ConfigFileResult result = ReadConfigFile(path);
     if (result.error == ConfigFileError::OpenFailed) {
-        op.ShowMessageBox(MessageBoxKind::Error, OpenFailedText, QString());
+        op.ShowMessageBox(MessageBoxKind::Error, OpenFailedText(), FileFaultText(result.reason));
         return false;
     }
     record = result.record;
@@ -189,16 +190,17 @@ bool SaveConfigFile(ConfigFileContext &context, Operator &op, const ConfigImage 
     if (target.isEmpty())
         return false;
 
-    switch (WriteConfigFile(target, record)) {
+    FileFault reason = FileFault::None;
+    switch (WriteConfigFile(target, record, &reason)) {
     case ConfigFileError::None:
         op.ShowMessageBox(MessageBoxKind::Notice, QStringLiteral("Параметры конфигурации"),
                           QStringLiteral("сохранены в файле %1").arg(FileNameOf(target)));
         return true;
     case ConfigFileError::OpenFailed:
-        op.ShowMessageBox(MessageBoxKind::Error, OpenFailedText, QString());
+        op.ShowMessageBox(MessageBoxKind::Error, OpenFailedText(), FileFaultText(reason));
         return false;
     default:
-        op.ShowMessageBox(MessageBoxKind::Error, WriteFailedText, QString());
+        op.ShowMessageBox(MessageBoxKind::Error, WriteFailedText(), QString());
         return false;
     }
 }

@@ -3,6 +3,7 @@
 
 #include "config/configimage.h"
 #include "shell/operatorseam.h"
+#include "shell/wholefile.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -32,21 +33,27 @@ struct ConfigFileResult
 {
     ConfigRecord record;
     ConfigFileError error = ConfigFileError::None;
+    FileFault reason = FileFault::None; // OpenFailed, WriteFailed: why
     bool ok() const { return error == ConfigFileError::None; }
 };
 
-// A one-line text for tools and logs; the dialogues use their own two-line messages.
-QString ConfigFileErrorText(ConfigFileError error, const QString &fileName);
+// A one-line text for tools and logs, the reason after a colon; the dialogues use their own
+// two-line messages.
+QString ConfigFileErrorText(ConfigFileError error, const QString &fileName,
+                            FileFault reason = FileFault::None);
 
 // The record a file of these bytes holds: 1247 bytes or more are taken as they are (the first
 // 1247), 1211 bytes are converted from the older layout, anything else gives a zero record. The
 // error is NotConfiguration when the record's type byte is not 8.
 ConfigFileResult ParseConfigFile(const QByteArray &bytes);
-// Reads at most the first 1247 bytes of the file at `path` and parses them.
+// Reads at most the first 1247 bytes of the regular file at `path` and parses them; anything
+// else (a FIFO, a device, a folder) is refused unopened.
 ConfigFileResult ReadConfigFile(const QString &path);
-// Replaces the file at `path` with the record, through a temporary file beside it, so that a
-// failed write leaves any earlier file as it was.
-ConfigFileError WriteConfigFile(const QString &path, const ConfigRecord &record);
+// Replaces the regular file at `path` (or creates it) with the record, through a temporary file
+// beside it, so that a failed write leaves any earlier file as it was; a path that names
+// anything else is refused and left alone. `reason` (may be null) receives why it failed.
+ConfigFileError WriteConfigFile(const QString &path, const ConfigRecord &record,
+                                FileFault *reason = nullptr);
 
 // "ktv31-ar<version>-<yy><mm><dd>.cnf".
 QString DefaultConfigFileName(quint8 softwareVersion, const QDate &date);

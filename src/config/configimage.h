@@ -9,6 +9,13 @@ constexpr int CalculatorCount = 255; // link settings for addresses 0..254
 constexpr int ModemStringSize = 64;
 constexpr int IdentificationSize = 17;
 
+// The tables the program writes.
+namespace ConfigTable {
+constexpr int LinkParameters = 3;
+constexpr int ModemString = 5;
+constexpr int Links = 6;
+} // namespace ConfigTable
+
 // Where each controller table lands in the image.
 namespace ImageOffset {
 constexpr int DestroyedTable = 0;  // table 0 field 0

@@ -16,9 +16,9 @@ namespace {
 
 constexpr int IdentificationTable = 0;
 constexpr int SpeedAvailabilityTable = 1;
-constexpr int LinkParametersTable = 3;
-constexpr int ModemStringTable = 5;
-constexpr int LinksTable = 6;
+constexpr int LinkParametersTable = ConfigTable::LinkParameters;
+constexpr int ModemStringTable = ConfigTable::ModemString;
+constexpr int LinksTable = ConfigTable::Links;
 constexpr int TableStateTable = 7;
 
 constexpr int SpeedAvailabilitySize = 8; // two 32-bit fields
@@ -86,7 +86,10 @@ bool WriteFrom(TransferContext &context, int table, int first, int count, int im
 {
     const TableRequest request =
         TableRequest::Write(table, first, count, context.image.slice(imageOffset, size));
-    return TransferTable(context, request, TableRequest::WriteLength(size));
+    if (!TransferTable(context, request, TableRequest::WriteLength(size)))
+        return false;
+    context.writes.requestWritten(table);
+    return true;
 }
 
 void Advance(ProgressSink &progress)
@@ -108,7 +111,10 @@ void FinishProgress(TransferContext &context, ProgressSink &progress)
 bool WriteLinkParameters(TransferContext &context)
 {
     const int count = context.image.LinkParameterCount();
-    return WriteFrom(context, LinkParametersTable, 0, count, ImageOffset::LinkParameters, count);
+    if (!WriteFrom(context, LinkParametersTable, 0, count, ImageOffset::LinkParameters, count))
+        return false;
+    context.writes.tableWritten(LinkParametersTable);
+    return true;
 }
 
 // The controller answers at the speed just written from the next request on, so the program
@@ -127,7 +133,10 @@ void FollowWrittenSpeed(TransferContext &context)
 
 bool WriteModemString(TransferContext &context)
 {
-    return WriteFrom(context, ModemStringTable, 0, 1, ImageOffset::ModemString, ModemStringSize);
+    if (!WriteFrom(context, ModemStringTable, 0, 1, ImageOffset::ModemString, ModemStringSize))
+        return false;
+    context.writes.tableWritten(ModemStringTable);
+    return true;
 }
 
 bool Differs(const ConfigImage &a, const ConfigImage &b, int offset, int size)
@@ -147,7 +156,7 @@ bool WriteChangedLinks(TransferContext &context, const ConfigImage &before)
         while (runStart < CalculatorCount && !changed(runStart))
             ++runStart;
         if (runStart == CalculatorCount)
-            return true;
+            break;
         int runLength = 1;
         while (runStart + runLength < CalculatorCount && runLength < MaxTableRequestData &&
                changed(runStart + runLength))
@@ -157,6 +166,7 @@ bool WriteChangedLinks(TransferContext &context, const ConfigImage &before)
             return false;
         start = runStart + runLength;
     }
+    context.writes.tableWritten(LinksTable);
     return true;
 }
 
@@ -306,17 +316,48 @@ bool WriteSelectedTables(TransferContext &context, const TableStateBuffer &state
         if (!WriteFrom(context, LinksTable, MaxTableRequestData, secondCount,
                        ImageOffset::Links + MaxTableRequestData, secondCount))
             return false;
+        context.writes.tableWritten(LinksTable);
         Advance(progress);
     }
     FinishProgress(context, progress);
     return true;
 }
 
+QList<int> TablesToWrite(const ConfigImage &image, const ConfigImage &before)
+{
+    QList<int> tables;
+    if (Differs(image, before, ImageOffset::LinkParameters, LinkParameterCountLong))
+        tables.append(LinkParametersTable);
+    if (Differs(image, before, ImageOffset::ModemString, ModemStringSize))
+        tables.append(ModemStringTable);
+    if (Differs(image, before, ImageOffset::Links, CalculatorCount))
+        tables.append(LinksTable);
+    return tables;
+}
+
 bool HasChangesToWrite(const ConfigImage &image, const ConfigImage &before)
 {
-    return Differs(image, before, ImageOffset::LinkParameters, LinkParameterCountLong) ||
-           Differs(image, before, ImageOffset::ModemString, ModemStringSize) ||
-           Differs(image, before, ImageOffset::Links, CalculatorCount);
+    return !TablesToWrite(image, before).isEmpty();
+}
+
+QString WrittenTablesText(const QList<int> &planned, const TableWrites &writes)
+{
+    QStringList written, partly, unwritten;
+    for (const int table : planned) {
+        QStringList &list = writes.written(table)         ? written
+                            : writes.partlyWritten(table) ? partly
+                                                          : unwritten;
+        list.append(QString::number(table));
+    }
+    const auto none = [](const QStringList &list) {
+        return list.isEmpty() ? QStringLiteral("нет") : list.join(QStringLiteral(", "));
+    };
+    QString text = QStringLiteral("Таблицы записаны: %1").arg(none(written));
+    if (!partly.isEmpty())
+        text += QStringLiteral("; записаны частично: %1").arg(none(partly));
+    if (!unwritten.isEmpty())
+        text += QStringLiteral("; не записаны: %1").arg(none(unwritten));
+    return text;
 }
 
 bool WriteChangedConfiguration(TransferContext &context, const ConfigImage &before)

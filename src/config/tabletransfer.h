@@ -5,6 +5,7 @@
 #include "config/tablerequest.h"
 #include "config/tablestate.h"
 
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -15,6 +16,30 @@ struct ExchangeSession;
 class ConnectionSettings;
 class Operator;
 class ProgressSink;
+
+// Which tables the write operations have written so far: a table counts as written once its
+// last request has gone through, as partly written while only some have.
+class TableWrites
+{
+public:
+    void requestWritten(int table) { part_ |= bit(table); }
+    void tableWritten(int table)
+    {
+        part_ &= quint8(~bit(table));
+        whole_ |= bit(table);
+    }
+    bool written(int table) const { return whole_ & bit(table); }
+    bool partlyWritten(int table) const { return part_ & bit(table); }
+
+private:
+    static quint8 bit(int table) { return table >= 0 && table < 8 ? quint8(1u << table) : 0; }
+    quint8 whole_ = 0;
+    quint8 part_ = 0;
+};
+
+// "Таблицы записаны: 5; не записаны: 6", each of `planned` in its place ("записаны частично"
+// for a table of several requests cut short).
+QString WrittenTablesText(const QList<int> &planned, const TableWrites &writes);
 
 // The state the transfers share with the main window, lent for the duration of one operation.
 struct TransferContext
@@ -34,6 +59,8 @@ struct TransferContext
     int closingWaitMs;
     // The port named in the link text after a speed switch; empty: COM<n> of the settings.
     QString portName;
+    // What the writes of this context have got through, for telling a write cut short.
+    TableWrites writes;
 };
 
 // Status panels of the main window that the transfers write to.
@@ -63,8 +90,10 @@ bool ReadTableState(TransferContext &context, TableStateBuffer &state);
 // Writes whole tables 3, 5 and 6 as `state` chooses them, from the image.
 bool WriteSelectedTables(TransferContext &context, const TableStateBuffer &state,
                          ProgressSink &progress);
-// Whether WriteChangedConfiguration would write anything: table 3, the modem string or a
-// calculator link differs.
+// The tables WriteChangedConfiguration would write, in its order: table 3, the modem string,
+// the calculator links, each where it differs.
+QList<int> TablesToWrite(const ConfigImage &image, const ConfigImage &before);
+// Whether WriteChangedConfiguration would write anything.
 bool HasChangesToWrite(const ConfigImage &image, const ConfigImage &before);
 // Writes only what differs between the image and `before`; tells the operator when nothing
 // did. False when a transfer was given up.

@@ -1,8 +1,11 @@
 // Names, ranges and the first-fault checks of the connection parameters.
 #include "connection/linkparameters.h"
 
+#include "link/connectmodem.h"
 #include "protocol/suplfunc.h"
 #include "shell/settings.h"
+
+#include <algorithm>
 
 namespace ktv31 {
 
@@ -106,6 +109,22 @@ std::optional<InputFault> StoreLinkParameters(const LinkForm &form, ConnectionSe
         return OutOfRange(LinkLimits::RtsPause);
     working.setRtsPauseMs(qint32(value));
     return std::nullopt;
+}
+
+QString DialNumberFault(const QString &number)
+{
+    for (const QChar c : number) {
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("управляющий символ 0x%1 в номере")
+                .arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        if (c == u';')
+            return QStringLiteral("символ \";\" в номере");
+    }
+    const QString dialled = StripDialSeparators(number);
+    if (std::none_of(dialled.begin(), dialled.end(),
+                     [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return QStringLiteral("в номере нет ни одной цифры");
+    return {};
 }
 
 QString PortUnavailableText(int portNumber)

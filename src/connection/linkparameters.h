@@ -41,6 +41,11 @@ constexpr int CityCode = 9;
 constexpr int PhoneNumber = 34;
 } // namespace LinkTextLength
 
+// Why a telephone number cannot be dialled, empty when it can: control characters and ";" (which
+// would end the dial command early and leave the modem in command state) are refused, and some
+// digit must remain once the separators (blanks, "-", "(" and ")") are taken out.
+QString DialNumberFault(const QString &number);
+
 // What the connection dialog's controls hold when a button is pressed: the list selections
 // (-1 = none) and the edit texts as typed.
 struct LinkForm

@@ -334,26 +334,26 @@ PortOpenResult OpenDevice(const QString &devicePath, const PortOpenSettings &set
     result.device = devicePath;
     const QString path = CanonicalDevicePath(devicePath);
     if (path.isEmpty()) {
-        qCInfo(lcLink) << "cannot open" << devicePath << "(no such device)";
+        qCDebug(lcLink) << "cannot open" << devicePath << "(no such device)";
         result.error = PortOpenError::NoSuchDevice;
         return result;
     }
     result.device = path;
     if (!ClaimDevice(path)) {
-        qCInfo(lcLink) << "cannot open" << path << "(already open in this program)";
+        qCDebug(lcLink) << "cannot open" << path << "(already open in this program)";
         result.error = PortOpenError::Busy;
         return result;
     }
     auto device = std::make_unique<QSerialPort>(path);
     if (!device->open(QIODevice::ReadWrite)) {
-        qCInfo(lcLink) << "cannot open" << path << device->errorString();
+        qCDebug(lcLink) << "cannot open" << path << device->errorString();
         result.error = ClassifyOpenFailure(path, device->error(), &result.group);
         ReleaseDevice(path);
         return result;
     }
     const LineFormat format = LineFormatFor(settings.dataBits, settings.parity, settings.stopBits);
     if (!ApplyLineFormat(*device, settings.speed, format)) {
-        qCInfo(lcLink) << "cannot configure" << path << device->errorString();
+        qCDebug(lcLink) << "cannot configure" << path << device->errorString();
         device->close();
         ReleaseDevice(path);
         result.error = PortOpenError::NotConfigurable;

@@ -5,9 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -82,28 +80,27 @@ void ConnectionSettings::setPhoneNumber(const QString &t)
     setText(Offset::PhoneNumber, TextSize::PhoneNumber, t);
 }
 
-ConnectionSettings LoadSettings(const QString &path)
+SettingsFileRead ReadSettingsFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return ConnectionSettings::Defaults();
-    // Read only what a record needs: the file may be far longer, or not a regular file at all.
-    return ConnectionSettings::fromBytes(file.read(ConnectionSettings::Size));
+    SettingsFileRead result;
+    const FileRead read = ReadFileStart(path, ConnectionSettings::Size);
+    result.fault = read.fault;
+    result.size = int(read.bytes.size());
+    result.settings = ConnectionSettings::fromBytes(read.bytes);
+    return result;
 }
 
-bool SaveSettings(const QString &path, const ConnectionSettings &settings)
+ConnectionSettings LoadSettings(const QString &path)
 {
-    QSaveFile file(path);
-    // Unbuffered, so that a short write (disk full) is seen here: a buffered QSaveFile drops
-    // the unwritten rest and still commits the truncated file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    const QByteArray bytes = settings.toBytes();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return ReadSettingsFile(path).settings;
+}
+
+bool SaveSettings(const QString &path, const ConnectionSettings &settings, FileFault *reason)
+{
+    const FileFault fault = ReplaceFile(path, settings.toBytes());
+    if (reason)
+        *reason = fault;
+    return fault == FileFault::None;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "shell/byterecord.h"
+#include "shell/wholefile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -98,12 +99,25 @@ private:
     ByteRecord<Size> record_;
 };
 
-// The record held in the file at `path`; Defaults() when the file is missing, unreadable or
-// shorter than a record. Bytes beyond the record are ignored.
+// How reading a settings file went.
+struct SettingsFileRead
+{
+    ConnectionSettings settings = ConnectionSettings::Defaults(); // Defaults() unless read
+    FileFault fault = FileFault::None; // why the file was not read; NoSuchFile when missing
+    int size = 0;                      // bytes read, at most a record's
+    bool ok() const { return fault == FileFault::None && size == ConnectionSettings::Size; }
+};
+// The record held in the regular file at `path`. Bytes beyond the record are ignored; anything
+// that is not a regular file (a FIFO, a device) is refused unopened.
+SettingsFileRead ReadSettingsFile(const QString &path);
+// ReadSettingsFile's settings: Defaults() when the file is missing, unreadable or shorter than a
+// record.
 ConnectionSettings LoadSettings(const QString &path);
-// Replaces the file at `path` with exactly the record's bytes, or leaves it untouched and returns
-// false. A missing folder is not created.
-bool SaveSettings(const QString &path, const ConnectionSettings &settings);
+// Replaces the regular file at `path` (or creates it) with exactly the record's bytes, or leaves
+// whatever is there untouched and returns false, with the reason in `reason` (may be null). A
+// missing folder is not created.
+bool SaveSettings(const QString &path, const ConnectionSettings &settings,
+                  FileFault *reason = nullptr);
 
 // The program folder, ending with '/': the one that holds CONFIG, INI (the settings file and
 // the COM<n> links) and LOG. Everything asks this; it is decided once per run by
