@@ -5,6 +5,7 @@
 #include "protocol/plcbox.h"
 #include "shell/exchangelog.h"
 #include "sim/simulator.h"
+#include "support/filenodes.h"
 #include "support/filesizelimit.h"
 #include "support/ptypair.h"
 #include "support/simmodem.h"
@@ -22,6 +23,9 @@ using namespace ktv31;
 using namespace ktv31::sim;
 
 namespace {
+
+// What stands where the log would go.
+enum class Obstacle { FileAsFolder, FifoAsLog, DiskFull };
 
 struct LogLine
 {
@@ -228,25 +232,33 @@ void TestExchangeLog::rotationKeepsTwoOlderFiles()
 
 void TestExchangeLog::unwritableLogNeverFailsAnExchange_data()
 {
-    QTest::addColumn<bool>("diskFull"); // else the folder cannot be made: a file is in the way
+    QTest::addColumn<Obstacle>("obstacle");
     QTest::addColumn<ExchangeLogError>("error");
-    QTest::newRow("folder cannot be made") << false << ExchangeLogError::CannotOpen;
+    QTest::newRow("folder cannot be made") << Obstacle::FileAsFolder << ExchangeLogError::CannotOpen;
 #ifdef Q_OS_UNIX
-    QTest::newRow("disk full") << true << ExchangeLogError::WriteFailed;
+    QTest::newRow("a FIFO as the log") << Obstacle::FifoAsLog << ExchangeLogError::CannotOpen;
+    QTest::newRow("disk full") << Obstacle::DiskFull << ExchangeLogError::WriteFailed;
 #endif
 }
 
 void TestExchangeLog::unwritableLogNeverFailsAnExchange()
 {
-    QFETCH(bool, diskFull);
+    QFETCH(Obstacle, obstacle);
     QFETCH(ExchangeLogError, error);
     QTemporaryDir dir;
-    const QString blocker = dir.filePath(QStringLiteral("LOG"));
-    if (!diskFull) {
-        QFile file(blocker);
+    const QString folder = dir.filePath(QStringLiteral("LOG"));
+    const bool diskFull = obstacle == Obstacle::DiskFull;
+    if (obstacle == Obstacle::FileAsFolder) {
+        QFile file(folder);
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-    const auto log = StartExchangeLog(blocker + QStringLiteral("/exchange.log"));
+#ifdef Q_OS_UNIX
+    // Opening a FIFO for writing would wait for a reader for ever, and the program's close with it.
+    if (obstacle == Obstacle::FifoAsLog)
+        QVERIFY(QDir().mkpath(folder) && test::MakeNode(test::NodeKind::Fifo,
+                                                        QFile::encodeName(folder + "/exchange.log")));
+#endif
+    const auto log = StartExchangeLog(folder + QStringLiteral("/exchange.log"));
     SimOptions options;
     options.speed = 19200;
     Line line(options);

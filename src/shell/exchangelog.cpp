@@ -2,6 +2,7 @@
 #include "shell/exchangelog.h"
 
 #include "shell/cp1251.h"
+#include "shell/wholefile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -236,6 +237,12 @@ bool ExchangeLog::ensureOpen()
     if (file_ && file_->isOpen())
         return true;
     QDir().mkpath(QFileInfo(path_).absolutePath());
+    // A FIFO or a device in the log's place would hold the writer (and the program's close,
+    // which waits for it) until something read it; only a file is appended to.
+    if (CheckSaveTarget(path_) != FileFault::None) {
+        setError(ExchangeLogError::CannotOpen);
+        return false;
+    }
     file_ = std::make_unique<QFile>(path_);
     if (!file_->open(QIODevice::WriteOnly | QIODevice::Append)) {
         setError(ExchangeLogError::CannotOpen);
