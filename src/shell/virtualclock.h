@@ -33,8 +33,6 @@ public:
     void processPending() override;
     void runAfter(qint64 delayMs, QObject *context, std::function<void()> action) override;
 
-    int pendingTimers() const { return int(timers_.size()); }
-
 private:
     struct Timer
     {
