@@ -21,14 +21,14 @@ constexpr int kBitsPerByte = 10;
 
 void PreciseSleepUntil(qint64 deadlineNs)
 {
-    // NowNs() is the steady clock, which on Linux is CLOCK_MONOTONIC.
+    // MachineNowNs() is the steady clock, which on Linux is CLOCK_MONOTONIC.
     const qint64 wakeNs = deadlineNs - kSpinNs;
-    if (wakeNs > NowNs()) {
+    if (wakeNs > MachineNowNs()) {
         timespec at{time_t(wakeNs / 1000000000), long(wakeNs % 1000000000)};
         while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
         }
     }
-    while (NowNs() < deadlineNs) {
+    while (MachineNowNs() < deadlineNs) {
     }
 }
 
@@ -89,7 +89,7 @@ void PacedResponder::run()
         const ssize_t n = ::read(master_, chunk, sizeof chunk);
         if (n <= 0)
             continue;
-        const qint64 now = NowNs();
+        const qint64 now = MachineNowNs();
         wireFreeNs = std::max(wireFreeNs, now) + n * charNs();
         pending.append(chunk, int(n));
         while (!pending.isEmpty()) {
@@ -119,9 +119,9 @@ void PacedResponder::answer(const QByteArray &request, qint64 readAtNs, qint64 r
         PreciseSleepUntil(due);
         while (::write(master_, bytes.constData() + i, 1) != 1 && errno == EAGAIN) {
         }
-        worst = std::max(worst, NowNs() - due);
+        worst = std::max(worst, MachineNowNs() - due);
     }
-    lastAnswerEndNs_ = NowNs();
+    lastAnswerEndNs_ = MachineNowNs();
     if (worst > maxLatenessNs_)
         maxLatenessNs_ = worst;
     ++answered_;

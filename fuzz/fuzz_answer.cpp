@@ -4,6 +4,7 @@
 
 #include "protocol/framing.h"
 #include "protocol/plcbox.h"
+#include "shell/monoclock.h"
 
 #include <cstring>
 
@@ -14,12 +15,19 @@ namespace {
 constexpr quint8 kFunction = 29;
 const quint8 kRequest[6] = {0, 0, 17, 0, 0, 0};
 
+// The exchange's timing, on the virtual clock: a controller that starts answering at once and
+// never leaves a gap the receiver would count as the end.
+constexpr int kFirstByteWaitMs = 60000; // longer than any input takes to arrive byte by byte
+constexpr int kNextByteWaitMs = 10;     // longer than the line's gap between chunks
+static_assert(kNextByteWaitMs > fuzz::MemoryPort::ChunkGapMs);
+
 // What the receive rules say the line bytes amount to, worked out on its own: where the frame
-// ends (or -1) and the frame itself.
+// ends (or -1) and the frame itself, or whether an answer had begun when the line went quiet.
 struct Expected
 {
     int end = -1;
     QByteArray frame;
+    bool begun = false; // start symbol and address accepted when the bytes ran out
 };
 
 Expected ScanLine(const QByteArray &line, quint8 address)
@@ -44,13 +52,17 @@ Expected ScanLine(const QByteArray &line, quint8 address)
             return expected;
         }
     }
+    expected.begun = s >= 2;
     return expected;
 }
 
-int ExpectedResult(const Expected &expected)
+int ExpectedResult(const Expected &expected, bool lineLost)
 {
-    if (expected.end < 0)
-        return Result::ReadFailed; // the line ended before a whole frame
+    if (expected.end < 0) {
+        if (lineLost)
+            return Result::ReadFailed;
+        return expected.begun ? Result::AnswerIncomplete : Result::NoAnswer;
+    }
     if (Crc16(expected.frame) != 0)
         return Result::BadCrc;
     if (quint8(expected.frame[FrameOffset::Function]) == (kFunction | AnswerFunctionFlag))
@@ -67,18 +79,40 @@ struct Outcome
     QByteArray received; // what the engine reported taking off the line
 };
 
-Outcome RunExchange(const QByteArray &line, quint8 address, std::vector<int> chunks)
+// A timeout comes when its deadline has passed, and not a millisecond later; a lost line ends
+// the exchange when it goes.
+void CheckTiming(int result, const fuzz::MemoryPort &port)
 {
-    fuzz::MemoryPort port(line, std::move(chunks));
+    const qint64 endedAt = NowNs();
+    qint64 from = 0;
+    qint64 wait = 0;
+    if (result == Result::NoAnswer) {
+        from = port.rtsOffAtNs();
+        wait = MsToNs(kFirstByteWaitMs);
+    } else if (result == Result::AnswerIncomplete) {
+        from = port.lastArrivalAtNs();
+        wait = MsToNs(kNextByteWaitMs);
+    } else if (result == Result::ReadFailed) {
+        FUZZ_CHECK(endedAt == port.lostAtNs());
+        return;
+    } else {
+        return;
+    }
+    FUZZ_CHECK(endedAt - from > wait);
+    FUZZ_CHECK(endedAt - from <= wait + MsToNs(1));
+}
+
+Outcome RunExchange(const QByteArray &line, quint8 address, std::vector<int> chunks,
+                    bool loseAtEnd)
+{
+    fuzz::MemoryPort port(line, std::move(chunks), loseAtEnd);
     ExchangeSession session;
     InitExchangeSession(session, address);
     session.PortHandle = &port;
-    session.Speed = 256000;
-    session.RtsPauseMs = 0;
+    session.Speed = 9600;
     session.Attempts = 1;
-    // Generous waits: every byte is there at once, so only the end of the line ends a wait.
-    session.FirstByteWaitMs = 20000;
-    session.NextByteWaitMs = 20000;
+    session.FirstByteWaitMs = kFirstByteWaitMs;
+    session.NextByteWaitMs = kNextByteWaitMs;
     Outcome outcome;
     session.Tap = [&](FrameDirection direction, const QByteArray &bytes) {
         if (direction == FrameDirection::Received)
@@ -87,6 +121,7 @@ Outcome RunExchange(const QByteArray &line, quint8 address, std::vector<int> chu
     const bool ok = Exchange(session, kFunction, kRequest, int(sizeof kRequest), 0);
     outcome.result = session.ResultCode;
     FUZZ_CHECK(ok == (outcome.result == Result::Ok));
+    CheckTiming(outcome.result, port);
     if (outcome.result != Result::ReadFailed) {
         const int length = session.RxBuffer[FrameOffset::Length];
         outcome.frame = QByteArray(reinterpret_cast<const char *>(session.RxBuffer.data()), length);
@@ -101,12 +136,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 2)
         return 0;
     fuzz::EnsureApplication();
+    fuzz::InstallVirtualClock();
     const quint8 chunkSeed = data[0];
     const quint8 address = data[1];
     const QByteArray line(reinterpret_cast<const char *>(data + 2), qsizetype(size - 2));
 
     const Expected expected = ScanLine(line, address);
-    const int expectedResult = ExpectedResult(expected);
 
     // The pure pipeline exactly as the engine drives it.
     FrameBuffer rx{};
@@ -118,18 +153,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(receiver.state() >= 0 && receiver.state() < FrameBufferSize);
     }
     FUZZ_CHECK(end == expected.end);
+    if (end < 0)
+        FUZZ_CHECK(receiver.answerBegun() == expected.begun);
 
-    const Outcome whole = RunExchange(line, address, {});
-    const Outcome byteByByte = RunExchange(line, address, {1});
-    const Outcome chunked = RunExchange(line, address, fuzz::ChunkSizes(chunkSeed));
-    for (const Outcome *outcome : {&whole, &byteByByte, &chunked}) {
-        FUZZ_CHECK(outcome->result == expectedResult);
+    struct Way
+    {
+        std::vector<int> chunks;
+        bool loseAtEnd;
+    };
+    const Way ways[] = {
+        {{}, false},                           // whole
+        {{1}, false},                          // byte by byte
+        {fuzz::ChunkSizes(chunkSeed), false},  // in random chunks
+        {fuzz::ChunkSizes(chunkSeed), true},   // and the line lost behind them
+    };
+    Outcome whole;
+    for (const Way &way : ways) {
+        const Outcome outcome = RunExchange(line, address, way.chunks, way.loseAtEnd);
+        FUZZ_CHECK(outcome.result == ExpectedResult(expected, way.loseAtEnd));
         if (expected.end >= 0) {
-            FUZZ_CHECK(outcome->frame == expected.frame);
-            FUZZ_CHECK(outcome->received == line.left(expected.end));
+            FUZZ_CHECK(outcome.frame == expected.frame);
+            FUZZ_CHECK(outcome.received == line.left(expected.end));
         } else {
-            FUZZ_CHECK(outcome->received == line);
+            FUZZ_CHECK(outcome.received == line);
         }
+        if (&way == &ways[0])
+            whole = outcome;
     }
     if (whole.result == Result::Ok) {
         const QByteArray &frame = whole.frame;

@@ -3,10 +3,13 @@
 #include "memoryport.h"
 
 #include "link/connectmodem.h"
+#include "shell/monoclock.h"
 
 using namespace ktv31;
 
 namespace {
+
+constexpr int kAnswerWaitMs = 60000; // longer than any input takes to arrive byte by byte
 
 struct Outcome
 {
@@ -14,13 +17,21 @@ struct Outcome
     QByteArray answer;
 };
 
-Outcome Collect(const QByteArray &input, std::vector<int> chunks)
+Outcome Collect(const QByteArray &input, std::vector<int> chunks, bool loseAtEnd)
 {
-    fuzz::MemoryPort port(input, std::move(chunks));
+    fuzz::MemoryPort port(input, std::move(chunks), loseAtEnd);
     Outcome outcome;
-    outcome.code = SendModemCommand(&port, QStringLiteral("ATD5551234\r"), outcome.answer, 20000,
-                                    nullptr, StatusPanel{});
+    outcome.code = SendModemCommand(&port, QStringLiteral("ATD5551234\r"), outcome.answer,
+                                    kAnswerWaitMs, nullptr, StatusPanel{});
     FUZZ_CHECK(port.written() == QByteArray("ATD5551234\r"));
+    // An answer that never completes is given up when its time is up, or at once when the line
+    // goes.
+    if (outcome.code == DialResult::AnswerTimeout) {
+        if (loseAtEnd)
+            FUZZ_CHECK(NowNs() == port.lostAtNs());
+        else
+            FUZZ_CHECK(NowNs() - port.writtenAtNs() == MsToNs(kAnswerWaitMs));
+    }
     return outcome;
 }
 
@@ -33,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 1)
         return 0;
     fuzz::EnsureApplication();
+    fuzz::InstallVirtualClock();
     const QByteArray input(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
 
     // The classifier and the matcher on the raw bytes, the matcher against a plain search.
@@ -43,10 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(ContainsText(input, pattern) == input.contains(pattern));
     }
 
-    const Outcome whole = Collect(input, {});
-    const Outcome byteByByte = Collect(input, {1});
-    const Outcome chunked = Collect(input, fuzz::ChunkSizes(data[0]));
-    for (const Outcome *outcome : {&byteByByte, &chunked}) {
+    const Outcome whole = Collect(input, {}, false);
+    const Outcome byteByByte = Collect(input, {1}, false);
+    const Outcome chunked = Collect(input, fuzz::ChunkSizes(data[0]), false);
+    const Outcome lost = Collect(input, fuzz::ChunkSizes(data[0]), true);
+    for (const Outcome *outcome : {&byteByByte, &chunked, &lost}) {
         FUZZ_CHECK(outcome->code == whole.code);
         FUZZ_CHECK(outcome->answer == whole.answer);
     }

@@ -1,5 +1,7 @@
-// Shared pieces of the fuzz targets: a hard check that aborts with a message, and chunk sizes.
+// Shared pieces of the fuzz targets: a hard check, chunk sizes, the application and the clock.
 #pragma once
+
+#include "shell/virtualclock.h"
 
 #include <QCoreApplication>
 
@@ -40,6 +42,14 @@ inline void EnsureApplication()
                                        ? nullptr
                                        : new QCoreApplication(argc, argv);
     (void)app;
+}
+
+// The in-memory lines keep their timing on a virtual clock: every wait of an exchange or a
+// dialogue, first-byte and gap deadlines included, plays out at once.
+inline void InstallVirtualClock()
+{
+    static VirtualClock clock;
+    static ClockScope scope(clock);
 }
 
 } // namespace ktv31::fuzz

@@ -2,42 +2,44 @@
 #pragma once
 
 #include "link/serialport.h"
+#include "shell/monoclock.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace ktv31::fuzz {
 
-// Delivers `input` in chunks of the given sizes (cycling), one chunk per read. Once everything
-// has been read the line counts as lost, so that a waiting reader ends at once instead of
-// waiting out its deadline.
+// After the first write, `input` arrives in chunks of the given sizes (cycling; all of it at once
+// without sizes), one chunk a millisecond on the installed clock. Then the line goes quiet, as a
+// controller that has said all it will; with `loseAtEnd` it is lost a millisecond later instead.
+// Every moment that the timing rules measure from is kept.
 class MemoryPort final : public SerialPort
 {
     Q_OBJECT
 public:
-    MemoryPort(QByteArray input, std::vector<int> chunkSizes)
-        : input_(std::move(input)), chunkSizes_(std::move(chunkSizes))
+    static constexpr int ChunkGapMs = 1;
+
+    MemoryPort(QByteArray input, std::vector<int> chunkSizes, bool loseAtEnd = false)
+        : input_(std::move(input)), chunkSizes_(std::move(chunkSizes)), loseAtEnd_(loseAtEnd)
     {
     }
 
     bool write(const QByteArray &bytes) override
     {
-        if (isLost())
+        if (lost_)
             return false;
         written_.append(bytes);
-        if (!delivered_) {
-            delivered_ = true;
-            pending_ = input_;
+        if (!started_) {
+            started_ = true;
+            writtenAtNs_ = NowNs();
+            RunAfter(ChunkGapMs, this, [this] { deliverNext(); });
         }
         return true;
     }
     QByteArray read(int maxBytes) override
     {
-        const int chunk = chunkSizes_.empty() ? int(pending_.size())
-                                              : chunkSizes_[next_++ % chunkSizes_.size()];
-        const int n = std::min<int>({maxBytes, chunk, int(pending_.size())});
-        const QByteArray out = pending_.left(n);
-        pending_.remove(0, n);
+        const QByteArray out = pending_.left(std::max(maxBytes, 0));
+        pending_.remove(0, out.size());
         return out;
     }
     qint64 bytesAvailable() const override { return pending_.size(); }
@@ -53,21 +55,61 @@ public:
         return true;
     }
     bool setDtr(bool) override { return true; }
-    bool setRts(bool) override { return true; }
+    bool setRts(bool on) override
+    {
+        if (!on)
+            rtsOffAtNs_ = NowNs();
+        return true;
+    }
     bool clearErrors() override { return true; }
-    bool isLost() const override { return delivered_ && pending_.isEmpty(); }
+    bool isLost() const override { return lost_; }
     void close() override {}
 
     const QByteArray &written() const { return written_; }
+    qint64 writtenAtNs() const { return writtenAtNs_; }
+    qint64 rtsOffAtNs() const { return rtsOffAtNs_; }
+    qint64 lastArrivalAtNs() const { return lastArrivalAtNs_; }
+    qint64 lostAtNs() const { return lostAtNs_; }
 
 private:
+    void deliverNext()
+    {
+        const int size = chunkSizes_.empty() ? int(input_.size())
+                                             : chunkSizes_[next_++ % chunkSizes_.size()];
+        const int n = std::min<int>(size, int(input_.size() - offset_));
+        if (n > 0) {
+            pending_.append(input_.mid(offset_, n));
+            offset_ += n;
+            lastArrivalAtNs_ = NowNs();
+            emit readyRead();
+        }
+        if (offset_ < input_.size())
+            RunAfter(ChunkGapMs, this, [this] { deliverNext(); });
+        else if (loseAtEnd_)
+            RunAfter(ChunkGapMs, this, [this] { loseLine(); });
+    }
+    void loseLine()
+    {
+        lost_ = true;
+        lostAtNs_ = NowNs();
+        pending_.clear();
+        emit deviceLost();
+    }
+
     QByteArray input_;
+    qsizetype offset_ = 0;
     QByteArray pending_;
     QByteArray written_;
     std::vector<int> chunkSizes_;
     size_t next_ = 0;
+    bool loseAtEnd_;
     int speed_ = 0;
-    bool delivered_ = false;
+    bool started_ = false;
+    bool lost_ = false;
+    qint64 writtenAtNs_ = 0;
+    qint64 rtsOffAtNs_ = 0;
+    qint64 lastArrivalAtNs_ = 0;
+    qint64 lostAtNs_ = 0;
 };
 
 } // namespace ktv31::fuzz

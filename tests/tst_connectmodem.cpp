@@ -1,10 +1,10 @@
 // Modem dialogue tests over the scripted port: answer lines, classification, reset, dialling, cancel.
 #include "link/connectmodem.h"
 #include "shell/monoclock.h"
+#include "shell/virtualclock.h"
 #include "support/scriptedoperator.h"
 #include "support/scriptedport.h"
 
-#include <QTimer>
 #include <QtTest>
 
 using namespace ktv31;
@@ -107,7 +107,7 @@ struct Rig
         port.setScript([this, prefix, delayMs](int, const QByteArray &written) {
             if (written.startsWith(prefix) && !cancelArmed) {
                 cancelArmed = true;
-                QTimer::singleShot(delayMs, &cancel, [this] {
+                RunAfter(delayMs, &cancel, [this] {
                     cancelledAtNs = NowNs();
                     cancel.cancel();
                 });
@@ -126,6 +126,10 @@ qint64 msSince(qint64 startNs) { return (NowNs() - startNs) / 1000000; }
 class TestConnectModem : public QObject
 {
     Q_OBJECT
+    // The scripted modem lives in memory: the dialogue's waits play out on a virtual clock.
+    VirtualClock clock_;
+    ClockScope useClock_{clock_};
+
 private slots:
     void classification_data();
     void classification();
@@ -149,6 +153,7 @@ private slots:
     void cancelEndsEveryPhasePromptly_data();
     void cancelEndsEveryPhasePromptly();
     void cancelAfterConnectHangsUp();
+    void noModemTakesTheFullResetWaits();
     void lostPortEndsWaitAtOnce();
     void hangUpSendsEscapeThenAth();
     void resultTexts();
@@ -452,7 +457,9 @@ void TestConnectModem::cancelEndsEveryPhasePromptly()
     rig.cancelAfterWrite(trigger, delayMs);
     QCOMPARE(rig.dial("1", "ATZ^AT&F", 3, 1), DialResult::Cancelled);
     QVERIFY(rig.cancelledAtNs != 0);
-    QVERIFY2(msSince(rig.cancelledAtNs) < 500, "cancel was not prompt");
+    // Nothing waits after the cancel but the pause that lets the modem settle.
+    QVERIFY2(NowNs() - rig.cancelledAtNs <= MsToNs(rig.timing.abortSettleMs),
+             qPrintable(QString::number(msSince(rig.cancelledAtNs))));
     // Broken off and on hook, and no further attempt.
     QCOMPARE(rig.port.writes().mid(rig.port.writes().size() - 2), (QByteArrayList{"\r", "ATH\r"}));
     QVERIFY(rig.modem.dials <= 1);
@@ -468,15 +475,31 @@ void TestConnectModem::cancelAfterConnectHangsUp()
     QCOMPARE(writes.mid(writes.size() - 2), (QByteArrayList{"+++", QByteArray("ath\r\0", 5)}));
 }
 
+void TestConnectModem::noModemTakesTheFullResetWaits()
+{
+    // The real timing: two unanswered waits of 5 s around the guard time, and no dialling.
+    Rig rig;
+    rig.modem.absent = true;
+    rig.timing = ModemTiming{};
+    const qint64 start = NowNs();
+    QCOMPARE(rig.dial("123", "ATZ"), DialResult::NoModem);
+    QCOMPARE(rig.port.writes(), (QByteArrayList{"ATE0\r", "+++"}));
+    const qint64 waits = MsToNs(2 * rig.timing.resetAnswerMs + rig.timing.escapeGuardMs);
+    QVERIFY2(NowNs() - start >= waits && NowNs() - start < waits + MsToNs(50),
+             qPrintable(QString::number(msSince(start))));
+    for (const QString &text : rig.op.statusTexts(1))
+        QVERIFY2(!text.contains("ATD") && !text.contains("ATZ"), qPrintable(text));
+}
+
 void TestConnectModem::lostPortEndsWaitAtOnce()
 {
     ScriptedPort port;
-    QTimer::singleShot(50, &port, [&port] { port.loseDevice(); });
+    RunAfter(50, &port, [&port] { port.loseDevice(); });
     QByteArray answer;
     const qint64 start = NowNs();
     QCOMPARE(SendModemCommand(&port, "ATE0\r", answer, 10000, nullptr, {}),
              DialResult::AnswerTimeout);
-    QVERIFY(msSince(start) < 1000);
+    QCOMPARE(NowNs() - start, MsToNs(50));
 }
 
 void TestConnectModem::hangUpSendsEscapeThenAth()

@@ -2,10 +2,10 @@
 #include "protocol/plcbox.h"
 #include "protocol/suplfunc.h"
 #include "shell/monoclock.h"
+#include "shell/virtualclock.h"
 #include "support/scriptedoperator.h"
 #include "support/scriptedport.h"
 
-#include <QTimer>
 #include <QtTest>
 
 using namespace ktv31;
@@ -47,6 +47,20 @@ QList<Chunk> byteByByte(const QByteArray &bytes)
     return chunks;
 }
 
+// When a wait ran out: the first-byte wait counts from the end of the request, the gap from the
+// last byte that arrived.
+qint64 TimedOutAfterNs(const ScriptedPort &port, int result)
+{
+    qint64 from = 0;
+    for (const PortEvent &e : port.events()) {
+        if (result == Result::NoAnswer && e.kind == PortEvent::RtsOff)
+            from = e.atNs;
+        if (result == Result::AnswerIncomplete && e.kind == PortEvent::Arrive)
+            from = e.atNs;
+    }
+    return NowNs() - from;
+}
+
 struct Rig
 {
     ScriptedPort port;
@@ -81,6 +95,11 @@ struct Rig
 class TestPlcbox : public QObject
 {
     Q_OBJECT
+    // The scripted line lives in memory: its timing, and every wait of the engine, play out on a
+    // virtual clock, exactly and at once.
+    VirtualClock clock_;
+    ClockScope useClock_{clock_};
+
 private slots:
     void crcCheckValues_data();
     void crcCheckValues();
@@ -221,6 +240,12 @@ void TestPlcbox::answerReceiving()
         QCOMPARE(rig.session.ResultCode, result);
         if (result == Result::Ok)
             QCOMPARE(rig.rx(int(identAnswer().size())), identAnswer());
+        if (result == Result::NoAnswer || result == Result::AnswerIncomplete) {
+            const qint64 wait = MsToNs(result == Result::NoAnswer ? rig.session.FirstByteWaitMs
+                                                                  : rig.session.NextByteWaitMs);
+            const qint64 waited = TimedOutAfterNs(rig.port, result);
+            QVERIFY2(waited > wait && waited < wait + MsToNs(1), qPrintable(QString::number(waited)));
+        }
     }
 }
 
@@ -297,7 +322,16 @@ void TestPlcbox::preamblesAndTransmissionTime()
     // 3 preambles + 12 frame bytes + 1, ten bits each at 1200 bit/s.
     const qint64 transmission = MsToNs(16 * 10 * 1000 / 1200);
     QVERIFY(rtsOffAt - writeAt >= transmission - MsToNs(1));
-    QVERIFY(rtsOffAt - writeAt < transmission + MsToNs(100));
+    QVERIFY(rtsOffAt - writeAt < transmission + MsToNs(1));
+    // The request leaves the RTS pause after it is raised.
+    const auto firstAt = [&](PortEvent::Kind kind) {
+        for (const PortEvent &e : rig.port.events())
+            if (e.kind == kind)
+                return e.atNs;
+        return qint64(0);
+    };
+    const qint64 pause = firstAt(PortEvent::Write) - firstAt(PortEvent::RtsOn);
+    QVERIFY(pause >= MsToNs(rig.session.RtsPauseMs) && pause < MsToNs(rig.session.RtsPauseMs + 1));
 }
 
 void TestPlcbox::retriesCountedExactly()
@@ -325,11 +359,10 @@ void TestPlcbox::noPortFailsEveryAttempt()
     rig.session.PortHandle = nullptr;
     rig.session.Attempts = 3;
     rig.session.FirstByteWaitMs = 2000;
-    QElapsedTimer clock;
-    clock.start();
+    const qint64 start = NowNs();
     QVERIFY(!rig.readIdent());
     QCOMPARE(rig.session.ResultCode, Result::WriteFailed);
-    QVERIFY(clock.elapsed() < 1000);
+    QCOMPARE(NowNs(), start);
 
     Rig failing;
     failing.port.setWriteFails(true);
@@ -358,13 +391,12 @@ void TestPlcbox::abortFlagStopsWaitingExchange()
 {
     Rig rig;
     rig.session.FirstByteWaitMs = 10000;
-    QTimer::singleShot(30, [&rig] { RequestAbort(rig.session); });
-    QElapsedTimer clock;
-    clock.start();
+    RunAfter(30, nullptr, [&rig] { RequestAbort(rig.session); });
+    const qint64 start = NowNs();
     QVERIFY(!rig.readIdent());
     QCOMPARE(rig.session.ResultCode, Result::Aborted);
     QVERIFY(!rig.session.AbortFlag);
-    QVERIFY(clock.elapsed() < 2000);
+    QCOMPARE(NowNs() - start, MsToNs(30));
 
     // A flag raised between exchanges stops the next transaction before anything is sent.
     Rig idle;
@@ -379,12 +411,11 @@ void TestPlcbox::lostPortEndsExchangePromptly()
     Rig rig;
     rig.session.FirstByteWaitMs = 10000;
     rig.session.Attempts = 1;
-    QTimer::singleShot(30, &rig.port, [&rig] { rig.port.loseDevice(); });
-    QElapsedTimer clock;
-    clock.start();
+    RunAfter(30, &rig.port, [&rig] { rig.port.loseDevice(); });
+    const qint64 start = NowNs();
     QVERIFY(!rig.readIdent());
     QCOMPARE(rig.session.ResultCode, Result::ReadFailed);
-    QVERIFY(clock.elapsed() < 2000);
+    QCOMPARE(NowNs() - start, MsToNs(30));
     QVERIFY(!rig.readIdent());
     QCOMPARE(rig.session.ResultCode, Result::WriteFailed);
 }
@@ -400,7 +431,7 @@ void TestPlcbox::secondExchangeIsRefusedWhileOneRuns()
     int nestedCode = -1;
     op.onStatusText = [&](int, const QString &text) {
         if (text.isEmpty() && nestedCode < 0)
-            QTimer::singleShot(0, [&] { nestedCode = RunExchange(rig.session, 29,
+            RunAfter(0, nullptr, [&] { nestedCode = RunExchange(rig.session, 29,
                 reinterpret_cast<const quint8 *>(kIdentRead.constData()), 6, 0); });
     };
     QVERIFY(rig.readIdent());

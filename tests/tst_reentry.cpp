@@ -5,6 +5,7 @@
 #include "shell/monoclock.h"
 #include "shell/operation.h"
 #include "shell/settings.h"
+#include "shell/virtualclock.h"
 #include "support/ptypair.h"
 #include "support/scriptedoperator.h"
 #include "support/scriptedport.h"
@@ -230,7 +231,8 @@ void TestReentry::portDroppedDuringDial()
 
 void TestReentry::operationsRaiseTheRunningFlagOnce()
 {
-    using ktv31::test::Chunk;
+    VirtualClock clock;
+    ClockScope useClock(clock);
     test::ScriptedPort port;
     ExchangeSession session;
     InitExchangeSession(session, 0);
@@ -250,7 +252,7 @@ void TestReentry::operationsRaiseTheRunningFlagOnce()
     for (const auto &operation : operations) {
         QSignalSpy changes(&OperationState::instance(), &OperationState::runningChanged);
         bool runningInside = false;
-        QTimer::singleShot(20, [&] { runningInside = OperationRunning(); });
+        RunAfter(20, nullptr, [&] { runningInside = OperationRunning(); });
         operation();
         QVERIFY(runningInside);
         QVERIFY(!OperationRunning());

@@ -6,6 +6,7 @@
 #include "protocol/plcbox.h"
 #include "protocol/suplfunc.h"
 #include "shell/settings.h"
+#include "shell/virtualclock.h"
 #include "sim/answerframe.h"
 #include "sim/simulator.h"
 #include "support/ptypair.h"
@@ -182,9 +183,13 @@ void TstTableTransfer::readConfigurationShowsEveryStep()
 }
 
 // A scripted line that plays a controller taking whatever it is sent, which the simulator is not:
-// it reads table 3 field 0 as `upperSpeedCode`.
+// it reads table 3 field 0 as `upperSpeedCode`. The line lives in memory, so its timing plays
+// out on a virtual clock.
 struct PermissiveController
 {
+    VirtualClock clock;
+    ClockScope useClock{clock};
+
     explicit PermissiveController(quint8 upperSpeedCode)
         : port([upperSpeedCode](int, const QByteArray &written) {
               const QByteArray request = RequestData(written);

@@ -1,12 +1,11 @@
 // QtSerialLink and the opening of COM ports: line format, exclusive use, loss of the device.
 #include "link/comportfunctions.h"
 #include "link/lowlatency.h"
+#include "shell/monoclock.h"
 
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QMutex>
 #include <QSet>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -116,30 +115,13 @@ bool QtSerialLink::write(const QByteArray &bytes)
 bool QtSerialLink::waitUntilWritten(qint64 timeoutMs)
 {
     const auto drained = [this] { return !isOpen() || device_->bytesToWrite() == 0; };
-    if (!drained() && !lost_) {
-        QEventLoop loop;
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-        connect(device_.get(), &QSerialPort::bytesWritten, &loop, [&] {
-            if (drained())
-                loop.quit();
-        });
-        connect(this, &SerialPort::dropped, &loop, &QEventLoop::quit);
-        deadline.start(int(timeoutMs));
-        writeWait_ = &loop;
-        loop.exec();
-        writeWait_ = nullptr;
-    }
+    WakeSources wake;
+    wake.when([&] { return drained() || lost_ || writeInterrupted_; });
+    WaitUntil(NowNs() + MsToNs(timeoutMs), wake);
     return isOpen() && !lost_ && !writeInterrupted_ && device_->bytesToWrite() == 0;
 }
 
-void QtSerialLink::interruptWrite()
-{
-    writeInterrupted_ = true;
-    if (writeWait_)
-        writeWait_->quit();
-}
+void QtSerialLink::interruptWrite() { writeInterrupted_ = true; }
 
 QByteArray QtSerialLink::read(int maxBytes)
 {
@@ -256,8 +238,6 @@ void QtSerialLink::markLost(QSerialPort::SerialPortError error)
 {
     lost_ = true;
     qCInfo(lcLink) << "device lost:" << heldPath_ << error;
-    if (writeWait_)
-        writeWait_->quit();
     // Closing at once stops the device from repeating the error in a tight loop.
     if (callDepth_ == 0)
         closeDevice();

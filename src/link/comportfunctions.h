@@ -9,8 +9,6 @@
 
 #include <memory>
 
-class QEventLoop;
-
 Q_DECLARE_LOGGING_CATEGORY(lcLink)
 
 namespace ktv31 {
@@ -62,7 +60,6 @@ private:
     bool waitUntilWritten(qint64 timeoutMs);
 
     std::unique_ptr<QSerialPort> device_;
-    QEventLoop *writeWait_ = nullptr;
     bool writeInterrupted_ = false;
     QString heldPath_;
     bool claimHeld_ = true;

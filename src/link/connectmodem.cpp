@@ -7,9 +7,6 @@
 #include "shell/monoclock.h"
 #include "shell/operation.h"
 
-#include <QEventLoop>
-#include <QTimer>
-
 #include <algorithm>
 #include <array>
 
@@ -122,21 +119,13 @@ QString ShortenedInitStatus()
 // or the dialling is cancelled.
 void WaitForBytes(SerialPort *port, DialCancel *cancel, qint64 deadlineNs)
 {
-    const qint64 remaining = deadlineNs - NowNs();
-    if (remaining <= 0 || port->bytesAvailable() > 0 || port->isGone() || IsCancelled(cancel))
+    if (port->isGone())
         return;
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(port, &SerialPort::readyRead, &loop, &QEventLoop::quit);
-    QObject::connect(port, &SerialPort::deviceLost, &loop, &QEventLoop::quit);
-    QObject::connect(port, &SerialPort::dropped, &loop, &QEventLoop::quit);
-    if (cancel)
-        QObject::connect(cancel, &DialCancel::cancelRequested, &loop, &QEventLoop::quit);
-    timer.start(int((remaining + 999999) / 1000000));
-    loop.exec();
+    WakeSources wake;
+    wake.on(port, &SerialPort::deviceLost).when([port, cancel] {
+        return port->bytesAvailable() > 0 || port->isDropped() || IsCancelled(cancel);
+    });
+    WaitUntil(deadlineNs, wake);
 }
 
 // One answer line: bytes before the first CR or LF are dropped (an echo of the command), the

@@ -7,9 +7,6 @@
 #include "shell/monoclock.h"
 #include "shell/operation.h"
 
-#include <QEventLoop>
-#include <QTimer>
-
 #include <algorithm>
 
 Q_LOGGING_CATEGORY(lcFrames, "ktv31.frames", QtWarningMsg)
@@ -137,7 +134,8 @@ int Transaction::send()
 
 // Waits until the deadline; with wakeOnData it also returns when bytes arrive. False when an
 // abort or a lost or dropped port ended the wait. Short waits sleep; long ones keep the windows
-// alive and end at once on an abort.
+// alive, end at once on an abort and sleep only through their last moments, so that the RTS
+// drop stays exact.
 bool Transaction::waitUntil(qint64 deadlineNs, bool wakeOnData)
 {
     if (interrupted())
@@ -146,23 +144,11 @@ bool Transaction::waitUntil(qint64 deadlineNs, bool wakeOnData)
         SleepUntil(deadlineNs);
         return !interrupted();
     }
-    const qint64 loopDeadline = wakeOnData ? deadlineNs : deadlineNs - kWakeMarginNs;
-    const qint64 remaining = loopDeadline - NowNs();
-    if (remaining > 0) {
-        QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(port_, &SerialPort::deviceLost, &loop, &QEventLoop::quit);
-        QObject::connect(port_, &SerialPort::dropped, &loop, &QEventLoop::quit);
-        if (wakeOnData)
-            QObject::connect(port_, &SerialPort::readyRead, &loop, &QEventLoop::quit);
-        timer.start(int((remaining + 999999) / 1000000));
-        s_.Waiting = &loop;
-        loop.exec();
-        s_.Waiting = nullptr;
-    }
+    WakeSources wake;
+    wake.on(port_, &SerialPort::deviceLost).when([this, wakeOnData] {
+        return s_.AbortFlag || port_->isDropped() || (wakeOnData && port_->bytesAvailable() > 0);
+    });
+    WaitUntil(wakeOnData ? deadlineNs : deadlineNs - kWakeMarginNs, wake);
     if (interrupted())
         return false;
     if (!wakeOnData)
@@ -382,8 +368,6 @@ void RequestAbort(ExchangeSession &session)
     session.AbortFlag = true;
     if (session.ActivePort)
         session.ActivePort->interruptWrite();
-    if (session.Waiting)
-        session.Waiting->quit();
 }
 
 QString ComposeResultText(const ExchangeSession &s)

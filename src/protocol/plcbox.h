@@ -12,8 +12,6 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcFrames)
 
-class QEventLoop;
-
 namespace ktv31 {
 
 class SerialPort;
@@ -77,11 +75,11 @@ struct ExchangeSession
 
     FrameTap Tap;
 
-    // Engine-private: the running exchange, its port and its wait, so that a second exchange is
-    // refused and an abort or a lost port ends every wait at once.
+    // Engine-private: the running exchange and its port, so that a second exchange is refused
+    // and an abort also ends a write that is still draining. Every wait of the exchange watches
+    // AbortFlag and the port, so they end at once.
     bool Running = false;
     SerialPort *ActivePort = nullptr;
-    QEventLoop *Waiting = nullptr;
 };
 
 void InitExchangeSession(ExchangeSession &session, quint8 address);

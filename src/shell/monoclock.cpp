@@ -1,75 +1,45 @@
-// Monotonic time and waits that never spin longer than about a millisecond.
+// The waits of the core, each on the installed clock.
 #include "shell/monoclock.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
-
-#include <chrono>
-#include <thread>
-
 namespace ktv31 {
-namespace {
-constexpr qint64 kSpinWindowNs = 1000000;
-}
 
-qint64 NowNs()
-{
-    using namespace std::chrono;
-    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
-}
+qint64 NowNs() { return CurrentClock().nowNs(); }
 
-void SleepUntil(qint64 deadlineNs)
-{
-    for (;;) {
-        const qint64 remaining = deadlineNs - NowNs();
-        if (remaining <= 0)
-            return;
-        if (remaining > kSpinWindowNs)
-            std::this_thread::sleep_for(std::chrono::nanoseconds(remaining - kSpinWindowNs / 2));
-        else
-            std::this_thread::yield();
-    }
-}
+qint64 MachineNowNs() { return MachineClock().nowNs(); }
+
+void SleepUntil(qint64 deadlineNs) { CurrentClock().sleepUntil(deadlineNs); }
 
 void SleepFor(qint64 ms) { SleepUntil(NowNs() + MsToNs(ms)); }
 
-namespace {
-
-bool Pause(qint64 ms, const std::function<bool()> &stop, QEventLoop::ProcessEventsFlags flags)
+WakeSources::~WakeSources()
 {
-    const qint64 deadline = NowNs() + MsToNs(ms);
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    QEventLoop loop;
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    // A zero-interval check would spin; instead the loop is woken by the deadline timer and
-    // asks again after every batch of events it processed.
-    for (;;) {
-        if (stop && stop())
-            return false;
-        const qint64 remaining = deadline - NowNs();
-        if (remaining <= 0)
-            return true;
-        timer.start(int((remaining + 999999) / 1000000));
-        loop.processEvents(QEventLoop::WaitForMoreEvents | flags);
-    }
+    for (const QMetaObject::Connection &connection : connections_)
+        QObject::disconnect(connection);
 }
 
-} // namespace
+WakeReason WaitUntil(qint64 deadlineNs, const WakeSources &wake,
+                     QEventLoop::ProcessEventsFlags flags)
+{
+    return CurrentClock().waitUntil(deadlineNs, [&wake] { return wake.due(); }, flags);
+}
 
 bool PauseWithEvents(qint64 ms, const std::function<bool()> &stop)
 {
-    return Pause(ms, stop, QEventLoop::AllEvents);
+    WakeSources wake;
+    wake.when(stop);
+    return WaitUntil(NowNs() + MsToNs(ms), wake) == WakeReason::Deadline;
 }
 
-void PauseWithoutInput(qint64 ms) { Pause(ms, {}, QEventLoop::ExcludeUserInputEvents); }
-
-void PumpEvents()
+void PauseWithoutInput(qint64 ms)
 {
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
+    WaitUntil(NowNs() + MsToNs(ms), {}, QEventLoop::ExcludeUserInputEvents);
+}
+
+void PumpEvents() { CurrentClock().processPending(); }
+
+void RunAfter(qint64 ms, QObject *context, std::function<void()> action)
+{
+    CurrentClock().runAfter(ms, context, std::move(action));
 }
 
 } // namespace ktv31

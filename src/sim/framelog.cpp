@@ -63,7 +63,7 @@ QString FrameLogEntry::text() const
     return line;
 }
 
-FrameLog::FrameLog() : originNs_(NowNs()) {}
+FrameLog::FrameLog() : originNs_(MachineNowNs()) {}
 FrameLog::~FrameLog() = default;
 
 bool FrameLog::setSink(const QString &path, QString *error)
@@ -89,13 +89,13 @@ bool FrameLog::setSink(const QString &path, QString *error)
 void FrameLog::restartClock()
 {
     QMutexLocker lock(&mutex_);
-    originNs_ = NowNs();
+    originNs_ = MachineNowNs();
 }
 
 void FrameLog::add(LogKind kind, const QByteArray &bytes, const QString &note)
 {
     QMutexLocker lock(&mutex_);
-    FrameLogEntry entry{double(NowNs() - originNs_) / 1e6, kind, bytes, note};
+    FrameLogEntry entry{double(MachineNowNs() - originNs_) / 1e6, kind, bytes, note};
     if (sink_) {
         sink_->write(entry.text().toUtf8() + '\n');
         sink_->flush();

@@ -281,7 +281,7 @@ void HayesModem::finishDial()
     switch (dialing_) {
     case DialOutcome::Connect:
         state_ = State::Online;
-        lastByteNs_ = NowNs();
+        lastByteNs_ = MachineNowNs();
         pluses_ = 0;
         respond(Code::Connect);
         break;

@@ -106,7 +106,7 @@ void SimLine::onReadable()
     }
     if (bytes.isEmpty())
         return;
-    const qint64 now = NowNs();
+    const qint64 now = MachineNowNs();
     const int speed = lineSpeed();
     if (!pacing_) {
         if (peer_)
@@ -120,7 +120,7 @@ void SimLine::onReadable()
 
 void SimLine::deliverDue()
 {
-    const qint64 now = NowNs();
+    const qint64 now = MachineNowNs();
     while (!incoming_.isEmpty() && incoming_.first().dueNs <= now) {
         const Chunk chunk = incoming_.takeFirst();
         if (peer_)
@@ -134,7 +134,7 @@ void SimLine::send(const QByteArray &bytes)
 {
     if (!handle_.isOpen() || bytes.isEmpty())
         return;
-    const qint64 now = NowNs();
+    const qint64 now = MachineNowNs();
     const qint64 perByte = pacing_ ? wireNs(1, lineSpeed()) : 0;
     qint64 due = std::max(txWireFreeNs_, now);
     for (int i = 0; i < bytes.size(); ++i) {
@@ -148,7 +148,7 @@ void SimLine::send(const QByteArray &bytes)
 
 void SimLine::flushDue()
 {
-    const qint64 now = NowNs();
+    const qint64 now = MachineNowNs();
     qsizetype ready = 0;
     while (ready < outgoingDue_.size() && outgoingDue_[ready] <= now)
         ++ready;
@@ -183,7 +183,7 @@ void SimLine::onWritable()
 
 void SimLine::armTimer(QTimer &timer, qint64 dueNs)
 {
-    const qint64 remaining = dueNs - NowNs();
+    const qint64 remaining = dueNs - MachineNowNs();
     timer.start(remaining <= 0 ? 0 : int((remaining + 999999) / 1000000));
 }
 

@@ -3,8 +3,6 @@
 
 #include "shell/monoclock.h"
 
-#include <QTimer>
-
 namespace ktv31::test {
 
 ScriptedPort::ScriptedPort(Script script, QObject *parent)
@@ -32,8 +30,7 @@ bool ScriptedPort::write(const QByteArray &bytes)
     for (const Chunk &chunk : script_(index, bytes)) {
         if (chunk.delayMs <= 0 && chunk.bytes.isEmpty())
             continue;
-        QTimer::singleShot(chunk.delayMs, Qt::PreciseTimer, this,
-                           [this, bytes = chunk.bytes] { deliver(bytes); });
+        RunAfter(chunk.delayMs, this, [this, bytes = chunk.bytes] { deliver(bytes); });
     }
     return true;
 }
@@ -43,6 +40,7 @@ void ScriptedPort::deliver(const QByteArray &bytes)
     if (lost_ || bytes.isEmpty())
         return;
     input_.append(bytes);
+    events_.append({PortEvent::Arrive, NowNs(), bytes, 0});
     emit readyRead();
 }
 

@@ -1,4 +1,6 @@
 // An in-memory serial port for engine tests: records what is written and plays scripted answers.
+// The answers come from timers of the installed clock, so the port keeps its timing under a
+// virtual clock as under the real one.
 #pragma once
 
 #include "link/serialport.h"
@@ -17,7 +19,7 @@ struct Chunk
 
 struct PortEvent
 {
-    enum Kind { Write, RtsOn, RtsOff, DtrOn, Purge, Speed } kind;
+    enum Kind { Write, RtsOn, RtsOff, DtrOn, Purge, Speed, Arrive } kind;
     qint64 atNs = 0;
     QByteArray bytes;
     int value = 0;

@@ -59,7 +59,7 @@ bool SimProgramSide::readSome(int waitMs)
 
 QByteArray SimProgramSide::readAnswer(int timeoutMs)
 {
-    const qint64 deadline = NowNs() + MsToNs(timeoutMs);
+    const qint64 deadline = MachineNowNs() + MsToNs(timeoutMs);
     for (;;) {
         const qsizetype start = received_.indexOf(char(AnswerStartSymbol));
         if (start >= 0 && received_.size() > start + FrameOffset::Length) {
@@ -70,7 +70,7 @@ QByteArray SimProgramSide::readAnswer(int timeoutMs)
                 return out;
             }
         }
-        const qint64 left = (deadline - NowNs()) / 1000000;
+        const qint64 left = (deadline - MachineNowNs()) / 1000000;
         if (left <= 0 || (!readSome(int(left)) && hungUp_))
             break;
     }
@@ -81,7 +81,7 @@ QByteArray SimProgramSide::readAnswer(int timeoutMs)
 
 QByteArray SimProgramSide::readUntil(const QByteArray &pattern, int timeoutMs)
 {
-    const qint64 deadline = NowNs() + MsToNs(timeoutMs);
+    const qint64 deadline = MachineNowNs() + MsToNs(timeoutMs);
     for (;;) {
         const qsizetype at = received_.indexOf(pattern);
         if (at >= 0) {
@@ -89,7 +89,7 @@ QByteArray SimProgramSide::readUntil(const QByteArray &pattern, int timeoutMs)
             received_.remove(0, out.size());
             return out;
         }
-        const qint64 left = (deadline - NowNs()) / 1000000;
+        const qint64 left = (deadline - MachineNowNs()) / 1000000;
         if (left <= 0 || (!readSome(int(left)) && hungUp_))
             break;
     }
@@ -100,8 +100,8 @@ QByteArray SimProgramSide::readUntil(const QByteArray &pattern, int timeoutMs)
 
 QByteArray SimProgramSide::readFor(int ms)
 {
-    const qint64 deadline = NowNs() + MsToNs(ms);
-    for (qint64 left = ms; left > 0 && !hungUp_; left = (deadline - NowNs()) / 1000000)
+    const qint64 deadline = MachineNowNs() + MsToNs(ms);
+    for (qint64 left = ms; left > 0 && !hungUp_; left = (deadline - MachineNowNs()) / 1000000)
         readSome(int(left));
     const QByteArray out = received_;
     received_.clear();

@@ -1,0 +1,52 @@
+// A clock that moves only when the code waits, for in-memory lines in tests and fuzz targets.
+#pragma once
+
+#include "shell/clock.h"
+
+#include <QPointer>
+
+#include <map>
+#include <utility>
+
+namespace ktv31 {
+
+// Time stands still while code runs and jumps when it waits: a wait first handles the events
+// that are pending and the timers that are due, checking its condition after each, and only then
+// moves the clock on to the next timer or to its own deadline, whichever comes first. A sleep
+// moves the clock without firing anything; what fell due meanwhile fires at the next wait, as a
+// real timer would. So an exchange or a dial over a line whose bytes come from this clock's
+// timers (runAfter) goes exactly as it would in real time, only at once.
+//
+// For the thread of the event loop only, and only with lines that live in memory: a real device
+// or a simulator's pseudo-terminal keeps real time.
+class VirtualClock final : public Clock
+{
+public:
+    static constexpr qint64 StartNs = 1000000000; // never 0, which tests take for "not yet"
+
+    explicit VirtualClock(qint64 startNs = StartNs) : now_(startNs) {}
+
+    qint64 nowNs() const override { return now_; }
+    void sleepUntil(qint64 deadlineNs) override;
+    WakeReason waitUntil(qint64 deadlineNs, const std::function<bool()> &wakeWhen,
+                         QEventLoop::ProcessEventsFlags flags) override;
+    void processPending() override;
+    void runAfter(qint64 delayMs, QObject *context, std::function<void()> action) override;
+
+private:
+    struct Timer
+    {
+        bool hasContext = false;
+        QPointer<QObject> context;
+        std::function<void()> action;
+    };
+
+    bool fireOneDue();
+
+    qint64 now_;
+    quint64 sequence_ = 0;
+    // By due time, then by the order they were set, as real timers of equal time fire.
+    std::map<std::pair<qint64, quint64>, Timer> timers_;
+};
+
+} // namespace ktv31
