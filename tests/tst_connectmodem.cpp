@@ -2,6 +2,7 @@
 #include "link/connectmodem.h"
 #include "shell/monoclock.h"
 #include "shell/virtualclock.h"
+#include "support/clockchoice.h"
 #include "support/scriptedoperator.h"
 #include "support/scriptedport.h"
 
@@ -377,21 +378,30 @@ void TestConnectModem::dialOutcomes_data()
 
 void TestConnectModem::dialOutcomes()
 {
+    // Played on the virtual clock and on the machine's: the same result and the same bytes sent.
     QFETCH(QByteArrayList, dialAnswers);
     QFETCH(QByteArray, initAnswer);
     QFETCH(int, attempts);
     QFETCH(int, code);
     QFETCH(int, dials);
-    Rig rig;
-    rig.modem.dialAnswers = dialAnswers;
-    rig.modem.initAnswer = initAnswer;
-    QCOMPARE(rig.dial("7 123 45-67", "ATZ^AT&F", attempts, 1), code);
-    QCOMPARE(rig.modem.dials, dials);
-    // Every attempt starts again from the first initialisation command.
-    const int attemptsMade = code == DialResult::Ok ? dials : attempts;
-    const QByteArrayList sent = rig.afterReset();
-    QCOMPARE(sent.count("ATZ\r"), attemptsMade);
-    QCOMPARE(sent.count("AT&F\r"), initAnswer == "OK" ? attemptsMade : 0);
+    QByteArrayList onVirtual;
+    for (bool isVirtual : {true, false}) {
+        test::ClockChoice choice(isVirtual);
+        Rig rig;
+        rig.modem.dialAnswers = dialAnswers;
+        rig.modem.initAnswer = initAnswer;
+        QCOMPARE(rig.dial("7 123 45-67", "ATZ^AT&F", attempts, 1), code);
+        QCOMPARE(rig.modem.dials, dials);
+        // Every attempt starts again from the first initialisation command.
+        const int attemptsMade = code == DialResult::Ok ? dials : attempts;
+        const QByteArrayList sent = rig.afterReset();
+        QCOMPARE(sent.count("ATZ\r"), attemptsMade);
+        QCOMPARE(sent.count("AT&F\r"), initAnswer == "OK" ? attemptsMade : 0);
+        if (isVirtual)
+            onVirtual = rig.port.writes();
+        else
+            QCOMPARE(rig.port.writes(), onVirtual);
+    }
 }
 
 void TestConnectModem::fixedPausesAreKept()
@@ -446,23 +456,29 @@ void TestConnectModem::cancelEndsEveryPhasePromptly()
     QFETCH(int, longField);
     QFETCH(bool, modemAbsent);
     QFETCH(int, delayMs);
-    Rig rig;
-    rig.modem.absent = modemAbsent;
-    rig.timing.resetAnswerMs = 50;
-    int *fields[] = {&rig.timing.resetAnswerMs, &rig.timing.escapeGuardMs,
-                     &rig.timing.beforeInitMs, &rig.timing.afterAcceptMs,
-                     &rig.timing.msPerWaitSecond};
-    *fields[longField] = 10000;
-    rig.modem.dialAnswers = {""};
-    rig.cancelAfterWrite(trigger, delayMs);
-    QCOMPARE(rig.dial("1", "ATZ^AT&F", 3, 1), DialResult::Cancelled);
-    QVERIFY(rig.cancelledAtNs != 0);
-    // Nothing waits after the cancel but the pause that lets the modem settle.
-    QVERIFY2(NowNs() - rig.cancelledAtNs <= MsToNs(rig.timing.abortSettleMs),
-             qPrintable(QString::number(msSince(rig.cancelledAtNs))));
-    // Broken off and on hook, and no further attempt.
-    QCOMPARE(rig.port.writes().mid(rig.port.writes().size() - 2), (QByteArrayList{"\r", "ATH\r"}));
-    QVERIFY(rig.modem.dials <= 1);
+    // A cancel wakes a wait on either clock; in real time within a margin.
+    for (bool isVirtual : {true, false}) {
+        test::ClockChoice choice(isVirtual);
+        Rig rig;
+        rig.modem.absent = modemAbsent;
+        rig.timing.resetAnswerMs = 50;
+        int *fields[] = {&rig.timing.resetAnswerMs, &rig.timing.escapeGuardMs,
+                         &rig.timing.beforeInitMs, &rig.timing.afterAcceptMs,
+                         &rig.timing.msPerWaitSecond};
+        *fields[longField] = 10000;
+        rig.modem.dialAnswers = {""};
+        rig.cancelAfterWrite(trigger, delayMs);
+        QCOMPARE(rig.dial("1", "ATZ^AT&F", 3, 1), DialResult::Cancelled);
+        QVERIFY(rig.cancelledAtNs != 0);
+        // Nothing waits after the cancel but the pause that lets the modem settle.
+        const qint64 margin = isVirtual ? 0 : MsToNs(25);
+        QVERIFY2(NowNs() - rig.cancelledAtNs <= MsToNs(rig.timing.abortSettleMs) + margin,
+                 qPrintable(QString::number(msSince(rig.cancelledAtNs))));
+        // Broken off and on hook, and no further attempt.
+        QCOMPARE(rig.port.writes().mid(rig.port.writes().size() - 2),
+                 (QByteArrayList{"\r", "ATH\r"}));
+        QVERIFY(rig.modem.dials <= 1);
+    }
 }
 
 void TestConnectModem::cancelAfterConnectHangsUp()

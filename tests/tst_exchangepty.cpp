@@ -3,27 +3,19 @@
 #include "link/serialport.h"
 #include "protocol/plcbox.h"
 #include "shell/monoclock.h"
+#include "support/cputime.h"
 #include "support/ptypair.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QtTest>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace ktv31;
 using ktv31::test::PtyPair;
 
 namespace {
-
-qint64 CpuTimeUs()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return qint64(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000 +
-           usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
-}
 
 QByteArray IdentAnswer()
 {
@@ -135,14 +127,14 @@ void TestExchangePty::silentControllerCostsNoCpu()
     Line line(19200);
     Responder responder(line.pty, Responder::Silent);
     line.session.FirstByteWaitMs = 1000;
-    const qint64 cpuBefore = CpuTimeUs();
+    const qint64 cpuBefore = test::CpuTimeUs();
     QElapsedTimer clock;
     clock.start();
     QVERIFY(!line.readIdent());
     QCOMPARE(line.session.ResultCode, Result::NoAnswer);
     QVERIFY(clock.elapsed() >= 1000);
     // Waiting a second for an answer must cost only a sliver of CPU (generous bound).
-    QVERIFY2(CpuTimeUs() - cpuBefore < 100000, qPrintable(QString::number(CpuTimeUs() - cpuBefore)));
+    QVERIFY2(test::CpuTimeUs() - cpuBefore < 100000, qPrintable(QString::number(test::CpuTimeUs() - cpuBefore)));
 }
 
 void TestExchangePty::vanishingLineEndsPromptlyWithoutStorm()
@@ -158,9 +150,9 @@ void TestExchangePty::vanishingLineEndsPromptlyWithoutStorm()
     QVERIFY(clock.elapsed() < 2000);
     QVERIFY(line.port->isLost());
 
-    const qint64 cpuBefore = CpuTimeUs();
+    const qint64 cpuBefore = test::CpuTimeUs();
     QTest::qWait(300);
-    QVERIFY2(CpuTimeUs() - cpuBefore < 100000, "the lost line keeps the CPU busy");
+    QVERIFY2(test::CpuTimeUs() - cpuBefore < 100000, "the lost line keeps the CPU busy");
     QVERIFY(!line.readIdent());
     QCOMPARE(line.session.ResultCode, Result::WriteFailed);
 }

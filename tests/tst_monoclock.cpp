@@ -1,30 +1,20 @@
 // The clocks: every wait and timer goes the same on the virtual clock as on the machine's.
 #include "shell/monoclock.h"
 #include "shell/virtualclock.h"
+#include "support/clockchoice.h"
+#include "support/cputime.h"
 
 #include <QtTest>
 
 #include <memory>
-#include <optional>
 
 using namespace ktv31;
+using ktv31::test::ClockChoice;
 
 namespace {
 
 // The machine's clock within this margin of the expected moment; the virtual one exactly on it.
 constexpr qint64 kRealMarginNs = MsToNs(25);
-
-// Puts the virtual clock in place for a row that asks for it.
-struct ClockChoice
-{
-    explicit ClockChoice(bool isVirtual)
-    {
-        if (isVirtual)
-            scope.emplace(clock);
-    }
-    VirtualClock clock;
-    std::optional<ClockScope> scope;
-};
 
 // Timers that note the moment each fired, measured from `start`.
 struct Firings
@@ -70,6 +60,8 @@ private slots:
     void timerOfADeletedContextNeverFires();
     void waitInsideATimerTakesItsTime_data() { oneColumnOfClocks(); }
     void waitInsideATimerTakesItsTime();
+    void machineWaitsTakeTheirTimeAndNoCpu_data();
+    void machineWaitsTakeTheirTimeAndNoCpu();
 
 private:
     static void oneColumnOfClocks()
@@ -179,6 +171,31 @@ void TestMonoClock::waitInsideATimerTakesItsTime()
     QVERIFY(Near(firings.elapsed(), MsToNs(40), isVirtual));
     QCOMPARE(firings.order, QList<int>{0}); // fired during the nested wait
     QVERIFY(Near(firings.at[0], MsToNs(20), isVirtual));
+}
+
+void TestMonoClock::machineWaitsTakeTheirTimeAndNoCpu_data()
+{
+    QTest::addColumn<bool>("withEvents");
+    QTest::newRow("event-loop wait") << true;
+    QTest::newRow("sleep") << false;
+}
+
+void TestMonoClock::machineWaitsTakeTheirTimeAndNoCpu()
+{
+    QFETCH(bool, withEvents);
+    ClockChoice choice(false);
+    constexpr qint64 kWaitMs = 200;
+    const qint64 cpuBefore = test::CpuTimeUs();
+    const qint64 start = NowNs();
+    if (withEvents)
+        QCOMPARE(WaitUntil(start + MsToNs(kWaitMs)), WakeReason::Deadline);
+    else
+        SleepFor(kWaitMs);
+    const qint64 elapsed = NowNs() - start;
+    const qint64 cpuUs = test::CpuTimeUs() - cpuBefore;
+    QVERIFY2(Near(elapsed, MsToNs(kWaitMs), false), qPrintable(QString::number(elapsed)));
+    // Only the last millisecond of a sleep spins; a generous bound for a loaded machine.
+    QVERIFY2(cpuUs < 20000, qPrintable(QStringLiteral("%1 us of CPU").arg(cpuUs)));
 }
 
 QTEST_GUILESS_MAIN(TestMonoClock)

@@ -3,10 +3,14 @@
 #include "protocol/suplfunc.h"
 #include "shell/monoclock.h"
 #include "shell/virtualclock.h"
+#include "support/clockchoice.h"
 #include "support/scriptedoperator.h"
 #include "support/scriptedport.h"
 
 #include <QtTest>
+
+#include <optional>
+#include <utility>
 
 using namespace ktv31;
 using ktv31::test::Chunk;
@@ -59,6 +63,31 @@ qint64 TimedOutAfterNs(const ScriptedPort &port, int result)
             from = e.atNs;
     }
     return NowNs() - from;
+}
+
+// Lateness allowed to a timeout on the machine's clock.
+constexpr qint64 kRealMarginNs = MsToNs(25);
+
+// What an exchange left: its answer, the bytes it wrote and what it traced.
+struct LineOutcome
+{
+    bool ok = false;
+    int result = 0;
+    QList<QByteArray> writes;
+    QList<std::pair<FrameDirection, QByteArray>> trace;
+    QByteArray rx;
+    bool operator==(const LineOutcome &other) const
+    {
+        return ok == other.ok && result == other.result && writes == other.writes
+               && trace == other.trace && rx == other.rx;
+    }
+};
+
+// An interrupted wait ended when it should: exactly on the virtual clock, soon after in real time.
+bool EndedAt(qint64 elapsedNs, qint64 expectedNs, bool isVirtual)
+{
+    return isVirtual ? elapsedNs == expectedNs
+                     : elapsedNs >= expectedNs && elapsedNs < expectedNs + kRealMarginNs;
 }
 
 struct Rig
@@ -116,12 +145,22 @@ private slots:
     void retriesCountedExactly();
     void noPortFailsEveryAttempt();
     void writeRequestWaitsLongerAndRestores();
+    void abortFlagStopsWaitingExchange_data() { bothClocks(); }
     void abortFlagStopsWaitingExchange();
+    void lostPortEndsExchangePromptly_data() { bothClocks(); }
     void lostPortEndsExchangePromptly();
     void secondExchangeIsRefusedWhileOneRuns();
     void requestIdentifier();
     void staleBytesDoNotPoisonNextAttempt();
     void resultTextComposition();
+
+private:
+    static void bothClocks()
+    {
+        QTest::addColumn<bool>("isVirtual");
+        QTest::newRow("virtual clock") << true;
+        QTest::newRow("machine clock") << false;
+    }
 };
 
 void TestPlcbox::crcCheckValues_data()
@@ -231,20 +270,41 @@ void TestPlcbox::answerReceiving_data()
 
 void TestPlcbox::answerReceiving()
 {
+    // Each line is played on the virtual clock and on the machine's: the same result, the same
+    // bytes on the line and the same trace, the timeouts at their moment (exactly, or within a
+    // margin in real time).
     QFETCH(QByteArray, line);
     QFETCH(int, result);
     for (bool bytewise : {false, true}) {
-        Rig rig;
-        rig.answerAlways(line.isEmpty() ? QList<Chunk>{} : bytewise ? byteByByte(line) : whole(line));
-        QCOMPARE(rig.readIdent(), result == Result::Ok);
-        QCOMPARE(rig.session.ResultCode, result);
-        if (result == Result::Ok)
-            QCOMPARE(rig.rx(int(identAnswer().size())), identAnswer());
-        if (result == Result::NoAnswer || result == Result::AnswerIncomplete) {
-            const qint64 wait = MsToNs(result == Result::NoAnswer ? rig.session.FirstByteWaitMs
-                                                                  : rig.session.NextByteWaitMs);
-            const qint64 waited = TimedOutAfterNs(rig.port, result);
-            QVERIFY2(waited > wait && waited < wait + MsToNs(1), qPrintable(QString::number(waited)));
+        std::optional<LineOutcome> onVirtual;
+        for (bool isVirtual : {true, false}) {
+            test::ClockChoice choice(isVirtual);
+            Rig rig;
+            LineOutcome outcome;
+            rig.session.Tap = [&outcome](FrameDirection direction, const QByteArray &bytes) {
+                outcome.trace.append({direction, bytes});
+            };
+            rig.answerAlways(line.isEmpty() ? QList<Chunk>{}
+                                            : bytewise ? byteByByte(line) : whole(line));
+            outcome.ok = rig.readIdent();
+            outcome.result = rig.session.ResultCode;
+            outcome.writes = rig.port.writes();
+            outcome.rx = rig.rx(int(identAnswer().size()));
+            QCOMPARE(outcome.ok, result == Result::Ok);
+            QCOMPARE(outcome.result, result);
+            if (result == Result::Ok)
+                QCOMPARE(outcome.rx, identAnswer());
+            if (result == Result::NoAnswer || result == Result::AnswerIncomplete) {
+                const qint64 wait = MsToNs(result == Result::NoAnswer ? rig.session.FirstByteWaitMs
+                                                                      : rig.session.NextByteWaitMs);
+                const qint64 waited = TimedOutAfterNs(rig.port, result);
+                const qint64 margin = isVirtual ? MsToNs(1) : kRealMarginNs;
+                QVERIFY2(waited > wait && waited < wait + margin, qPrintable(QString::number(waited)));
+            }
+            if (!onVirtual)
+                onVirtual = outcome;
+            else
+                QVERIFY(outcome == *onVirtual);
         }
     }
 }
@@ -389,6 +449,8 @@ void TestPlcbox::writeRequestWaitsLongerAndRestores()
 
 void TestPlcbox::abortFlagStopsWaitingExchange()
 {
+    QFETCH(bool, isVirtual);
+    test::ClockChoice choice(isVirtual);
     Rig rig;
     rig.session.FirstByteWaitMs = 10000;
     RunAfter(30, nullptr, [&rig] { RequestAbort(rig.session); });
@@ -396,7 +458,7 @@ void TestPlcbox::abortFlagStopsWaitingExchange()
     QVERIFY(!rig.readIdent());
     QCOMPARE(rig.session.ResultCode, Result::Aborted);
     QVERIFY(!rig.session.AbortFlag);
-    QCOMPARE(NowNs() - start, MsToNs(30));
+    QVERIFY(EndedAt(NowNs() - start, MsToNs(30), isVirtual));
 
     // A flag raised between exchanges stops the next transaction before anything is sent.
     Rig idle;
@@ -408,6 +470,8 @@ void TestPlcbox::abortFlagStopsWaitingExchange()
 
 void TestPlcbox::lostPortEndsExchangePromptly()
 {
+    QFETCH(bool, isVirtual);
+    test::ClockChoice choice(isVirtual);
     Rig rig;
     rig.session.FirstByteWaitMs = 10000;
     rig.session.Attempts = 1;
@@ -415,7 +479,7 @@ void TestPlcbox::lostPortEndsExchangePromptly()
     const qint64 start = NowNs();
     QVERIFY(!rig.readIdent());
     QCOMPARE(rig.session.ResultCode, Result::ReadFailed);
-    QCOMPARE(NowNs() - start, MsToNs(30));
+    QVERIFY(EndedAt(NowNs() - start, MsToNs(30), isVirtual));
     QVERIFY(!rig.readIdent());
     QCOMPARE(rig.session.ResultCode, Result::WriteFailed);
 }

@@ -6,6 +6,7 @@
 #include "shell/operation.h"
 #include "shell/settings.h"
 #include "shell/virtualclock.h"
+#include "support/cputime.h"
 #include "support/ptypair.h"
 #include "support/scriptedoperator.h"
 #include "support/scriptedport.h"
@@ -15,7 +16,6 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <sys/resource.h>
 
 #include <functional>
 
@@ -27,14 +27,6 @@ namespace {
 constexpr int kFrameLength = 12; // an identification read without preambles
 constexpr qint64 kPromptNs = MsToNs(100);
 constexpr qint64 kIdleCpuUs = 50000;
-
-qint64 CpuTimeUs()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return qint64(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000 +
-           usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
-}
 
 double MsSince(qint64 ns) { return double(NowNs() - ns) / 1e6; }
 
@@ -127,12 +119,12 @@ void TestReentry::abortEndsTheWholeExchangeAtOnce()
         abortedAt = NowNs();
         RequestAbort(line.session);
     });
-    const qint64 cpuBefore = CpuTimeUs();
+    const qint64 cpuBefore = test::CpuTimeUs();
     QVERIFY(!line.readIdent());
     QVERIFY2(abortedAt != 0, "the exchange ended before the abort");
     QVERIFY2(NowNs() - abortedAt < kPromptNs, qPrintable(QString::number(MsSince(abortedAt))));
-    QVERIFY2(CpuTimeUs() - cpuBefore < kIdleCpuUs,
-             qPrintable(QStringLiteral("%1 us of CPU").arg(CpuTimeUs() - cpuBefore)));
+    QVERIFY2(test::CpuTimeUs() - cpuBefore < kIdleCpuUs,
+             qPrintable(QStringLiteral("%1 us of CPU").arg(test::CpuTimeUs() - cpuBefore)));
     QCOMPARE(line.session.ResultCode, Result::Aborted);
     QVERIFY(!line.session.AbortFlag);
     // No further attempt: exactly the frames sent before the abort, nothing after it.

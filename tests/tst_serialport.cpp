@@ -1,5 +1,6 @@
 // COM port layer through real pseudo-terminals: naming, exclusive open, line format, data, loss.
 #include "link/comportfunctions.h"
+#include "support/cputime.h"
 #include "support/ptypair.h"
 
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <QTest>
 
 #include <poll.h>
-#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -24,14 +24,6 @@ namespace {
 PortPtr OpenAt(const QString &path, int speed = 9600)
 {
     return test::OpenLine(path, speed);
-}
-
-qint64 ProcessCpuMs()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000
-           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
 }
 
 const QSerialPort *DeviceOf(const PortPtr &port)
@@ -462,9 +454,9 @@ void TestSerialPort::farSideClosingIsLossWithoutStorm()
     QVERIFY(!port->write("again"));
     QCOMPARE(port->read(10), QByteArray());
 
-    const qint64 cpuBefore = ProcessCpuMs();
+    const qint64 cpuBefore = (test::CpuTimeUs() / 1000);
     QTest::qWait(300);
-    const qint64 cpuUsed = ProcessCpuMs() - cpuBefore;
+    const qint64 cpuUsed = (test::CpuTimeUs() / 1000) - cpuBefore;
     QVERIFY2(cpuUsed < 100, qPrintable(QStringLiteral("%1 ms of CPU").arg(cpuUsed)));
     QCOMPARE(lost.count(), 1);
 }

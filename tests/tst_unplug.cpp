@@ -3,13 +3,13 @@
 #include "link/comportfunctions.h"
 #include "protocol/plcbox.h"
 #include "shell/monoclock.h"
+#include "support/cputime.h"
 #include "support/ptypair.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QtTest>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <memory>
@@ -26,14 +26,6 @@ constexpr qint64 kPromptEndNs = MsToNs(500);
 constexpr int kIdleWindowMs = 300;
 // A storm of errors would burn the whole window; an idle port costs next to nothing.
 constexpr qint64 kIdleCpuLimitUs = 60000;
-
-qint64 CpuTimeUs()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return qint64(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000
-           + usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
-}
 
 QByteArray TableAnswer(const QByteArray &data)
 {
@@ -135,9 +127,9 @@ void TestUnplug::farSideClosesDuringFirstByteWait()
                             .arg(double(endedAt - unpluggedAt) / 1e6)));
     QVERIFY(line->port->isLost());
 
-    const qint64 cpuBefore = CpuTimeUs();
+    const qint64 cpuBefore = test::CpuTimeUs();
     QTest::qWait(kIdleWindowMs);
-    const qint64 idleCpu = CpuTimeUs() - cpuBefore;
+    const qint64 idleCpu = test::CpuTimeUs() - cpuBefore;
     QVERIFY2(idleCpu < kIdleCpuLimitUs,
              qPrintable(QStringLiteral("%1 us of CPU in %2 ms after the unplug")
                             .arg(idleCpu)
