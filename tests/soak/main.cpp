@@ -1,9 +1,11 @@
 // ktv31-soak: exchanges of every kind against the simulated controller with faults injected at
 // random, every result checked; one line of figures, non-zero on a mismatch, hang or leak.
+#include "residentmemory.h"
 #include "soakrun.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 
@@ -62,6 +64,9 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: ktv31-soak [COUNT] [--seed N] [--speed BPS] [--verbose]\n");
         return 2;
     }
+    // The port layer tells of every line the controller drops, and the soak drops them on purpose.
+    if (!options.verbose)
+        QLoggingCategory::setFilterRules(QStringLiteral("ktv31.link.info=false"));
     SoakTally tally;
     SoakRun run(options, tally);
     QString error;
@@ -76,7 +81,10 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(run.figuresByKind()));
     const qint64 growthKb = run.residentGrowthKb();
     std::printf("%s\n", qPrintable(SummaryLine(tally, growthKb)));
+    const bool grew = growthKb > kMostResidentGrowthKb;
+    if (grew && !ResidentGrowthTellsLeaks)
+        std::fprintf(stderr, "ktv31-soak: memory growth not judged under AddressSanitizer\n");
     const bool clean = completed && tally.mismatches == 0 && tally.hangs == 0 &&
-                       growthKb <= kMostResidentGrowthKb;
+                       !(grew && ResidentGrowthTellsLeaks);
     return clean ? 0 : 1;
 }

@@ -24,12 +24,16 @@ constexpr int kBitsPerByte = 10;
 constexpr int kThinkTimeMs = 1;
 constexpr int kMostAttempts = 3;
 constexpr int kReadConfigurationExchanges = 6; // tables 0, 3, 5, 6 twice and 1
+constexpr int kWriteSelectedExchanges = 5;     // tables 3, 5, 6 twice and the identification
+constexpr int kTablesFrom = ImageOffset::LinkParameters; // what the writes change: tables 3, 5, 6
+constexpr int kTablesSize = ImageSize - kTablesFrom;
 // The shortest first-byte wait the connection dialog offers.
 constexpr int kFirstByteWaitS = 1;
 
 const char *OperationName(int operation)
 {
-    static const char *const names[] = {"identify", "read-config", "table-state", "write-changed"};
+    static const char *const names[] = {"identify", "read-config", "table-state", "write-changed",
+                                        "write-selected"};
     return names[operation];
 }
 
@@ -68,6 +72,26 @@ ConnectionSettings SoakSettings(int speed)
 int Between(QRandomGenerator &random, int low, int high)
 {
     return low + int(random.bounded(quint32(high - low + 1)));
+}
+
+bool Differs(const ConfigImage &a, const ConfigImage &b, int offset, int size)
+{
+    return a.slice(offset, size) != b.slice(offset, size);
+}
+
+// Every table the edit changed, and now and then one it left alone.
+TableStateBuffer WriteChoiceFor(const ConfigImage &edited, const ConfigImage &before,
+                                QRandomGenerator &random)
+{
+    const bool changed[] = {
+        Differs(edited, before, ImageOffset::LinkParameters, LinkParameterCountLong),
+        Differs(edited, before, ImageOffset::ModemString, ModemStringSize),
+        Differs(edited, before, ImageOffset::Links, CalculatorCount)};
+    const int tables[] = {3, 5, 6};
+    TableStateBuffer state;
+    for (int i = 0; i < 3; ++i)
+        state.setWriteChosen(tables[i], changed[i] || random.bounded(4) == 0);
+    return state;
 }
 
 } // namespace
@@ -143,13 +167,15 @@ bool SoakRun::run(QString *error)
 SoakRun::Operation SoakRun::chooseOperation(int remaining)
 {
     const int pick = int(random_.bounded(100));
-    const Operation operation = pick < 25   ? Operation::Identify
-                                : pick < 50 ? Operation::ReadConfiguration
-                                : pick < 65 ? Operation::ReadTableState
-                                            : Operation::WriteChanged;
+    const Operation operation = pick < 20   ? Operation::Identify
+                                : pick < 45 ? Operation::ReadConfiguration
+                                : pick < 60 ? Operation::ReadTableState
+                                : pick < 90 ? Operation::WriteChanged
+                                            : Operation::WriteSelected;
     // The run ends on its count exactly: the last operations are the short ones.
     const int most = operation == Operation::ReadConfiguration ? kReadConfigurationExchanges
                      : operation == Operation::WriteChanged    ? MostWriteExchanges
+                     : operation == Operation::WriteSelected   ? kWriteSelectedExchanges
                                                                : 1;
     return most <= remaining ? operation : Operation::Identify;
 }
@@ -177,6 +203,9 @@ void SoakRun::runOperation(Operation operation)
         break;
     case Operation::WriteChanged:
         succeeded = writeChanged();
+        break;
+    case Operation::WriteSelected:
+        succeeded = writeSelected();
         break;
     }
     checkOperation(succeeded, messagesBefore);
@@ -220,13 +249,33 @@ bool SoakRun::writeChanged()
     image_ = EditForWrite(before, random_);
     TransferContext context{session_, image_, settings_, operator_, 0};
     const bool written = WriteChangedConfiguration(context, before);
-    constexpr int tablesFrom = ImageOffset::LinkParameters;
-    constexpr int tablesSize = ImageSize - tablesFrom;
-    if (written)
-        checkSameAsController(tablesFrom, tablesSize, QStringLiteral("changed-only write"));
-    else // part of it may have been written: go on from what the controller holds
-        image_.setSlice(tablesFrom, tablesSize, sim_.image().slice(tablesFrom, tablesSize));
+    followController(written);
     return written;
+}
+
+// The table-state procedure's write: whole tables, then the identification read again.
+bool SoakRun::writeSelected()
+{
+    const ConfigImage before = image_;
+    image_ = EditForWrite(before, random_);
+    const TableStateBuffer state = WriteChoiceFor(image_, before, random_);
+    TransferContext context{session_, image_, settings_, operator_, 0};
+    CountingProgress progress;
+    const SelectedWriteOutcome outcome = WriteSelectedAndReidentify(context, state, progress);
+    followController(outcome.written);
+    if (outcome.identified && outcome.destroyedTable != 0)
+        mismatch(QStringLiteral("table %1 reported destroyed").arg(outcome.destroyedTable));
+    return outcome.written && outcome.identified;
+}
+
+// A failed write may have changed part of the tables: later edits start from what the
+// controller holds.
+void SoakRun::followController(bool written)
+{
+    if (written)
+        checkSameAsController(kTablesFrom, kTablesSize, QStringLiteral("tables written"));
+    else
+        image_.setSlice(kTablesFrom, kTablesSize, sim_.image().slice(kTablesFrom, kTablesSize));
 }
 
 // One question for every failed step, the operation ends at it, and succeeds without one.

@@ -64,7 +64,7 @@ public:
     void exchangeFinished() override;
 
 private:
-    enum class Operation { Identify, ReadConfiguration, ReadTableState, WriteChanged };
+    enum class Operation { Identify, ReadConfiguration, ReadTableState, WriteChanged, WriteSelected };
 
     struct RunningExchange
     {
@@ -83,6 +83,8 @@ private:
     bool readConfiguration();
     bool readTableState();
     bool writeChanged();
+    bool writeSelected();
+    void followController(bool written);
     void checkOperation(bool succeeded, int messagesBefore);
     void checkResult();
     void checkSameAsController(int offset, int size, const QString &what);
