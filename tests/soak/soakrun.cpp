@@ -23,6 +23,7 @@ constexpr int kDetailedMismatches = 20;
 constexpr int kBitsPerByte = 10;
 constexpr int kThinkTimeMs = 1;
 constexpr int kMostAttempts = 3;
+constexpr int kMostPreambles = 3;
 constexpr int kReadConfigurationExchanges = 6; // tables 0, 3, 5, 6 twice and 1
 constexpr int kWriteSelectedExchanges = 5;     // tables 3, 5, 6 twice and the identification
 constexpr int kTablesFrom = ImageOffset::LinkParameters; // what the writes change: tables 3, 5, 6
@@ -188,7 +189,8 @@ void SoakRun::runOperation(Operation operation)
     gaveUp_ = false;
     const int messagesBefore = operator_.messageCount();
     settings_.setAttempts(quint8(Between(random_, 1, kMostAttempts)));
-    session_.Attempts = settings_.Attempts();
+    settings_.setPreambleCount(quint8(Between(random_, 0, kMostPreambles)));
+    LoadExchangeSession(session_, settings_, port_.get());
 
     bool succeeded = false;
     switch (operation) {
