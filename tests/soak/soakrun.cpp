@@ -75,23 +75,14 @@ int Between(QRandomGenerator &random, int low, int high)
     return low + int(random.bounded(quint32(high - low + 1)));
 }
 
-bool Differs(const ConfigImage &a, const ConfigImage &b, int offset, int size)
+// What the table-state procedure writes after a configuration file was chosen: every table the
+// controller lets the program write.
+TableStateBuffer EveryWritableTable()
 {
-    return a.slice(offset, size) != b.slice(offset, size);
-}
-
-// Every table the edit changed, and now and then one it left alone.
-TableStateBuffer WriteChoiceFor(const ConfigImage &edited, const ConfigImage &before,
-                                QRandomGenerator &random)
-{
-    const bool changed[] = {
-        Differs(edited, before, ImageOffset::LinkParameters, LinkParameterCountLong),
-        Differs(edited, before, ImageOffset::ModemString, ModemStringSize),
-        Differs(edited, before, ImageOffset::Links, CalculatorCount)};
-    const int tables[] = {3, 5, 6};
     TableStateBuffer state;
-    for (int i = 0; i < 3; ++i)
-        state.setWriteChosen(tables[i], changed[i] || random.bounded(4) == 0);
+    for (const ConfigTableFlag &flag : ConfigTableFlags())
+        if (flag.writable)
+            state.setWriteChosen(flag.table, true);
     return state;
 }
 
@@ -260,10 +251,10 @@ bool SoakRun::writeSelected()
 {
     const ConfigImage before = image_;
     image_ = EditForWrite(before, random_);
-    const TableStateBuffer state = WriteChoiceFor(image_, before, random_);
     TransferContext context{session_, image_, settings_, operator_, 0};
     CountingProgress progress;
-    const SelectedWriteOutcome outcome = WriteSelectedAndReidentify(context, state, progress);
+    const SelectedWriteOutcome outcome =
+        WriteSelectedAndReidentify(context, EveryWritableTable(), progress);
     followController(outcome.written);
     if (outcome.identified && outcome.destroyedTable != 0)
         mismatch(QStringLiteral("table %1 reported destroyed").arg(outcome.destroyedTable));
