@@ -15,6 +15,12 @@ QString WriteFailedText()
     return QStringLiteral("Ошибка записи файла");
 }
 
+FileFault CheckSaveTarget(const QString &path)
+{
+    const FileFault fault = CheckReadTarget(path);
+    return fault == FileFault::NoSuchFile ? FileFault::None : fault;
+}
+
 QString FileFaultText(FileFault fault)
 {
     switch (fault) {

@@ -34,8 +34,8 @@ QString WriteFailedText();
 // The reason, one lower-case clause ("это устройство, а не файл"); empty for None.
 QString FileFaultText(FileFault fault);
 
-// The platform decides these two from what the path names now.
-// Only a regular file is read, a link to one included.
+// Decided from what the path names now (the platform's part). Only a regular file is read, a
+// link to one included.
 FileFault CheckReadTarget(const QString &path);
 // A save replaces a regular file (the target of a link to one) or takes a name not yet used in
 // an existing folder. Anything else would be replaced by a file or written into.

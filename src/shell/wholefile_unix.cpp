@@ -76,12 +76,6 @@ FileFault CheckReadTarget(const QString &path)
     return KindFault(info.st_mode);
 }
 
-FileFault CheckSaveTarget(const QString &path)
-{
-    const FileFault fault = CheckReadTarget(path);
-    return fault == FileFault::NoSuchFile ? FileFault::None : fault;
-}
-
 FileFault OpenRegularFile(const QString &path, QFile &file)
 {
     if (const FileFault fault = CheckReadTarget(path); fault != FileFault::None)

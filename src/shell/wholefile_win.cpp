@@ -31,12 +31,6 @@ FileFault CheckReadTarget(const QString &path)
     return info.isFile() ? FileFault::None : FileFault::OtherKind;
 }
 
-FileFault CheckSaveTarget(const QString &path)
-{
-    const FileFault fault = CheckReadTarget(path);
-    return fault == FileFault::NoSuchFile ? FileFault::None : fault;
-}
-
 FileFault OpenRegularFile(const QString &path, QFile &file)
 {
     if (const FileFault fault = CheckReadTarget(path); fault != FileFault::None)
