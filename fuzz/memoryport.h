@@ -5,6 +5,7 @@
 #include "shell/monoclock.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace ktv31::fuzz {
@@ -38,8 +39,11 @@ public:
     }
     QByteArray read(int maxBytes) override
     {
-        const QByteArray out = pending_.left(std::max(maxBytes, 0));
-        pending_.remove(0, out.size());
+        const qsizetype n = std::clamp<qsizetype>(maxBytes, 0, pending_.size());
+        if (n == pending_.size())
+            return std::exchange(pending_, QByteArray());
+        QByteArray out = pending_.first(n);
+        pending_.remove(0, n);
         return out;
     }
     qint64 bytesAvailable() const override { return pending_.size(); }
@@ -78,7 +82,7 @@ private:
                                              : chunkSizes_[next_++ % chunkSizes_.size()];
         const int n = std::min<int>(size, int(input_.size() - offset_));
         if (n > 0) {
-            pending_.append(input_.mid(offset_, n));
+            pending_.append(input_.constData() + offset_, n);
             offset_ += n;
             lastArrivalAtNs_ = NowNs();
             emit readyRead();

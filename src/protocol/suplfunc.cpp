@@ -1,6 +1,8 @@
 // Constant texts of exchange results, controller errors and valve refusal reasons; speed codes.
 #include "protocol/suplfunc.h"
 
+#include <string>
+
 namespace ktv31 {
 namespace {
 
@@ -154,11 +156,15 @@ constexpr std::array<int, SpeedCodeCount> kSpeeds = {
     300,  600,   1200,  2400,  3200,  3600,  4800,  5760,  6400,  7200,   7680,
     9600, 11520, 12800, 14400, 19200, 23040, 28800, 38400, 57600, 115200, 230400};
 
+// The tables live as long as the program, so a text refers to them instead of copying: every
+// session takes all of them.
 template <int N> QString textAt(const char16_t *const (&table)[N], int code)
 {
     if (code < 0 || code >= N)
         return {};
-    return QString::fromUtf16(table[code]);
+    const char16_t *text = table[code];
+    return QString::fromRawData(reinterpret_cast<const QChar *>(text),
+                                qsizetype(std::char_traits<char16_t>::length(text)));
 }
 
 } // namespace

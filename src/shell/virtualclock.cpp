@@ -8,15 +8,27 @@
 namespace ktv31 {
 namespace {
 
-void ProcessEvents(QEventLoop::ProcessEventsFlags flags)
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents(flags);
-}
+// What comes from outside the program (the window system, sockets, Qt's own timers) keeps real
+// time, so a pass of the event loop for it is due at most this often; a wait that comes sooner
+// only delivers the events the program posted itself, which needs no system call.
+constexpr qint64 kOutsidePassNs = 1000000;
 
 } // namespace
 
 void VirtualClock::sleepUntil(qint64 deadlineNs) { now_ = std::max(now_, deadlineNs); }
+
+void VirtualClock::handleEvents(QEventLoop::ProcessEventsFlags flags)
+{
+    if (!QCoreApplication::instance())
+        return;
+    const qint64 machineNow = MachineClock().nowNs();
+    if (machineNow - lastOutsidePassNs_ >= kOutsidePassNs) {
+        lastOutsidePassNs_ = machineNow;
+        QCoreApplication::processEvents(flags);
+    } else {
+        QCoreApplication::sendPostedEvents();
+    }
+}
 
 WakeReason VirtualClock::waitUntil(qint64 deadlineNs, const std::function<bool()> &wakeWhen,
                                    QEventLoop::ProcessEventsFlags flags)
@@ -25,7 +37,7 @@ WakeReason VirtualClock::waitUntil(qint64 deadlineNs, const std::function<bool()
     for (;;) {
         if (woken())
             return WakeReason::Woken;
-        ProcessEvents(flags);
+        handleEvents(flags);
         if (woken())
             return WakeReason::Woken;
         if (fireOneDue())
@@ -40,7 +52,7 @@ WakeReason VirtualClock::waitUntil(qint64 deadlineNs, const std::function<bool()
 void VirtualClock::processPending()
 {
     do
-        ProcessEvents(QEventLoop::AllEvents);
+        handleEvents(QEventLoop::AllEvents);
     while (fireOneDue());
 }
 
