@@ -5,7 +5,6 @@
 #include "shell/monoclock.h"
 
 #include <algorithm>
-#include <utility>
 #include <vector>
 
 namespace ktv31::fuzz {
@@ -37,16 +36,15 @@ public:
         }
         return true;
     }
+    // What has arrived and is not read yet is the stretch of the input between the two offsets.
     QByteArray read(int maxBytes) override
     {
-        const qsizetype n = std::clamp<qsizetype>(maxBytes, 0, pending_.size());
-        if (n == pending_.size())
-            return std::exchange(pending_, QByteArray());
-        QByteArray out = pending_.first(n);
-        pending_.remove(0, n);
+        const qsizetype n = std::clamp<qsizetype>(maxBytes, 0, bytesAvailable());
+        const QByteArray out = input_.sliced(read_, n);
+        read_ += n;
         return out;
     }
-    qint64 bytesAvailable() const override { return pending_.size(); }
+    qint64 bytesAvailable() const override { return offset_ - read_; }
     bool setSpeed(int bitsPerSecond) override
     {
         speed_ = bitsPerSecond;
@@ -55,7 +53,7 @@ public:
     int speed() const override { return speed_; }
     bool purge() override
     {
-        pending_.clear();
+        read_ = offset_;
         return true;
     }
     bool setDtr(bool) override { return true; }
@@ -82,7 +80,6 @@ private:
                                              : chunkSizes_[next_++ % chunkSizes_.size()];
         const int n = std::min<int>(size, int(input_.size() - offset_));
         if (n > 0) {
-            pending_.append(input_.constData() + offset_, n);
             offset_ += n;
             lastArrivalAtNs_ = NowNs();
             emit readyRead();
@@ -96,13 +93,13 @@ private:
     {
         lost_ = true;
         lostAtNs_ = NowNs();
-        pending_.clear();
+        read_ = offset_;
         emit deviceLost();
     }
 
     QByteArray input_;
-    qsizetype offset_ = 0;
-    QByteArray pending_;
+    qsizetype offset_ = 0; // arrived
+    qsizetype read_ = 0;
     QByteArray written_;
     std::vector<int> chunkSizes_;
     size_t next_ = 0;

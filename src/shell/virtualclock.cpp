@@ -44,7 +44,7 @@ WakeReason VirtualClock::waitUntil(qint64 deadlineNs, const std::function<bool()
             continue;
         if (now_ >= deadlineNs)
             return WakeReason::Deadline;
-        const qint64 next = timers_.empty() ? deadlineNs : timers_.begin()->first.first;
+        const qint64 next = timers_.empty() ? deadlineNs : timers_.front().dueNs;
         now_ = std::min(next, deadlineNs);
     }
 }
@@ -59,21 +59,24 @@ void VirtualClock::processPending()
 void VirtualClock::runAfter(qint64 delayMs, QObject *context, std::function<void()> action)
 {
     Timer timer;
+    timer.dueNs = now_ + std::max<qint64>(delayMs, 0) * 1000000;
+    timer.sequence = sequence_++;
     timer.hasContext = context != nullptr;
     timer.context = context;
     timer.action = std::move(action);
-    const qint64 due = now_ + std::max<qint64>(delayMs, 0) * 1000000;
-    timers_.emplace(std::make_pair(due, sequence_++), std::move(timer));
+    timers_.push_back(std::move(timer));
+    std::push_heap(timers_.begin(), timers_.end(), FiresLater);
 }
 
 // The action may wait in turn (and so fire further timers) or set new ones: the timer leaves the
 // table before it runs.
 bool VirtualClock::fireOneDue()
 {
-    if (timers_.empty() || timers_.begin()->first.first > now_)
+    if (timers_.empty() || timers_.front().dueNs > now_)
         return false;
-    Timer timer = std::move(timers_.begin()->second);
-    timers_.erase(timers_.begin());
+    std::pop_heap(timers_.begin(), timers_.end(), FiresLater);
+    Timer timer = std::move(timers_.back());
+    timers_.pop_back();
     if (!timer.hasContext || timer.context)
         timer.action();
     return true;

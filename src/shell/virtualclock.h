@@ -5,8 +5,7 @@
 
 #include <QPointer>
 
-#include <map>
-#include <utility>
+#include <vector>
 
 namespace ktv31 {
 
@@ -39,10 +38,17 @@ public:
 private:
     struct Timer
     {
+        qint64 dueNs = 0;
+        quint64 sequence = 0;
         bool hasContext = false;
         QPointer<QObject> context;
         std::function<void()> action;
     };
+    // Orders the heap so that its front is the earliest timer, of equal ones the first set.
+    static bool FiresLater(const Timer &a, const Timer &b)
+    {
+        return a.dueNs != b.dueNs ? a.dueNs > b.dueNs : a.sequence > b.sequence;
+    }
 
     void handleEvents(QEventLoop::ProcessEventsFlags flags);
     bool fireOneDue();
@@ -50,8 +56,9 @@ private:
     qint64 now_;
     qint64 lastOutsidePassNs_ = 0; // on the machine's clock
     quint64 sequence_ = 0;
-    // By due time, then by the order they were set, as real timers of equal time fire.
-    std::map<std::pair<qint64, quint64>, Timer> timers_;
+    // A heap by due time, then by the order they were set, as real timers of equal time fire;
+    // a vector, so that setting a timer seldom allocates.
+    std::vector<Timer> timers_;
 };
 
 } // namespace ktv31
