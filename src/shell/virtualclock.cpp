@@ -44,7 +44,7 @@ WakeReason VirtualClock::waitUntil(qint64 deadlineNs, const std::function<bool()
             continue;
         if (now_ >= deadlineNs)
             return WakeReason::Deadline;
-        const qint64 next = timers_.empty() ? deadlineNs : timers_.front().dueNs;
+        const qint64 next = due_.empty() ? deadlineNs : due_.front().dueNs;
         now_ = std::min(next, deadlineNs);
     }
 }
@@ -58,27 +58,36 @@ void VirtualClock::processPending()
 
 void VirtualClock::runAfter(qint64 delayMs, QObject *context, std::function<void()> action)
 {
-    Timer timer;
-    timer.dueNs = now_ + std::max<qint64>(delayMs, 0) * 1000000;
-    timer.sequence = sequence_++;
+    size_t slot = slots_.size();
+    if (freeSlots_.empty()) {
+        slots_.emplace_back();
+    } else {
+        slot = freeSlots_.back();
+        freeSlots_.pop_back();
+    }
+    Timer &timer = slots_[slot];
     timer.hasContext = context != nullptr;
     timer.context = context;
     timer.action = std::move(action);
-    timers_.push_back(std::move(timer));
-    std::push_heap(timers_.begin(), timers_.end(), FiresLater);
+    due_.push_back({now_ + std::max<qint64>(delayMs, 0) * 1000000, sequence_++, slot});
+    std::push_heap(due_.begin(), due_.end(), FiresLater);
 }
 
 // The action may wait in turn (and so fire further timers) or set new ones: the timer leaves the
-// table before it runs.
+// heap before it runs, and its slot is given back only after.
 bool VirtualClock::fireOneDue()
 {
-    if (timers_.empty() || timers_.front().dueNs > now_)
+    if (due_.empty() || due_.front().dueNs > now_)
         return false;
-    std::pop_heap(timers_.begin(), timers_.end(), FiresLater);
-    Timer timer = std::move(timers_.back());
-    timers_.pop_back();
+    std::pop_heap(due_.begin(), due_.end(), FiresLater);
+    const size_t slot = due_.back().slot;
+    due_.pop_back();
+    Timer &timer = slots_[slot];
     if (!timer.hasContext || timer.context)
         timer.action();
+    timer.action = nullptr;
+    timer.context.clear();
+    freeSlots_.push_back(slot);
     return true;
 }
 

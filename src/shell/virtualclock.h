@@ -5,6 +5,7 @@
 
 #include <QPointer>
 
+#include <deque>
 #include <vector>
 
 namespace ktv31 {
@@ -38,14 +39,20 @@ public:
 private:
     struct Timer
     {
-        qint64 dueNs = 0;
-        quint64 sequence = 0;
         bool hasContext = false;
         QPointer<QObject> context;
         std::function<void()> action;
     };
-    // Orders the heap so that its front is the earliest timer, of equal ones the first set.
-    static bool FiresLater(const Timer &a, const Timer &b)
+    // When a timer fires, and where it waits: the heap moves only these, never the actions.
+    struct Due
+    {
+        qint64 dueNs;
+        quint64 sequence;
+        size_t slot;
+    };
+    // Orders the heap so that its front is the earliest timer, of equal ones the first set, as
+    // real timers of equal time fire.
+    static bool FiresLater(const Due &a, const Due &b)
     {
         return a.dueNs != b.dueNs ? a.dueNs > b.dueNs : a.sequence > b.sequence;
     }
@@ -56,9 +63,12 @@ private:
     qint64 now_;
     qint64 lastOutsidePassNs_ = 0; // on the machine's clock
     quint64 sequence_ = 0;
-    // A heap by due time, then by the order they were set, as real timers of equal time fire;
-    // a vector, so that setting a timer seldom allocates.
-    std::vector<Timer> timers_;
+    // Setting a timer seldom allocates: the timers wait in reused slots of a deque, which keeps
+    // them in place while one runs and sets others, and a vector holds the heap of when each is
+    // due.
+    std::deque<Timer> slots_;
+    std::vector<size_t> freeSlots_;
+    std::vector<Due> due_;
 };
 
 } // namespace ktv31
