@@ -32,6 +32,29 @@ inline std::vector<int> ChunkSizes(unsigned char seed)
     return sizes;
 }
 
+// How an in-memory line delivers its bytes: whole, byte by byte, in random chunks, or in random
+// chunks and then lost.
+struct Delivery
+{
+    std::vector<int> chunks; // empty: all at once
+    bool loseAtEnd = false;
+};
+
+// The top two bits of `seed` pick the way, all of it seeds the chunk sizes.
+inline Delivery PickDelivery(unsigned char seed)
+{
+    switch (seed >> 6) {
+    case 0:
+        return {{}, false};
+    case 1:
+        return {{1}, false};
+    case 2:
+        return {ChunkSizes(seed), false};
+    default:
+        return {ChunkSizes(seed), true};
+    }
+}
+
 // The engine and the modem dialogue pump events when an application exists; give them one.
 inline void EnsureApplication()
 {

@@ -115,24 +115,17 @@ QString ShortenedInitStatus()
         .arg(MaxInitCommandLength);
 }
 
-// Sleeps in the event loop until bytes arrive, the deadline passes, the line is lost or dropped,
-// or the dialling is cancelled.
-void WaitForBytes(SerialPort *port, DialCancel *cancel, qint64 deadlineNs)
+// One answer line: bytes before the first CR or LF are dropped (an echo of the command), the
+// line break that starts the line is kept. Bytes behind the line stay in the port.
+// Between bytes it sleeps in the event loop until more arrive, the deadline passes, the line is
+// lost or dropped, or the dialling is cancelled; the watch is set up once for all those waits.
+int CollectAnswerLine(SerialPort *port, DialCancel *cancel, qint64 deadlineNs, QByteArray &line)
 {
-    if (port->isGone())
-        return;
+    line.clear();
     WakeSources wake;
     wake.on(port, &SerialPort::deviceLost).when([port, cancel] {
         return port->bytesAvailable() > 0 || port->isDropped() || IsCancelled(cancel);
     });
-    WaitUntil(deadlineNs, wake);
-}
-
-// One answer line: bytes before the first CR or LF are dropped (an echo of the command), the
-// line break that starts the line is kept. Bytes behind the line stay in the port.
-int CollectAnswerLine(SerialPort *port, DialCancel *cancel, qint64 deadlineNs, QByteArray &line)
-{
-    line.clear();
     for (;;) {
         if (IsCancelled(cancel))
             return DialResult::Cancelled;
@@ -149,7 +142,7 @@ int CollectAnswerLine(SerialPort *port, DialCancel *cancel, qint64 deadlineNs, Q
         // A lost line answers nothing more; waiting out the deadline would only delay the news.
         if (port->isGone() || NowNs() >= deadlineNs)
             return DialResult::AnswerTimeout;
-        WaitForBytes(port, cancel, deadlineNs);
+        WaitUntil(deadlineNs, wake);
     }
 }
 

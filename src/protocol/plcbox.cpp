@@ -45,9 +45,15 @@ QByteArray FrameBytes(const FrameBuffer &buffer, int length)
 class Transaction
 {
 public:
+    // The wake sources are set up once for all the waits of the attempt: a lost port stays lost,
+    // so a loss seen by one wait ends every later one too.
     Transaction(ExchangeSession &session, SerialPort *port, int frameLength)
         : s_(session), port_(port), frameLength_(frameLength)
     {
+        wake_.on(port_, &SerialPort::deviceLost).when([this] {
+            return s_.AbortFlag || port_->isDropped()
+                   || (wakeOnData_ && port_->bytesAvailable() > 0);
+        });
     }
 
     int run();
@@ -66,6 +72,8 @@ private:
     SerialPort *port_;
     int frameLength_;
     QByteArray arrived_;
+    WakeSources wake_;
+    bool wakeOnData_ = false; // whether the current wait ends when bytes arrive
 };
 
 int Transaction::run()
@@ -144,11 +152,8 @@ bool Transaction::waitUntil(qint64 deadlineNs, bool wakeOnData)
         SleepUntil(deadlineNs);
         return !interrupted();
     }
-    WakeSources wake;
-    wake.on(port_, &SerialPort::deviceLost).when([this, wakeOnData] {
-        return s_.AbortFlag || port_->isDropped() || (wakeOnData && port_->bytesAvailable() > 0);
-    });
-    WaitUntil(wakeOnData ? deadlineNs : deadlineNs - kWakeMarginNs, wake);
+    wakeOnData_ = wakeOnData;
+    WaitUntil(wakeOnData ? deadlineNs : deadlineNs - kWakeMarginNs, wake_);
     if (interrupted())
         return false;
     if (!wakeOnData)

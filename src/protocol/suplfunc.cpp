@@ -1,10 +1,12 @@
 // Constant texts of exchange results, controller errors and valve refusal reasons; speed codes.
 #include "protocol/suplfunc.h"
 
+#include <string_view>
+
 namespace ktv31 {
 namespace {
 
-constexpr const char16_t *kResultTexts[ResultCodeCount] = {
+constexpr std::u16string_view kResultTexts[ResultCodeCount] = {
     u"Команда выполнена",                                          // 0
     u"Неверно задан стартовый символ",                             // 1
     u"Неверно задан код функции",                                  // 2
@@ -27,7 +29,7 @@ constexpr const char16_t *kResultTexts[ResultCodeCount] = {
     u"Обмен прерван по признаку завершения работы программы",      // 19
 };
 
-constexpr const char16_t *kControllerErrorTexts[ControllerErrorCount] = {
+constexpr std::u16string_view kControllerErrorTexts[ControllerErrorCount] = {
     u"",                                                             // 0
     u"Неизвестный код команды",                                      // 1
     u"Неправильная длина запроса",                                   // 2
@@ -95,7 +97,7 @@ constexpr const char16_t *kControllerErrorTexts[ControllerErrorCount] = {
     u"Программа разрушена или установлена перемычка",                // 64
 };
 
-constexpr const char16_t *kReasonTexts[ReasonCodeCount] = {
+constexpr std::u16string_view kReasonTexts[ReasonCodeCount] = {
     u"",                                                          // 0
     u"Разрушена таблица, содержащая кол. подключенных КУС и КУК", // 1
     u"Ошибочный код направления перестановки ",                   // 2
@@ -154,11 +156,15 @@ constexpr std::array<int, SpeedCodeCount> kSpeeds = {
     300,  600,   1200,  2400,  3200,  3600,  4800,  5760,  6400,  7200,   7680,
     9600, 11520, 12800, 14400, 19200, 23040, 28800, 38400, 57600, 115200, 230400};
 
-template <int N> QString textAt(const char16_t *const (&table)[N], int code)
+// The tables live as long as the program and know their lengths, so a text refers to them
+// instead of copying: every session takes all of them.
+template <int N> QString textAt(const std::u16string_view (&table)[N], int code)
 {
     if (code < 0 || code >= N)
         return {};
-    return QString::fromUtf16(table[code]);
+    const std::u16string_view text = table[code];
+    return QString::fromRawData(reinterpret_cast<const QChar *>(text.data()),
+                                qsizetype(text.size()));
 }
 
 } // namespace

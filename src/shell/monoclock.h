@@ -4,6 +4,7 @@
 #include "shell/clock.h"
 
 #include <QObject>
+#include <QVarLengthArray>
 #include <QtGlobal>
 
 #include <functional>
@@ -40,7 +41,7 @@ public:
     WakeSources &on(const Sender *sender, Signal signal)
     {
         if (sender)
-            connections_.push_back(QObject::connect(sender, signal, [this] { signalled_ = true; }));
+            connections_.append(QObject::connect(sender, signal, [this] { signalled_ = true; }));
         return *this;
     }
     WakeSources &when(std::function<bool()> condition)
@@ -51,7 +52,8 @@ public:
     bool due() const { return signalled_ || (condition_ && condition_()); }
 
 private:
-    std::vector<QMetaObject::Connection> connections_;
+    // A wait watches one or two signals; they need no allocation of their own.
+    QVarLengthArray<QMetaObject::Connection, 2> connections_;
     std::function<bool()> condition_;
     bool signalled_ = false;
 };

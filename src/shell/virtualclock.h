@@ -5,14 +5,17 @@
 
 #include <QPointer>
 
-#include <map>
-#include <utility>
+#include <deque>
+#include <vector>
 
 namespace ktv31 {
 
 // Time stands still while code runs and jumps when it waits: a wait first handles the events
 // that are pending and the timers that are due, checking its condition after each, and only then
-// moves the clock on to the next timer or to its own deadline, whichever comes first. A sleep
+// moves the clock on to the next timer or to its own deadline, whichever comes first. Events the
+// program posted are handled at every step; those from outside it (window system, sockets) at
+// most once a millisecond of machine time, as they come in real time anyway, so that a run of
+// short waits costs no system calls. A sleep
 // moves the clock without firing anything; what fell due meanwhile fires at the next wait, as a
 // real timer would. So an exchange or a dial over a line whose bytes come from this clock's
 // timers (runAfter) goes exactly as it would in real time, only at once.
@@ -40,13 +43,32 @@ private:
         QPointer<QObject> context;
         std::function<void()> action;
     };
+    // When a timer fires, and where it waits: the heap moves only these, never the actions.
+    struct Due
+    {
+        qint64 dueNs;
+        quint64 sequence;
+        size_t slot;
+    };
+    // Orders the heap so that its front is the earliest timer, of equal ones the first set, as
+    // real timers of equal time fire.
+    static bool FiresLater(const Due &a, const Due &b)
+    {
+        return a.dueNs != b.dueNs ? a.dueNs > b.dueNs : a.sequence > b.sequence;
+    }
 
+    void handleEvents(QEventLoop::ProcessEventsFlags flags);
     bool fireOneDue();
 
     qint64 now_;
+    qint64 lastOutsidePassNs_ = 0; // on the machine's clock
     quint64 sequence_ = 0;
-    // By due time, then by the order they were set, as real timers of equal time fire.
-    std::map<std::pair<qint64, quint64>, Timer> timers_;
+    // Setting a timer seldom allocates: the timers wait in reused slots of a deque, which keeps
+    // them in place while one runs and sets others, and a vector holds the heap of when each is
+    // due.
+    std::deque<Timer> slots_;
+    std::vector<size_t> freeSlots_;
+    std::vector<Due> due_;
 };
 
 } // namespace ktv31
