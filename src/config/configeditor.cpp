@@ -8,7 +8,6 @@
 namespace ktv31 {
 namespace {
 
-constexpr quint8 kCarriageReturn = 13;
 constexpr int kMaxByteValue = 255;
 
 // Empty counts as 0 where the editor allows it; anything else must be a number of 0..255.
@@ -105,7 +104,7 @@ std::optional<InputFault> StoreEditorInput(const EditorInput &input, ConfigRecor
     const QByteArray modem = toCp1251(input.modemString.left(MaxEditorModemStringLength));
     if (!modem.isEmpty()) {
         record.setSlice(RecordOffset::ModemString, int(modem.size()), modem);
-        record.setU8(RecordOffset::ModemString + int(modem.size()), kCarriageReturn);
+        record.setU8(RecordOffset::ModemString + int(modem.size()), ModemStringEnd);
     }
     return std::nullopt;
 }

@@ -7,6 +7,7 @@ namespace ktv31 {
 
 constexpr int CalculatorCount = 255; // link settings for addresses 0..254
 constexpr int ModemStringSize = 64;
+constexpr quint8 ModemStringEnd = 13; // the carriage return that ends the modem string
 constexpr int IdentificationSize = 17;
 
 // The tables the program writes.
@@ -57,11 +58,13 @@ public:
 // One calculator's link in the image: port in bits 7..5 (0 none, 1 A, 2 B, 3 C), speed code in 4..0.
 struct LinkByte
 {
+    static constexpr quint8 MaxPort = 3;
+    static constexpr quint8 SpeedCodeMask = 0x1F;
     static quint8 Port(quint8 link) { return quint8(link >> 5); }
-    static quint8 SpeedCode(quint8 link) { return quint8(link & 0x1F); }
+    static quint8 SpeedCode(quint8 link) { return quint8(link & SpeedCodeMask); }
     static quint8 Make(quint8 port, quint8 speedCode)
     {
-        return quint8((port << 5) | (speedCode & 0x1F));
+        return quint8((port << 5) | (speedCode & SpeedCodeMask));
     }
 };
 

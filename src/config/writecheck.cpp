@@ -8,11 +8,10 @@
 namespace ktv31 {
 namespace {
 
-constexpr quint8 kCarriageReturn = 13;
 constexpr quint8 kDelete = 0x7F;
 constexpr quint8 kUndefinedCp1251 = 0x98;
-constexpr int kMaxPort = 3;
-constexpr int kMaxLinkByteSpeed = 0x1F;
+constexpr int kMaxPort = LinkByte::MaxPort;
+constexpr int kMaxLinkByteSpeed = LinkByte::SpeedCodeMask; // what the link byte's bits can hold
 
 WriteContentFault Fault(int table, const QString &what)
 {
@@ -48,7 +47,7 @@ std::optional<WriteContentFault> CheckModemString(const ConfigRecord &record)
 {
     for (int i = 0; i < ModemStringSize; ++i) {
         const quint8 byte = record.u8(RecordOffset::ModemString + i);
-        if (byte == kCarriageReturn || byte == 0)
+        if (byte == ModemStringEnd || byte == 0)
             return std::nullopt;
         if (!Printable(byte))
             return Fault(ConfigTable::ModemString,

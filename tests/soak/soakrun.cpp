@@ -204,9 +204,14 @@ void SoakRun::runOperation(Operation operation)
     checkOperation(succeeded, messagesBefore);
 }
 
+TransferContext SoakRun::transferContext()
+{
+    return TransferContext{session_, image_, settings_, operator_, 0};
+}
+
 bool SoakRun::identify()
 {
-    TransferContext context{session_, image_, settings_, operator_, 0};
+    TransferContext context = transferContext();
     if (IdentifyController(context) != IdentifyOutcome::Accepted)
         return false;
     checkSameAsController(0, IdentificationSize, QStringLiteral("identification"));
@@ -215,7 +220,7 @@ bool SoakRun::identify()
 
 bool SoakRun::readConfiguration()
 {
-    TransferContext context{session_, image_, settings_, operator_, 0};
+    TransferContext context = transferContext();
     CountingProgress progress;
     if (!ReadConfiguration(context, progress))
         return false;
@@ -225,7 +230,7 @@ bool SoakRun::readConfiguration()
 
 bool SoakRun::readTableState()
 {
-    TransferContext context{session_, image_, settings_, operator_, 0};
+    TransferContext context = transferContext();
     TableStateBuffer state;
     if (!ReadTableState(context, state))
         return false;
@@ -240,7 +245,7 @@ bool SoakRun::writeChanged()
 {
     const ConfigImage before = image_;
     image_ = EditForWrite(before, random_);
-    TransferContext context{session_, image_, settings_, operator_, 0};
+    TransferContext context = transferContext();
     const bool written = WriteChangedConfiguration(context, before);
     followController(written);
     return written;
@@ -251,7 +256,7 @@ bool SoakRun::writeSelected()
 {
     const ConfigImage before = image_;
     image_ = EditForWrite(before, random_);
-    TransferContext context{session_, image_, settings_, operator_, 0};
+    TransferContext context = transferContext();
     CountingProgress progress;
     const SelectedWriteOutcome outcome =
         WriteSelectedAndReidentify(context, EveryWritableTable(), progress);

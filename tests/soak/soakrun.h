@@ -3,6 +3,7 @@
 #pragma once
 
 #include "config/configimage.h"
+#include "config/tabletransfer.h"
 #include "faultchoice.h"
 #include "hangwatchdog.h"
 #include "link/serialport.h"
@@ -79,6 +80,8 @@ private:
     bool lineDropped() const;
     Operation chooseOperation(int remaining);
     void runOperation(Operation operation);
+    // The operations run without the closing pause: the soak measures exchanges, not settling.
+    TransferContext transferContext();
     bool identify();
     bool readConfiguration();
     bool readTableState();
