@@ -363,25 +363,18 @@ QString WrittenTablesText(const QList<int> &planned, const TableWrites &writes)
 bool WriteChangedConfiguration(TransferContext &context, const ConfigImage &before)
 {
     OperationScope operation;
-    bool written = false;
-    if (Differs(context.image, before, ImageOffset::LinkParameters, LinkParameterCountLong)) {
+    const QList<int> tables = TablesToWrite(context.image, before);
+    if (tables.contains(LinkParametersTable)) {
         if (!WriteLinkParameters(context))
             return false;
-        written = true;
         if (context.settings.LinkType() == DirectLink)
             FollowWrittenSpeed(context);
     }
-    if (Differs(context.image, before, ImageOffset::ModemString, ModemStringSize)) {
-        if (!WriteModemString(context))
-            return false;
-        written = true;
-    }
-    if (Differs(context.image, before, ImageOffset::Links, CalculatorCount)) {
-        written = true;
-        if (!WriteChangedLinks(context, before))
-            return false;
-    }
-    if (!written)
+    if (tables.contains(ModemStringTable) && !WriteModemString(context))
+        return false;
+    if (tables.contains(LinksTable) && !WriteChangedLinks(context, before))
+        return false;
+    if (tables.isEmpty())
         context.op.ShowMessageBox(MessageBoxKind::Notice,
                                   QStringLiteral("Запись таблиц не выполняется."),
                                   QStringLiteral("Нет измененных данных"));
