@@ -24,7 +24,10 @@ namespace {
 constexpr int kWarmUp = 5;
 constexpr int kBitsPerByte = 10;
 
-double WireMs(int bytes, int speed) { return double(bytes) * kBitsPerByte * 1000.0 / speed; }
+double WireMs(int bytes, int speed)
+{
+    return double(bytes) * kBitsPerByte * 1000.0 / speed;
+}
 
 LineTiming Finish(std::vector<double> elapsedMs, int requestBytes, int answerBytes, int speed,
                   double fixedMs)
@@ -49,8 +52,7 @@ LineTiming TimeEngineOn(const QString &devicePath, const LineSetup &setup, int t
                         const PacedResponder *responder)
 {
     LineTiming failed;
-    PortPtr port =
-        OpenDevice(devicePath, {setup.speed}).port;
+    PortPtr port = OpenDevice(devicePath, {setup.speed}).port;
     if (!port) {
         failed.failure = QStringLiteral("cannot open %1").arg(devicePath);
         return failed;
@@ -70,7 +72,8 @@ LineTiming TimeEngineOn(const QString &devicePath, const LineSetup &setup, int t
         if (direction == FrameDirection::Sent)
             sentAt = NowNs();
     };
-    const QByteArray request = TableRequest::Read(table, 0, fields).toBytes().left(TableRequest::ReadLength);
+    const QByteArray request =
+        TableRequest::Read(table, 0, fields).toBytes().left(TableRequest::ReadLength);
     const auto *data = reinterpret_cast<const quint8 *>(request.constData());
 
     int failures = 0;
@@ -106,7 +109,9 @@ LineTiming TimeEngineOn(const QString &devicePath, const LineSetup &setup, int t
     timing.firstFailure = firstFailure;
     if (failures * 100 > setup.count)
         timing.failure = QStringLiteral("%1 of %2 exchanges failed, first %3")
-                             .arg(failures).arg(setup.count).arg(firstFailure);
+                             .arg(failures)
+                             .arg(setup.count)
+                             .arg(firstFailure);
     return timing;
 }
 
@@ -170,8 +175,9 @@ LineTiming TimeModbusReads(const LineSetup &setup, int answerBytes)
     for (int i = 0; i < kWarmUp + setup.count; ++i) {
         const qint64 start = NowNs();
         if (modbus_read_registers(context, 0, registers, values.data()) != registers) {
-            failed.failure = QStringLiteral("modbus read %1 failed: %2").arg(i).arg(
-                QString::fromLocal8Bit(modbus_strerror(errno)));
+            failed.failure = QStringLiteral("modbus read %1 failed: %2")
+                                 .arg(i)
+                                 .arg(QString::fromLocal8Bit(modbus_strerror(errno)));
             break;
         }
         const qint64 end = NowNs();
@@ -184,9 +190,9 @@ LineTiming TimeModbusReads(const LineSetup &setup, int answerBytes)
     modbus_free(context);
     if (!failed.failure.isEmpty())
         return failed;
-    LineTiming timing = Finish(std::move(elapsed), ModbusRequestBytes,
-                               ModbusAnswerOverhead + 2 * registers, setup.speed,
-                               setup.thinkUs / 1000.0);
+    LineTiming timing =
+        Finish(std::move(elapsed), ModbusRequestBytes, ModbusAnswerOverhead + 2 * registers,
+               setup.speed, setup.thinkUs / 1000.0);
     timing.afterAnswerMs = Summarise(std::move(afterAnswer));
     return timing;
 }

@@ -1,4 +1,5 @@
-// Exchange timing over a paced line: the engine's reads and a libmodbus peer's reads of the same sizes.
+// Exchange timing over a paced line: the engine's reads and a libmodbus peer's reads of the same
+// sizes.
 #pragma once
 
 #include "report.h"

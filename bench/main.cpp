@@ -1,4 +1,5 @@
-// ktv31-bench: the engine's timing against the wire, a libmodbus peer and its goals; exits 1 on a miss.
+// ktv31-bench: the engine's timing against the wire, a libmodbus peer and its goals; exits 1 on a
+// miss.
 #include "linebench.h"
 #include "report.h"
 #include "sessionbench.h"
@@ -42,12 +43,18 @@ constexpr ReadKind kLinks{"table 6 x130", 6, 130};
 
 // 1000 reads of each kind at each speed; 1000 reads of 139-byte answers alone take 160 s at
 // 9600 bit/s, so a quick look takes --scale.
-int CountFor(double scale) { return std::max(20, int(1000 * scale)); }
+int CountFor(double scale)
+{
+    return std::max(20, int(1000 * scale));
+}
 
 QString Spread(const Summary &summary)
 {
-    return QStringLiteral("%1/%2/%3").arg(summary.median, 0, 'f', 3).arg(summary.p99, 0, 'f', 3)
-        .arg(summary.max, 0, 'f', 2) + QStringLiteral(" ms");
+    return QStringLiteral("%1/%2/%3")
+               .arg(summary.median, 0, 'f', 3)
+               .arg(summary.p99, 0, 'f', 3)
+               .arg(summary.max, 0, 'f', 2) +
+           QStringLiteral(" ms");
 }
 
 void ReportReads(Report &report, const ReadKind &kind, int speed, double scale)
@@ -56,25 +63,30 @@ void ReportReads(Report &report, const ReadKind &kind, int speed, double scale)
     const QString what = QStringLiteral("%1 @%2").arg(QLatin1String(kind.name)).arg(speed);
     const LineTiming ours = TimeEngineReads(setup, kind.table, kind.fields);
     if (!ours.failure.isEmpty()) {
-        report.figure(QStringLiteral("overhead %1").arg(what), ours.failure, QStringLiteral("works"),
-                      false);
+        report.figure(QStringLiteral("overhead %1").arg(what), ours.failure,
+                      QStringLiteral("works"), false);
         return;
     }
     const LineTiming peer = TimeModbusReads(setup, ours.answerBytes);
-    report.figure(QStringLiteral("failed exchanges, %1 (responder late by up to %2)")
-                      .arg(what).arg(Ms(ours.responderLateMs, 1)),
-                  ours.failedExchanges == 0
-                      ? QStringLiteral("0")
-                      : QStringLiteral("%1, first %2").arg(ours.failedExchanges).arg(ours.firstFailure),
-                  QStringLiteral("0"), ours.failedExchanges == 0);
+    report.figure(
+        QStringLiteral("failed exchanges, %1 (responder late by up to %2)")
+            .arg(what)
+            .arg(Ms(ours.responderLateMs, 1)),
+        ours.failedExchanges == 0
+            ? QStringLiteral("0")
+            : QStringLiteral("%1, first %2").arg(ours.failedExchanges).arg(ours.firstFailure),
+        QStringLiteral("0"), ours.failedExchanges == 0);
     report.figure(QStringLiteral("overhead median, %1 (%2 x %3+%4 B)")
-                      .arg(what).arg(ours.overheadMs.count).arg(ours.requestBytes)
+                      .arg(what)
+                      .arg(ours.overheadMs.count)
+                      .arg(ours.requestBytes)
                       .arg(ours.answerBytes),
                   Ms(ours.overheadMs.median), QStringLiteral("<= %1").arg(Ms(kMedianGoalMs, 1)),
                   ours.overheadMs.median <= kMedianGoalMs);
-    report.figure(QStringLiteral("overhead p99, %1 (max %2)").arg(what).arg(Ms(ours.overheadMs.max)),
-                  Ms(ours.overheadMs.p99), QStringLiteral("<= %1").arg(Ms(kP99GoalMs, 1)),
-                  ours.overheadMs.p99 <= kP99GoalMs);
+    report.figure(
+        QStringLiteral("overhead p99, %1 (max %2)").arg(what).arg(Ms(ours.overheadMs.max)),
+        Ms(ours.overheadMs.p99), QStringLiteral("<= %1").arg(Ms(kP99GoalMs, 1)),
+        ours.overheadMs.p99 <= kP99GoalMs);
     report.info(QStringLiteral("  of it before the request is written, median/p99/max"),
                 Spread(ours.beforeSendMs));
     report.info(QStringLiteral("  of it after the answer's last byte, median/p99/max"),
@@ -87,13 +99,16 @@ void ReportReads(Report &report, const ReadKind &kind, int speed, double scale)
         return;
     }
     report.info(QStringLiteral("libmodbus overhead median/p99, %1 (%2 x %3+%4 B)")
-                    .arg(what).arg(peer.overheadMs.count).arg(peer.requestBytes)
+                    .arg(what)
+                    .arg(peer.overheadMs.count)
+                    .arg(peer.requestBytes)
                     .arg(peer.answerBytes),
                 QStringLiteral("%1 / %2").arg(Ms(peer.overheadMs.median), Ms(peer.overheadMs.p99)));
     report.info(QStringLiteral("  libmodbus after the answer's last byte, median/p99/max"),
                 Spread(peer.afterAnswerMs));
     report.figure(QStringLiteral("elapsed/wire ratio, %1 (libmodbus %2)")
-                      .arg(what).arg(peer.ratio, 0, 'f', 3),
+                      .arg(what)
+                      .arg(peer.ratio, 0, 'f', 3),
                   QString::number(ours.ratio, 'f', 3),
                   QStringLiteral("<= %1").arg(peer.ratio + kRatioMargin, 0, 'f', 3),
                   ours.ratio <= peer.ratio + kRatioMargin);
@@ -114,7 +129,9 @@ void ReportReadConfiguration(Report &report)
     }
     const Summary summary = Summarise(excess);
     report.figure(QStringLiteral("ReadConfiguration @115200 over floor %1 (%2 exch., median of %3)")
-                      .arg(Ms(last.floorMs, 1)).arg(last.exchanges).arg(kConfigRuns),
+                      .arg(Ms(last.floorMs, 1))
+                      .arg(last.exchanges)
+                      .arg(kConfigRuns),
                   QStringLiteral("%1 (max %2)").arg(Ms(summary.median), Ms(summary.max)),
                   QStringLiteral("<= %1").arg(Ms(kConfigMarginMs, 0)),
                   summary.median <= kConfigMarginMs);
@@ -130,17 +147,18 @@ void ReportHeartbeat(Report &report)
     }
     report.figure(QStringLiteral("10 ms heartbeat max lateness, ReadConfiguration @9600 (%1 beats)")
                       .arg(timing.heartbeats),
-                  Ms(timing.heartbeatMaxLateMs), QStringLiteral("<= %1").arg(Ms(kHeartbeatGoalMs, 0)),
+                  Ms(timing.heartbeatMaxLateMs),
+                  QStringLiteral("<= %1").arg(Ms(kHeartbeatGoalMs, 0)),
                   timing.heartbeatMaxLateMs <= kHeartbeatGoalMs);
 }
 
 void ReportCpu(Report &report, const QString &name, const CpuCost &cost)
 {
-    const QString measured =
-        cost.failure.isEmpty()
-            ? QStringLiteral("%1% (%2 in %3)").arg(cost.percent(), 0, 'f', 3)
-                  .arg(Ms(cost.cpuMs, 1), Ms(cost.wallMs, 0))
-            : cost.failure;
+    const QString measured = cost.failure.isEmpty()
+                                 ? QStringLiteral("%1% (%2 in %3)")
+                                       .arg(cost.percent(), 0, 'f', 3)
+                                       .arg(Ms(cost.cpuMs, 1), Ms(cost.wallMs, 0))
+                                 : cost.failure;
     report.figure(name, measured, QStringLiteral("<= %1% of a core").arg(kCpuGoalPercent),
                   cost.failure.isEmpty() && cost.percent() <= kCpuGoalPercent);
 }
@@ -161,7 +179,8 @@ void ReportWindows(Report &report)
     }
     report.figure(QStringLiteral("main window's 10 ms timer max lateness, \"Параметры "
                                  "конфигурации\" @9600 (%1 beats, bar at %2)")
-                      .arg(command.beats).arg(command.progressSeen),
+                      .arg(command.beats)
+                      .arg(command.progressSeen),
                   Ms(command.maxLateMs), QStringLiteral("<= %1").arg(Ms(kWindowLatenessGoalMs, 0)),
                   command.maxLateMs <= kWindowLatenessGoalMs);
     report.figure(QStringLiteral("resident memory after the configuration editor"),
@@ -179,7 +198,8 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Timing of the exchange engine on a paced line."));
+    parser.setApplicationDescription(
+        QStringLiteral("Timing of the exchange engine on a paced line."));
     parser.addHelpOption();
     const QCommandLineOption scaleOption(
         QStringLiteral("scale"), QStringLiteral("Multiply every exchange count (default 1)."),

@@ -17,7 +17,7 @@ namespace ktv31::bench {
 namespace {
 constexpr qint64 kSpinNs = 30000;
 constexpr int kBitsPerByte = 10;
-}
+} // namespace
 
 void PreciseSleepUntil(qint64 deadlineNs)
 {

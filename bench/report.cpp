@@ -24,7 +24,10 @@ Summary Summarise(std::vector<double> samples)
     return summary;
 }
 
-QString Ms(double ms, int decimals) { return QStringLiteral("%1 ms").arg(ms, 0, 'f', decimals); }
+QString Ms(double ms, int decimals)
+{
+    return QStringLiteral("%1 ms").arg(ms, 0, 'f', decimals);
+}
 
 void Report::header() const
 {

@@ -52,8 +52,8 @@ double CpuMs()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
-           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
 }
 
 } // namespace
@@ -115,9 +115,8 @@ ConfigTiming TimeReadConfiguration(int speed, int thinkUs, bool withHeartbeat)
     }
     if (withHeartbeat)
         timing.heartbeatMaxLateMs = maxLate;
-    timing.floorMs = double(lineBytes) * kBitsPerByte * 1000.0 / speed
-                     + timing.exchanges * (thinkUs / 1000.0 + kSendPauseMs)
-                     + context.closingWaitMs;
+    timing.floorMs = double(lineBytes) * kBitsPerByte * 1000.0 / speed +
+                     timing.exchanges * (thinkUs / 1000.0 + kSendPauseMs) + context.closingWaitMs;
     return timing;
 }
 
@@ -134,8 +133,7 @@ CpuCost CostOfSilentWait(int waitMs)
         return cost;
     }
     {
-        PortPtr port =
-            OpenDevice(QString::fromLocal8Bit(name), {19200}).port;
+        PortPtr port = OpenDevice(QString::fromLocal8Bit(name), {19200}).port;
         ExchangeSession session;
         InitExchangeSession(session, 0);
         session.PortHandle = port.get();
@@ -186,7 +184,8 @@ CpuCost CostOfDialling(int dialDelayMs)
     cost.wallMs = double(NowNs() - start) / 1e6;
     cost.cpuMs = CpuMs() - cpu;
     if (result != DialResult::Ok)
-        cost.failure = QStringLiteral("dial result %1 (%2)").arg(result).arg(DialResultText(result));
+        cost.failure =
+            QStringLiteral("dial result %1 (%2)").arg(result).arg(DialResultText(result));
     port.reset();
     modem.terminate();
     modem.waitForFinished(3000);

@@ -37,7 +37,8 @@ double LaunchOnce(QString &failure)
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("ktv31.windows.info=true"));
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"),
+                       QStringLiteral("ktv31.windows.info=true"));
     program.setProcessEnvironment(environment);
     QElapsedTimer clock;
     bool shown = false;

@@ -17,9 +17,9 @@ struct WindowTiming
 {
     QString failure;
     int beats = 0;
-    double maxLateMs = 0;   // of the main window's own 10 ms timer
-    int progressSeen = 0;   // the highest position the wait dialog's bar showed
-    double residentMb = 0;  // after the configuration editor has been opened and closed
+    double maxLateMs = 0;  // of the main window's own 10 ms timer
+    int progressSeen = 0;  // the highest position the wait dialog's bar showed
+    double residentMb = 0; // after the configuration editor has been opened and closed
 };
 // "Параметры конфигурации" in the real main window over a paced line at `speed`, the editor
 // closed without changes as soon as it opens.

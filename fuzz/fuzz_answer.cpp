@@ -102,8 +102,7 @@ void CheckTiming(int result, const fuzz::MemoryPort &port)
     FUZZ_CHECK(endedAt - from <= wait + MsToNs(1));
 }
 
-Outcome RunExchange(const QByteArray &line, quint8 address, std::vector<int> chunks,
-                    bool loseAtEnd)
+Outcome RunExchange(const QByteArray &line, quint8 address, std::vector<int> chunks, bool loseAtEnd)
 {
     fuzz::MemoryPort port(line, std::move(chunks), loseAtEnd);
     ExchangeSession session;

@@ -35,7 +35,10 @@ Outcome Collect(const QByteArray &input, std::vector<int> chunks, bool loseAtEnd
     return outcome;
 }
 
-bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+bool IsLineBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
 
 // What the answer rules make of the bytes, worked out on its own: an echo up to the first line
 // break is skipped, the line ends with a line break once it holds four bytes, or at its longest.
@@ -47,8 +50,8 @@ Outcome ExpectedOutcome(const QByteArray &input)
         if (expected.answer.isEmpty() && !IsLineBreak(c))
             continue;
         expected.answer.append(c);
-        if ((expected.answer.size() >= 4 && IsLineBreak(c))
-            || expected.answer.size() == MaxAnswerLength) {
+        if ((expected.answer.size() >= 4 && IsLineBreak(c)) ||
+            expected.answer.size() == MaxAnswerLength) {
             expected.code = ClassifyModemAnswer(expected.answer);
             return expected;
         }
@@ -90,8 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(IsLineBreak(outcome.answer.front()));
     if (outcome.code != DialResult::AnswerTimeout) {
         FUZZ_CHECK(outcome.code == ClassifyModemAnswer(outcome.answer));
-        FUZZ_CHECK(IsLineBreak(outcome.answer.back())
-                   || outcome.answer.size() == MaxAnswerLength);
+        FUZZ_CHECK(IsLineBreak(outcome.answer.back()) || outcome.answer.size() == MaxAnswerLength);
     }
     return 0;
 }

@@ -3,7 +3,6 @@
 
 #include "shell/settings.h"
 
-
 using namespace ktv31;
 
 namespace {
@@ -33,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     else
         FUZZ_CHECK(loaded == ConnectionSettings::Defaults());
 
-    CheckTextSettles(loaded, &ConnectionSettings::ModemCommand, &ConnectionSettings::setModemCommand);
+    CheckTextSettles(loaded, &ConnectionSettings::ModemCommand,
+                     &ConnectionSettings::setModemCommand);
     CheckTextSettles(loaded, &ConnectionSettings::CountryCode, &ConnectionSettings::setCountryCode);
     CheckTextSettles(loaded, &ConnectionSettings::CityCode, &ConnectionSettings::setCityCode);
     CheckTextSettles(loaded, &ConnectionSettings::PhoneNumber, &ConnectionSettings::setPhoneNumber);

@@ -61,9 +61,8 @@ inline void EnsureApplication()
     static int argc = 1;
     static char name[] = "ktv31-fuzz";
     static char *argv[] = {name, nullptr};
-    static QCoreApplication *app = QCoreApplication::instance()
-                                       ? nullptr
-                                       : new QCoreApplication(argc, argv);
+    static QCoreApplication *app =
+        QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
     (void)app;
 }
 

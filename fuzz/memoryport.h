@@ -78,8 +78,8 @@ public:
 private:
     void deliverNext()
     {
-        const int size = chunkSizes_.empty() ? int(input_.size())
-                                             : chunkSizes_[next_++ % chunkSizes_.size()];
+        const int size =
+            chunkSizes_.empty() ? int(input_.size()) : chunkSizes_[next_++ % chunkSizes_.size()];
         const int n = std::min<int>(size, int(input_.size() - offset_));
         if (n > 0) {
             offset_ += n;
@@ -118,6 +118,9 @@ private:
 // A line that was still delivering when its port went leaves its next delivery on the clock.
 // Letting that moment pass frees it now, so that every run frees what it took: libFuzzer runs
 // an input again, looking for a leak, whenever its allocations and frees differ.
-inline void LetLeftoverDeliveryGo() { PauseWithEvents(MemoryPort::ChunkGapMs); }
+inline void LetLeftoverDeliveryGo()
+{
+    PauseWithEvents(MemoryPort::ChunkGapMs);
+}
 
 } // namespace ktv31::fuzz

@@ -1,4 +1,5 @@
-// Black-box tests of the ktv31-cli executable against the simulated controller on a pseudo-terminal.
+// Black-box tests of the ktv31-cli executable against the simulated controller on a
+// pseudo-terminal.
 #include "config/conffun.h"
 #include "config/configfile.h"
 #include "protocol/suplfunc.h"
@@ -35,7 +36,10 @@ using ktv31::test::NodeKind;
 
 namespace {
 
-QString cliBinary() { return QStringLiteral(KTV31_BIN_DIR "/ktv31-cli"); }
+QString cliBinary()
+{
+    return QStringLiteral(KTV31_BIN_DIR "/ktv31-cli");
+}
 
 constexpr int kTestSpeed = 115200; // keeps the wire time of each request short
 
@@ -145,7 +149,10 @@ FaultRule fault(FaultKind kind, FaultWhen when)
     return rule;
 }
 
-QStringList lines(const QString &text) { return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+QStringList lines(const QString &text)
+{
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
 
 } // namespace
 
@@ -249,8 +256,8 @@ void TestCli::identifyPrintsTheIdentificationView()
     QCOMPARE(shown[3], QStringLiteral("Дата создания ПО: 14.06.24  09:30:15"));
     QCOMPARE(shown[5], QStringLiteral("Наличие разрушенных таблиц: Разрушенных таблиц нет"));
 
-    const CliRun json = runCli(link(simulator) << QStringLiteral("--json")
-                                               << QStringLiteral("identify"));
+    const CliRun json =
+        runCli(link(simulator) << QStringLiteral("--json") << QStringLiteral("identify"));
     QCOMPARE(json.status, 0);
     const QJsonObject ident =
         QJsonDocument::fromJson(json.out.toUtf8()).object().value("identification").toObject();
@@ -334,8 +341,7 @@ void TestCli::writeConfigSendsOnlyWhatIsAsked()
     if (changeCalculator)
         setLink(edited, 17, 1, 1, 6);
     const QString file = writeRecord(QStringLiteral("edited.cnf"), edited);
-    const CliRun run =
-        runCli(link(simulator) << QStringLiteral("write-config") << file << options);
+    const CliRun run = runCli(link(simulator) << QStringLiteral("write-config") << file << options);
     QCOMPARE(run.status, 0);
     simulator.settle();
     QCOMPARE(writeRequests(simulator), expected);
@@ -348,9 +354,8 @@ void TestCli::writeConfigSendsOnlyWhatIsAsked()
         QVERIFY(run.err.contains(QStringLiteral("Нет измененных данных")));
     // After a table-3 write the tool follows the speed; the link it names is the device used.
     if (!expected.isEmpty() && expected.first().table == 3)
-        QVERIFY2(run.err.contains(QStringLiteral(" %1,   %2 бит/с")
-                                      .arg(simulator.devicePath())
-                                      .arg(kTestSpeed)),
+        QVERIFY2(run.err.contains(
+                     QStringLiteral(" %1,   %2 бит/с").arg(simulator.devicePath()).arg(kTestSpeed)),
                  qPrintable(run.err));
     if (changeCalculator)
         QCOMPARE(simulator.image().LinkByteAt(17), LinkByte::Make(1, 6));
@@ -492,8 +497,7 @@ void TestCli::retryAnswersTheQuestion()
     Simulator simulator(options);
     QVERIFY(simulator.start());
 
-    const CliRun run = runCli(link(simulator) << QStringLiteral("--retry")
-                                              << QString::number(retry)
+    const CliRun run = runCli(link(simulator) << QStringLiteral("--retry") << QString::number(retry)
                                               << QStringLiteral("identify"));
     QCOMPARE(run.status, status);
     simulator.settle();
@@ -518,17 +522,17 @@ void TestCli::traceShowsEveryFrame()
     Simulator simulator(fastSim());
     QVERIFY(simulator.start());
 
-    const CliRun run = runCli(link(simulator) << QStringLiteral("--preambles")
-                                              << QString::number(preambles)
-                                              << QStringLiteral("--trace")
-                                              << QStringLiteral("identify"));
+    const CliRun run =
+        runCli(link(simulator) << QStringLiteral("--preambles") << QString::number(preambles)
+                               << QStringLiteral("--trace") << QStringLiteral("identify"));
     QCOMPARE(run.status, 0);
     const QRegularExpression tx(QStringLiteral("^ *\\d+\\.\\d{3} ms TX ") +
                                     QRegularExpression::escape(sent) + QStringLiteral("$"),
                                 QRegularExpression::MultilineOption);
     QVERIFY2(tx.match(run.err).hasMatch(), qPrintable(run.err));
-    const QRegularExpression rx(QStringLiteral("^ *\\d+\\.\\d{3} ms RX 33 00 1A 9D( [0-9A-F]{2}){22}$"),
-                                QRegularExpression::MultilineOption);
+    const QRegularExpression rx(
+        QStringLiteral("^ *\\d+\\.\\d{3} ms RX 33 00 1A 9D( [0-9A-F]{2}){22}$"),
+        QRegularExpression::MultilineOption);
     QVERIFY2(rx.match(run.err).hasMatch(), qPrintable(run.err));
 }
 
@@ -540,10 +544,10 @@ void TestCli::telephoneSessionDialsWorksAndHangsUp()
     Simulator simulator(options);
     QVERIFY(simulator.start());
 
-    const CliRun run = runCli(link(simulator)
-                              << QStringLiteral("--phone") << QStringLiteral("(12) 34-5")
-                              << QStringLiteral("--modem-init") << QStringLiteral("ATZ")
-                              << QStringLiteral("identify"));
+    const CliRun run =
+        runCli(link(simulator) << QStringLiteral("--phone") << QStringLiteral("(12) 34-5")
+                               << QStringLiteral("--modem-init") << QStringLiteral("ATZ")
+                               << QStringLiteral("identify"));
     QCOMPARE(run.status, 0);
     QCOMPARE(lines(run.out).size(), 9);
     simulator.settle();
@@ -671,12 +675,32 @@ void TestCli::helpDescribesEverything()
 {
     const CliRun help = runCli({QStringLiteral("--help")});
     QCOMPARE(help.status, 0);
-    for (const char *word :
-         {"identify", "detect-speed", "read-config", "write-config", "table-state", "show", "diff",
-          "new", "--port", "--device", "--speed", "--preambles", "--attempts", "--first-byte-wait",
-          "--next-byte-wait", "--phone", "--modem-init", "--connect-wait", "--connect-attempts",
-          "--settings", "--trace", "--no-log", "--json", "--retry", "Exit status",
-          "Program folder"})
+    for (const char *word : {"identify",
+                             "detect-speed",
+                             "read-config",
+                             "write-config",
+                             "table-state",
+                             "show",
+                             "diff",
+                             "new",
+                             "--port",
+                             "--device",
+                             "--speed",
+                             "--preambles",
+                             "--attempts",
+                             "--first-byte-wait",
+                             "--next-byte-wait",
+                             "--phone",
+                             "--modem-init",
+                             "--connect-wait",
+                             "--connect-attempts",
+                             "--settings",
+                             "--trace",
+                             "--no-log",
+                             "--json",
+                             "--retry",
+                             "Exit status",
+                             "Program folder"})
         QVERIFY2(help.out.contains(QLatin1String(word)), word);
     const CliRun command = runCli({QStringLiteral("write-config"), QStringLiteral("--help")});
     QCOMPARE(command.status, 0);
@@ -723,15 +747,16 @@ void TestCli::usageIsChecked_data()
     refused("--speed", "1000", "Скорость обмена");
     accepted("--speed", "230400");
     refused("--port", "17", "Порт подключения");
-    QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2 << QStringLiteral("frobnicate");
+    QTest::newRow("unknown command")
+        << QStringList{"frobnicate"} << 2 << QStringLiteral("frobnicate");
     QTest::newRow("generation 4") << QStringList{"new", "x.cnf", "--generation", "4"} << 2
                                   << QStringLiteral("--generation");
     QTest::newRow("table 4") << QStringList{"write-config", "x.cnf", "--tables", "3,4"} << 2
                              << QStringLiteral("--tables");
     QTest::newRow("missing file") << QStringList{"read-config"} << 2
                                   << QStringLiteral("read-config");
-    QTest::newRow("port and device") << QStringList{"--port", "1", "--device", "/dev/null"} << 2
-                                     << QStringLiteral("--device");
+    QTest::newRow("port and device")
+        << QStringList{"--port", "1", "--device", "/dev/null"} << 2 << QStringLiteral("--device");
     const std::pair<const char *, const char *> numbers[] = {{"letters", "abc"},
                                                              {"semicolon", "12;34"},
                                                              {"separators only", "- ( ) -"},
@@ -781,8 +806,8 @@ void TestCli::diffListsTheDifferences()
     QCOMPARE(run.status, 0);
     const QStringList listed = lines(run.out);
     QCOMPARE(listed.size(), 5);
-    QVERIFY(listed.contains(QStringLiteral(
-        "Параметры связи: Скорость обмена с ВУ: 115200 бит/с -> 9600 бит/с")));
+    QVERIFY(listed.contains(
+        QStringLiteral("Параметры связи: Скорость обмена с ВУ: 115200 бит/с -> 9600 бит/с")));
     QVERIFY(listed.contains(QStringLiteral(
         "Строка инициализации модема: Строка инициализации модема: \"ATZ\\r\" -> \"AT&F\\r\"")));
     QVERIFY(listed.contains(QStringLiteral(
@@ -793,7 +818,10 @@ void TestCli::diffListsTheDifferences()
 
     const CliRun same = runCli({QStringLiteral("--json"), QStringLiteral("diff"), a, a});
     QCOMPARE(same.status, 0);
-    QVERIFY(QJsonDocument::fromJson(same.out.toUtf8()).object().value("differences").toArray()
+    QVERIFY(QJsonDocument::fromJson(same.out.toUtf8())
+                .object()
+                .value("differences")
+                .toArray()
                 .isEmpty());
 }
 
@@ -803,8 +831,8 @@ void TestCli::fileProblemsGiveExit3_data()
     QTest::addColumn<int>("size");
     QTest::addColumn<int>("typeCode");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("show a missing file") << "show" << -1 << 8
-                                         << QStringLiteral("Ошибка открытия файла");
+    QTest::newRow("show a missing file")
+        << "show" << -1 << 8 << QStringLiteral("Ошибка открытия файла");
     QTest::newRow("show 500 bytes")
         << "show" << 500 << 8
         << QStringLiteral("Файл bad.cnf не является файлом конфигурации контроллера ktv31-ar");

@@ -98,10 +98,11 @@ void TestConfigEditor::calculatorCells_data()
     QTest::newRow("connected on B at 9600")
         << 5 << QList<int>{1, 2, 11}
         << QStringList{"      5", "         Да", "         B", "        9600"};
-    QTest::newRow("not connected") << 254 << QList<int>{0, 2, 11}
-                                   << QStringList{"      254", "         Нет", "", ""};
+    QTest::newRow("not connected")
+        << 254 << QList<int>{0, 2, 11} << QStringList{"      254", "         Нет", "", ""};
     QTest::newRow("unknown port") << 17 << QList<int>{1, 7, 0}
-                                  << QStringList{"      17", "         Да", "         ?", "        300"};
+                                  << QStringList{"      17", "         Да", "         ?",
+                                                 "        300"};
 }
 
 void TestConfigEditor::calculatorCells()
@@ -130,29 +131,33 @@ void TestConfigEditor::storeInput_data()
     const QString wait =
         QStringLiteral("Длительность ожидания ответа от вычислителя|вне допустимого диапазона");
     QTest::newRow("valid") << 5 << Valid() << QString();
-    QTest::newRow("speed not offered") << 5 << with([](EditorInput &i) { i.speedCode = -1; })
-                                       << notAll;
+    QTest::newRow("speed not offered")
+        << 5 << with([](EditorInput &i) { i.speedCode = -1; }) << notAll;
     QTest::newRow("no priority") << 5 << with([](EditorInput &i) { i.priority = -1; }) << notAll;
-    QTest::newRow("no retry delay") << 5 << with([](EditorInput &i) { i.retryDelay = -1; })
-                                    << notAll;
-    QTest::newRow("answer wait empty") << 5 << with([](EditorInput &i) { i.answerWait.clear(); })
-                                       << notAll;
-    QTest::newRow("version 6 without RTS") << 6 << with([](EditorInput &i) { i.rtsControl = -1; })
-                                           << notAll;
-    QTest::newRow("version 4 without RTS") << 4 << with([](EditorInput &i) { i.rtsControl = -1; })
-                                           << QString();
+    QTest::newRow("no retry delay")
+        << 5 << with([](EditorInput &i) { i.retryDelay = -1; }) << notAll;
+    QTest::newRow("answer wait empty")
+        << 5 << with([](EditorInput &i) { i.answerWait.clear(); }) << notAll;
+    QTest::newRow("version 6 without RTS")
+        << 6 << with([](EditorInput &i) { i.rtsControl = -1; }) << notAll;
+    QTest::newRow("version 4 without RTS")
+        << 4 << with([](EditorInput &i) { i.rtsControl = -1; }) << QString();
     QTest::newRow("preambles empty count as 0")
         << 5 << with([](EditorInput &i) { i.answerPreambles.clear(); }) << QString();
     QTest::newRow("answer preambles 256")
         << 5 << with([](EditorInput &i) { i.answerPreambles = QStringLiteral("256"); })
         << preambles;
-    QTest::newRow("request preambles 256, wait 256: preambles first") << 5 << with([](EditorInput &i) {
-        i.requestPreambles = QStringLiteral("256");
-        i.answerWait = QStringLiteral("256");
-    }) << preambles;
-    QTest::newRow("wait 256") << 5 << with([](EditorInput &i) { i.answerWait = QStringLiteral("256"); })
+    QTest::newRow("request preambles 256, wait 256: preambles first")
+        << 5 << with([](EditorInput &i) {
+               i.requestPreambles = QStringLiteral("256");
+               i.answerWait = QStringLiteral("256");
+           })
+        << preambles;
+    QTest::newRow("wait 256") << 5
+                              << with([](EditorInput &i) { i.answerWait = QStringLiteral("256"); })
                               << wait;
-    QTest::newRow("wait 255") << 5 << with([](EditorInput &i) { i.answerWait = QStringLiteral("255"); })
+    QTest::newRow("wait 255") << 5
+                              << with([](EditorInput &i) { i.answerWait = QStringLiteral("255"); })
                               << QString();
 }
 

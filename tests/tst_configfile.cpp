@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-
 using namespace ktv31;
 using ktv31::test::ScriptedOperator;
 
@@ -414,9 +413,12 @@ void TstConfigFile::saveAppendsExtensionToNewName_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("saved");
-    QTest::newRow("no extension") << "station12" << "station12.cnf";
-    QTest::newRow("empty extension") << "station12." << "station12.cnf";
-    QTest::newRow("own extension kept") << "station12.bak" << "station12.bak";
+    QTest::newRow("no extension") << "station12"
+                                  << "station12.cnf";
+    QTest::newRow("empty extension") << "station12."
+                                     << "station12.cnf";
+    QTest::newRow("own extension kept") << "station12.bak"
+                                        << "station12.bak";
 }
 
 void TstConfigFile::saveAppendsExtensionToNewName()

@@ -1,4 +1,5 @@
-// Modem dialogue tests over the scripted port: answer lines, classification, reset, dialling, cancel.
+// Modem dialogue tests over the scripted port: answer lines, classification, reset, dialling,
+// cancel.
 #include "link/connectmodem.h"
 #include "shell/monoclock.h"
 #include "shell/virtualclock.h"
@@ -28,7 +29,10 @@ ModemTiming fastTiming()
     return t;
 }
 
-QByteArray line(const QByteArray &text) { return "\r\n" + text + "\r\n"; }
+QByteArray line(const QByteArray &text)
+{
+    return "\r\n" + text + "\r\n";
+}
 
 // A Hayes modem as far as the dialogue sees it: echo until ATE0 (ATZ turns it back on), OK to
 // every AT command, OK to "+++" only while online, one scripted answer per dial in turn.
@@ -68,7 +72,8 @@ struct FakeModem
         if (written.startsWith("ATZ"))
             echo = true;
         if (written.startsWith("ATD")) {
-            const QByteArray result = dialAnswers.value(std::min<qsizetype>(dials++, dialAnswers.size() - 1));
+            const QByteArray result =
+                dialAnswers.value(std::min<qsizetype>(dials++, dialAnswers.size() - 1));
             online = result.startsWith("CONNECT");
             return result;
         }
@@ -120,7 +125,10 @@ struct Rig
     qint64 cancelledAtNs = 0;
 };
 
-qint64 msSince(qint64 startNs) { return (NowNs() - startNs) / 1000000; }
+qint64 msSince(qint64 startNs)
+{
+    return (NowNs() - startNs) / 1000000;
+}
 
 } // namespace
 
@@ -171,7 +179,8 @@ void TestConnectModem::classification_data()
     QTest::newRow("ERROR") << line("ERROR") << DialResult::Error;
     QTest::newRow("Time") << line("Time out") << DialResult::TimeUsedUp;
     QTest::newRow("Escape") << QByteArray("Escape...") << DialResult::Cancelled;
-    QTest::newRow("ERROR beats all") << line("BUSY NO CARRIER DIAL Time error") << DialResult::Error;
+    QTest::newRow("ERROR beats all")
+        << line("BUSY NO CARRIER DIAL Time error") << DialResult::Error;
     QTest::newRow("Time beats DIAL") << line("DIAL Time") << DialResult::TimeUsedUp;
     QTest::newRow("DIAL beats NO CARRIER") << line("NO CARRIER DIAL") << DialResult::NoDialTone;
     QTest::newRow("NO CARRIER beats BUSY") << line("BUSY NO CARRIER") << DialResult::NoCarrier;
@@ -211,10 +220,14 @@ void TestConnectModem::stripDialSeparators_data()
 {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("stripped");
-    QTest::newRow("composed") << "7 123 45-67" << "71234567";
-    QTest::newRow("empty codes") << "  45-67" << "4567";
-    QTest::newRow("parentheses and plus") << "+7 (812) 555-12-34" << "+78125551234";
-    QTest::newRow("other characters stay") << "8W,123*#" << "8W,123*#";
+    QTest::newRow("composed") << "7 123 45-67"
+                              << "71234567";
+    QTest::newRow("empty codes") << "  45-67"
+                                 << "4567";
+    QTest::newRow("parentheses and plus") << "+7 (812) 555-12-34"
+                                          << "+78125551234";
+    QTest::newRow("other characters stay") << "8W,123*#"
+                                           << "8W,123*#";
 }
 
 void TestConnectModem::stripDialSeparators()
@@ -244,8 +257,8 @@ void TestConnectModem::splitInitString_data()
     QTest::newRow("35 commands") << many << thirty << true;
     const QString longCommand = "AT" + QString(400, u'1');
     QTest::newRow("overlong command")
-        << longCommand + "^ATZ" << QStringList{longCommand.left(MaxInitCommandLength) + "\r", "ATZ\r"}
-        << true;
+        << longCommand + "^ATZ"
+        << QStringList{longCommand.left(MaxInitCommandLength) + "\r", "ATZ\r"} << true;
 }
 
 void TestConnectModem::splitInitString()
@@ -265,11 +278,10 @@ void TestConnectModem::answerLine_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QByteArray>("answer");
     QTest::newRow("verbal OK") << line("OK") << false << 0 << QByteArray("\r\nOK\r");
-    QTest::newRow("echo dropped") << "ATE0\r" + line("OK") << true << 0
-                                  << QByteArray("\r\r\nOK\r");
+    QTest::newRow("echo dropped") << "ATE0\r" + line("OK") << true << 0 << QByteArray("\r\r\nOK\r");
     QTest::newRow("numeric 0 is too short") << QByteArray("0\r") << false << 9 << QByteArray("\r");
-    QTest::newRow("line break alone is no line") << QByteArray("\r\n\r") << false << 9
-                                                 << QByteArray("\r\n\r");
+    QTest::newRow("line break alone is no line")
+        << QByteArray("\r\n\r") << false << 9 << QByteArray("\r\n\r");
     QTest::newRow("unterminated") << QByteArray("\r\nOK") << false << 9 << QByteArray("\r\nOK");
     QTest::newRow("no line break at all") << QByteArray("OK OK OK") << false << 9 << QByteArray();
     const QByteArray longLine = "\n" + QByteArray(300, 'x');
@@ -314,10 +326,18 @@ void TestConnectModem::resetStateMachine_data()
     QTest::addColumn<int>("modemKind");
     QTest::addColumn<QByteArrayList>("writes");
     QTest::addColumn<int>("code");
-    enum { Echoing, Online, Absent, Unrecognised, Refusing };
-    QTest::newRow("echoing, command state") << int(Echoing) << QByteArrayList{"ATE0\r", "ATV1\r"} << 0;
-    QTest::newRow("online: escape first") << int(Online) << QByteArrayList{"ATE0\r", "+++", "ATE0\r"}
-                                          << 0;
+    enum
+    {
+        Echoing,
+        Online,
+        Absent,
+        Unrecognised,
+        Refusing
+    };
+    QTest::newRow("echoing, command state")
+        << int(Echoing) << QByteArrayList{"ATE0\r", "ATV1\r"} << 0;
+    QTest::newRow("online: escape first")
+        << int(Online) << QByteArrayList{"ATE0\r", "+++", "ATE0\r"} << 0;
     QTest::newRow("no modem") << int(Absent) << QByteArrayList{"ATE0\r", "+++"} << 7;
     QTest::newRow("unrecognised answers, two tries")
         << int(Unrecognised)
@@ -345,8 +365,7 @@ void TestConnectModem::dialsComposedNumberAfterInitCommands()
 {
     Rig rig;
     QCOMPARE(rig.dial(), DialResult::Ok);
-    QCOMPARE(rig.afterReset(),
-             (QByteArrayList{"ATZ\r", "AT&F\r", "ATS0=0\r", "ATD71234567\r"}));
+    QCOMPARE(rig.afterReset(), (QByteArrayList{"ATZ\r", "AT&F\r", "ATS0=0\r", "ATD71234567\r"}));
     QVERIFY(rig.op.statusTexts(1).contains(
         "Установление связи по телефону. Команда ATD71234567\r.  Ответ \r\r\nCONNECT 9600\r"));
 }
@@ -367,13 +386,13 @@ void TestConnectModem::dialOutcomes_data()
     QTest::addColumn<int>("attempts");
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("dials");
-    QTest::newRow("BUSY then CONNECT") << QByteArrayList{"BUSY", "CONNECT 2400"} << QByteArray("OK")
-                                       << 3 << 0 << 2;
+    QTest::newRow("BUSY then CONNECT")
+        << QByteArrayList{"BUSY", "CONNECT 2400"} << QByteArray("OK") << 3 << 0 << 2;
     QTest::newRow("OK is no CONNECT") << QByteArrayList{"OK"} << QByteArray("OK") << 2 << 8 << 2;
-    QTest::newRow("init ERROR, retried") << QByteArrayList{"CONNECT"} << QByteArray("ERROR") << 2
-                                         << 4 << 0;
-    QTest::newRow("init without OK") << QByteArrayList{"CONNECT"} << QByteArray("READY") << 1 << 8
-                                     << 0;
+    QTest::newRow("init ERROR, retried")
+        << QByteArrayList{"CONNECT"} << QByteArray("ERROR") << 2 << 4 << 0;
+    QTest::newRow("init without OK")
+        << QByteArrayList{"CONNECT"} << QByteArray("READY") << 1 << 8 << 0;
 }
 
 void TestConnectModem::dialOutcomes()

@@ -25,7 +25,12 @@ using namespace ktv31::sim;
 namespace {
 
 // What stands where the log would go.
-enum class Obstacle { FileAsFolder, FifoAsLog, DiskFull };
+enum class Obstacle
+{
+    FileAsFolder,
+    FifoAsLog,
+    DiskFull
+};
 
 struct LogLine
 {
@@ -234,7 +239,8 @@ void TestExchangeLog::unwritableLogNeverFailsAnExchange_data()
 {
     QTest::addColumn<Obstacle>("obstacle");
     QTest::addColumn<ExchangeLogError>("error");
-    QTest::newRow("folder cannot be made") << Obstacle::FileAsFolder << ExchangeLogError::CannotOpen;
+    QTest::newRow("folder cannot be made")
+        << Obstacle::FileAsFolder << ExchangeLogError::CannotOpen;
 #ifdef Q_OS_UNIX
     QTest::newRow("a FIFO as the log") << Obstacle::FifoAsLog << ExchangeLogError::CannotOpen;
     QTest::newRow("disk full") << Obstacle::DiskFull << ExchangeLogError::WriteFailed;
@@ -255,8 +261,8 @@ void TestExchangeLog::unwritableLogNeverFailsAnExchange()
 #ifdef Q_OS_UNIX
     // Opening a FIFO for writing would wait for a reader for ever, and the program's close with it.
     if (obstacle == Obstacle::FifoAsLog)
-        QVERIFY(QDir().mkpath(folder) && test::MakeNode(test::NodeKind::Fifo,
-                                                        QFile::encodeName(folder + "/exchange.log")));
+        QVERIFY(QDir().mkpath(folder) &&
+                test::MakeNode(test::NodeKind::Fifo, QFile::encodeName(folder + "/exchange.log")));
 #endif
     const auto log = StartExchangeLog(folder + QStringLiteral("/exchange.log"));
     SimOptions options;

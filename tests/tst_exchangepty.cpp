@@ -1,4 +1,5 @@
-// The exchange engine over a real pseudo-terminal: a whole exchange, speed changes, a vanishing line.
+// The exchange engine over a real pseudo-terminal: a whole exchange, speed changes, a vanishing
+// line.
 #include "link/comportfunctions.h"
 #include "link/serialport.h"
 #include "protocol/plcbox.h"
@@ -20,8 +21,8 @@ namespace {
 QByteArray IdentAnswer()
 {
     FrameBuffer frame{};
-    const QByteArray data = QByteArray::fromHex("000011") +
-                            QByteArray::fromHex("0008010519020304050601000000010203");
+    const QByteArray data =
+        QByteArray::fromHex("000011") + QByteArray::fromHex("0008010519020304050601000000010203");
     frame[0] = AnswerStartSymbol;
     frame[3] = 29 | AnswerFunctionFlag;
     std::copy(data.begin(), data.end(), frame.begin() + 4);
@@ -33,7 +34,12 @@ QByteArray IdentAnswer()
 class Responder : public QObject
 {
 public:
-    enum Mode { Answer, Silent, HalfThenVanish };
+    enum Mode
+    {
+        Answer,
+        Silent,
+        HalfThenVanish
+    };
 
     Responder(PtyPair &pty, Mode mode) : pty_(pty), mode_(mode)
     {
@@ -134,7 +140,8 @@ void TestExchangePty::silentControllerCostsNoCpu()
     QCOMPARE(line.session.ResultCode, Result::NoAnswer);
     QVERIFY(clock.elapsed() >= 1000);
     // Waiting a second for an answer must cost only a sliver of CPU (generous bound).
-    QVERIFY2(test::CpuTimeUs() - cpuBefore < 100000, qPrintable(QString::number(test::CpuTimeUs() - cpuBefore)));
+    QVERIFY2(test::CpuTimeUs() - cpuBefore < 100000,
+             qPrintable(QString::number(test::CpuTimeUs() - cpuBefore)));
 }
 
 void TestExchangePty::vanishingLineEndsPromptlyWithoutStorm()

@@ -35,13 +35,22 @@ void TestIdentDecode::allZeroFullView()
 {
     const Block zero{};
     const auto lines = DecodeIdentification(zero.data(), true);
-    const QStringList expected = {"0", "0", "0", "**.**.00  00:00:00", "Мл. адрес - ст. байт",
-                                  "Разрушенных таблиц нет", "Нет", "Есть", "0.0.0"};
+    const QStringList expected = {"0",
+                                  "0",
+                                  "0",
+                                  "**.**.00  00:00:00",
+                                  "Мл. адрес - ст. байт",
+                                  "Разрушенных таблиц нет",
+                                  "Нет",
+                                  "Есть",
+                                  "0.0.0"};
     for (int i = 0; i < IdentLineCount; ++i)
         QCOMPARE(lines[size_t(i)].value, expected[i]);
     QVERIFY(!lines[5].alarm);
-    QCOMPARE(lines[8].label,
-             QString("Номер последней версии протокола QRM-LD71-K, которая поддерживается контроллером"));
+    QCOMPARE(
+        lines[8].label,
+        QString(
+            "Номер последней версии протокола QRM-LD71-K, которая поддерживается контроллером"));
 }
 
 void TestIdentDecode::fullViewValues_data()
@@ -57,8 +66,8 @@ void TestIdentDecode::fullViewValues_data()
                                 << 3 << "08.12.26  23:59:00";
     QTest::newRow("year 100") << blockWith({{4, 100}, {5, 1}, {6, 1}}) << 3 << "01.01.**  00:00:00";
     QTest::newRow("month 13 day 32") << blockWith({{5, 13}, {6, 32}}) << 3 << "**.**.00  00:00:00";
-    QTest::newRow("hour 24 min 60 sec 60") << blockWith({{5, 1}, {6, 1}, {7, 24}, {8, 60}, {9, 60}})
-                                           << 3 << "01.01.00  **:**:**";
+    QTest::newRow("hour 24 min 60 sec 60")
+        << blockWith({{5, 1}, {6, 1}, {7, 24}, {8, 60}, {9, 60}}) << 3 << "01.01.00  **:**:**";
     QTest::newRow("byte order 1") << blockWith({{10, 1}}) << 4 << "Мл. адрес - мл. байт";
     QTest::newRow("byte order 2") << blockWith({{10, 2}}) << 4 << " ? ";
     QTest::newRow("destroyed 5") << blockWith({{0, 5}}) << 5 << "Разрушена таблица 5";
@@ -103,8 +112,8 @@ void TestIdentDecode::deviceCheck_data()
     const QString versionLine2 = "Программа обслуживает контроллеры с версией ПО от 3 до 6";
     QTest::newRow("type 7") << 7 << 5 << false << typeLine
                             << "(код типа подключенного устройства  7)";
-    QTest::newRow("type 7 bad version") << 7 << 9 << false << typeLine
-                                        << "(код типа подключенного устройства  7)";
+    QTest::newRow("type 7 bad version")
+        << 7 << 9 << false << typeLine << "(код типа подключенного устройства  7)";
     QTest::newRow("version 2") << 8 << 2 << false << "Версия ПО подключенного устройства 2."
                                << versionLine2;
     QTest::newRow("version 7") << 8 << 7 << false << "Версия ПО подключенного устройства 7."

@@ -1,4 +1,5 @@
-// The connection parameters' checks: every range boundary, the check order, what is kept on a fault.
+// The connection parameters' checks: every range boundary, the check order, what is kept on a
+// fault.
 #include "connection/linkparameters.h"
 #include "shell/settings.h"
 
@@ -90,12 +91,9 @@ void TestLinkParameters::boundaries_data()
         QList<int> pass;
         QList<int> fail;
     } ranges[] = {
-        {"Edit1", firstByte, {1, 120}, {0, 121}},
-        {"Edit2", nextByte, {55, 5000}, {54, 5001}},
-        {"Edit3", preambles, {0, 255}, {256}},
-        {"Edit4", rts, {2, 999, 1000}, {1}},
-        {"Edit6", telephone, {1, 360}, {0, 361}},
-        {"Edit10", telephone, {1, 10}, {0, 11}},
+        {"Edit1", firstByte, {1, 120}, {0, 121}}, {"Edit2", nextByte, {55, 5000}, {54, 5001}},
+        {"Edit3", preambles, {0, 255}, {256}},    {"Edit4", rts, {2, 999, 1000}, {1}},
+        {"Edit6", telephone, {1, 360}, {0, 361}}, {"Edit10", telephone, {1, 10}, {0, 11}},
     };
     for (const auto &range : ranges) {
         for (int value : range.pass)
@@ -105,8 +103,8 @@ void TestLinkParameters::boundaries_data()
             QTest::addRow("%s %d fails", range.edit, value)
                 << QString::fromLatin1(range.edit) << QString::number(value) << range.fault;
     }
-    QTest::newRow("a number too long for any field")
-        << "Edit2" << "99999999999999999999" << nextByte;
+    QTest::newRow("a number too long for any field") << "Edit2"
+                                                     << "99999999999999999999" << nextByte;
 }
 
 void TestLinkParameters::boundaries()

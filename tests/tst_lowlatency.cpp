@@ -94,8 +94,8 @@ void TestLowLatency::decision_data()
     QTest::newRow("ftdi adapter with latency timer")
         << usbPort << QStringLiteral("ftdi_sio") << true << true
         << LowLatencyMechanism::LatencyTimer;
-    QTest::newRow("pl2303 adapter") << usbPort << QStringLiteral("pl2303") << false << true
-                                    << LowLatencyMechanism::SerialFlag;
+    QTest::newRow("pl2303 adapter")
+        << usbPort << QStringLiteral("pl2303") << false << true << LowLatencyMechanism::SerialFlag;
     QTest::newRow("cdc-acm modem")
         << QStringList{QStringLiteral("pci0000:00="), QStringLiteral("usb1=usb"),
                        QStringLiteral("1-2=usb"), QStringLiteral("1-2:1.0=usb")}
@@ -113,8 +113,8 @@ void TestLowLatency::decision_data()
     QTest::newRow("pci card with a latency attribute of its own")
         << QStringList{QStringLiteral("pci0000:00="), QStringLiteral("0000:03:00.0=pci")}
         << QStringLiteral("exar_serial") << true << false << LowLatencyMechanism::None;
-    QTest::newRow("tty without a device") << QStringList{} << QString() << false << false
-                                          << LowLatencyMechanism::None;
+    QTest::newRow("tty without a device")
+        << QStringList{} << QString() << false << false << LowLatencyMechanism::None;
 }
 
 void TestLowLatency::decision()

@@ -111,7 +111,8 @@ void TestModemSim::dialOutcomes_data()
     QTest::newRow("NO CARRIER") << DialOutcome::NoCarrier << 1 << DialResult::NoCarrier;
     QTest::newRow("BUSY, three attempts") << DialOutcome::Busy << 3 << DialResult::Busy;
     QTest::newRow("ERROR") << DialOutcome::Error << 1 << DialResult::Error;
-    QTest::newRow("silence, two attempts") << DialOutcome::Silence << 2 << DialResult::AnswerTimeout;
+    QTest::newRow("silence, two attempts")
+        << DialOutcome::Silence << 2 << DialResult::AnswerTimeout;
 }
 
 void TestModemSim::dialOutcomes()

@@ -99,10 +99,10 @@ void TestMonoClock::waits_data()
     };
     for (const Row &row : rows)
         for (bool isVirtual : {true, false})
-            QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(
-                row.name, isVirtual ? "virtual" : "machine")))
-                << isVirtual << row.timersMs << row.deadlineMs << row.wakeAfterFirings
-                << row.woken << row.endMs << row.fired;
+            QTest::newRow(qPrintable(
+                QStringLiteral("%1, %2").arg(row.name, isVirtual ? "virtual" : "machine")))
+                << isVirtual << row.timersMs << row.deadlineMs << row.wakeAfterFirings << row.woken
+                << row.endMs << row.fired;
 }
 
 void TestMonoClock::waits()

@@ -41,7 +41,10 @@ QByteArray identAnswer()
     return answerFrame(0, 29 | 0x80, data);
 }
 
-QList<Chunk> whole(const QByteArray &bytes, int delayMs = 1) { return {{delayMs, bytes}}; }
+QList<Chunk> whole(const QByteArray &bytes, int delayMs = 1)
+{
+    return {{delayMs, bytes}};
+}
 
 QList<Chunk> byteByByte(const QByteArray &bytes)
 {
@@ -78,8 +81,8 @@ struct LineOutcome
     QByteArray rx;
     bool operator==(const LineOutcome &other) const
     {
-        return ok == other.ok && result == other.result && writes == other.writes
-               && trace == other.trace && rx == other.rx;
+        return ok == other.ok && result == other.result && writes == other.writes &&
+               trace == other.trace && rx == other.rx;
     }
 };
 
@@ -185,7 +188,8 @@ void TestPlcbox::workedExampleFrame()
     rig.session.FirstByteWaitMs = 5;
     QVERIFY(!rig.readIdent());
     QCOMPARE(rig.port.writes().size(), 1);
-    QCOMPARE(rig.port.writes().first(), QByteArray::fromHex("CC000C1D000011000000" "7D6C"));
+    QCOMPARE(rig.port.writes().first(), QByteArray::fromHex("CC000C1D000011000000"
+                                                            "7D6C"));
 }
 
 void TestPlcbox::requestLayouts_data()
@@ -216,8 +220,13 @@ void TestPlcbox::requestLayouts()
     QByteArray data(qMax(dataLength, 1), '\x5A');
     const quint8 user[UserNameSize] = {'U', 'S', 'E', 'R', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
     const quint8 pass[PasswordSize] = {'1', '2', '3', '4'};
-    RequestParts parts{7, quint8(function), reinterpret_cast<const quint8 *>(data.constData()),
-                       dataLength, 0xE1, user, pass};
+    RequestParts parts{7,
+                       quint8(function),
+                       reinterpret_cast<const quint8 *>(data.constData()),
+                       dataLength,
+                       0xE1,
+                       user,
+                       pass};
     FrameBuffer tx{};
     QCOMPARE(BuildRequestFrame(parts, tx), frameLength);
     if (frameLength == 0)
@@ -255,15 +264,16 @@ void TestPlcbox::answerReceiving_data()
     QByteArray corrupted = good;
     corrupted[10] = char(corrupted[10] ^ 0x01);
     QTest::newRow("clean answer") << good << Result::Ok;
-    QTest::newRow("garbage before start") << QByteArray::fromHex("00FFCC1233") + QByteArray(1, 0x07) + good
-                                          << Result::Ok;
+    QTest::newRow("garbage before start")
+        << QByteArray::fromHex("00FFCC1233") + QByteArray(1, 0x07) + good << Result::Ok;
     QTest::newRow("33 33 00 takes second start") << QByteArray(1, 0x33) + good << Result::Ok;
     QTest::newRow("33 05 restarts search") << QByteArray::fromHex("3305") + good << Result::Ok;
     QTest::newRow("length below 6 restarts") << QByteArray::fromHex("330005") + good << Result::Ok;
     QTest::newRow("one corrupted byte") << corrupted << Result::BadCrc;
     QTest::newRow("silence") << QByteArray() << Result::NoAnswer;
     QTest::newRow("garbage only") << QByteArray::fromHex("0102033301") << Result::NoAnswer;
-    QTest::newRow("stall after start and address") << QByteArray::fromHex("3300") << Result::AnswerIncomplete;
+    QTest::newRow("stall after start and address")
+        << QByteArray::fromHex("3300") << Result::AnswerIncomplete;
     QTest::newRow("stall mid answer") << good.left(15) << Result::AnswerIncomplete;
     QTest::newRow("other address") << answerFrame(5, 29 | 0x80, kIdentRead) << Result::NoAnswer;
 }
@@ -285,7 +295,8 @@ void TestPlcbox::answerReceiving()
                 outcome.trace.append({direction, bytes});
             };
             rig.answerAlways(line.isEmpty() ? QList<Chunk>{}
-                                            : bytewise ? byteByByte(line) : whole(line));
+                             : bytewise     ? byteByByte(line)
+                                            : whole(line));
             outcome.ok = rig.readIdent();
             outcome.result = rig.session.ResultCode;
             outcome.writes = rig.port.writes();
@@ -299,7 +310,8 @@ void TestPlcbox::answerReceiving()
                                                                       : rig.session.NextByteWaitMs);
                 const qint64 waited = TimedOutAfterNs(rig.port, result);
                 const qint64 margin = isVirtual ? MsToNs(1) : kRealMarginNs;
-                QVERIFY2(waited > wait && waited < wait + margin, qPrintable(QString::number(waited)));
+                QVERIFY2(waited > wait && waited < wait + margin,
+                         qPrintable(QString::number(waited)));
             }
             if (!onVirtual)
                 onVirtual = outcome;
@@ -332,8 +344,9 @@ void TestPlcbox::refusalTexts_data()
                               << "Команда 29.  Код ошибки = 70" << QString();
     QTest::newRow("error 0") << QByteArray::fromHex("00") << Result::Refused
                              << "Команда 29.  Код ошибки = 0" << QString();
-    QTest::newRow("error 12 no number") << QByteArray::fromHex("0C0005") << Result::Refused
-                                        << "Команда 29.  Запись в таблицу не допускается" << QString();
+    QTest::newRow("error 12 no number")
+        << QByteArray::fromHex("0C0005") << Result::Refused
+        << "Команда 29.  Запись в таблицу не допускается" << QString();
     QTest::newRow("error 60 table 5") << QByteArray::fromHex("3C0005") << Result::Refused
                                       << "Команда 29.  Разрушена таблица 5" << QString();
     QTest::newRow("valve reason 5") << QByteArray::fromHex("180500") << Result::ValveRefused
@@ -440,8 +453,9 @@ void TestPlcbox::writeRequestWaitsLongerAndRestores()
         rig.session.FirstByteWaitMs = 20;
         rig.answerAlways(whole(answer, 150));
         const QByteArray data = isWrite ? write : QByteArray::fromHex("050001000000");
-        const bool ok = Exchange(rig.session, 29, reinterpret_cast<const quint8 *>(data.constData()),
-                                 int(data.size()), 0);
+        const bool ok =
+            Exchange(rig.session, 29, reinterpret_cast<const quint8 *>(data.constData()),
+                     int(data.size()), 0);
         QCOMPARE(ok, isWrite);
         QCOMPARE(rig.session.FirstByteWaitMs, 20);
     }
@@ -495,8 +509,11 @@ void TestPlcbox::secondExchangeIsRefusedWhileOneRuns()
     int nestedCode = -1;
     op.onStatusText = [&](int, const QString &text) {
         if (text.isEmpty() && nestedCode < 0)
-            RunAfter(0, nullptr, [&] { nestedCode = RunExchange(rig.session, 29,
-                reinterpret_cast<const quint8 *>(kIdentRead.constData()), 6, 0); });
+            RunAfter(0, nullptr, [&] {
+                nestedCode =
+                    RunExchange(rig.session, 29,
+                                reinterpret_cast<const quint8 *>(kIdentRead.constData()), 6, 0);
+            });
     };
     QVERIFY(rig.readIdent());
     QCOMPARE(nestedCode, Result::Busy);
@@ -529,7 +546,8 @@ void TestPlcbox::requestIdentifier()
 
     Rig mismatch;
     mismatch.answerAlways(whole(answerWithId(2)));
-    QVERIFY(!Exchange(mismatch.session, 8, reinterpret_cast<const quint8 *>(data.constData()), 15, 0));
+    QVERIFY(
+        !Exchange(mismatch.session, 8, reinterpret_cast<const quint8 *>(data.constData()), 15, 0));
     QCOMPARE(mismatch.session.ResultCode, Result::IdentifierMismatch);
     QCOMPARE(ResultText(mismatch.session),
              QString("Команда 8.  Несоответствие идентификатора запроса в ответе(0->2)"));

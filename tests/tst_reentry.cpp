@@ -1,4 +1,5 @@
-// Re-entry from the event loop: aborts in every wait, ports dropped mid-operation, the running flag.
+// Re-entry from the event loop: aborts in every wait, ports dropped mid-operation, the running
+// flag.
 #include "config/tabletransfer.h"
 #include "link/connectmodem.h"
 #include "protocol/plcbox.h"
@@ -16,7 +17,6 @@
 #include <QTimer>
 #include <QtTest>
 
-
 #include <functional>
 
 using namespace ktv31;
@@ -28,7 +28,10 @@ constexpr int kFrameLength = 12; // an identification read without preambles
 constexpr qint64 kPromptNs = MsToNs(100);
 constexpr qint64 kIdleCpuUs = 50000;
 
-double MsSince(qint64 ns) { return double(NowNs() - ns) / 1e6; }
+double MsSince(qint64 ns)
+{
+    return double(NowNs() - ns) / 1e6;
+}
 
 // How long the engine waits in each phase: a long RTS pause, a long transmission (300 bit/s and
 // 255 preambles: about 9 s on the line), or the answer.
@@ -155,14 +158,14 @@ void TestReentry::portDroppedDuringExchange_data()
     QTest::addColumn<int>("result");
     // A timer drops the port as a window's hang-up or close would; a deviceLost receiver drops
     // it when the far side goes away.
-    QTest::newRow("timer, RTS pause") << Phase{9600, 0, 1000, 1, 0} << 200 << false
-                                      << Result::WriteFailed;
-    QTest::newRow("timer, transmission wait") << Phase{300, 255, 2, 1, 1} << 300 << false
-                                              << Result::ReadFailed;
-    QTest::newRow("timer, answer wait") << Phase{9600, 0, 2, 1, 1} << 300 << false
-                                        << Result::ReadFailed;
-    QTest::newRow("lost-line receiver, answer wait") << Phase{9600, 0, 2, 1, 1} << 300 << true
-                                                     << Result::ReadFailed;
+    QTest::newRow("timer, RTS pause")
+        << Phase{9600, 0, 1000, 1, 0} << 200 << false << Result::WriteFailed;
+    QTest::newRow("timer, transmission wait")
+        << Phase{300, 255, 2, 1, 1} << 300 << false << Result::ReadFailed;
+    QTest::newRow("timer, answer wait")
+        << Phase{9600, 0, 2, 1, 1} << 300 << false << Result::ReadFailed;
+    QTest::newRow("lost-line receiver, answer wait")
+        << Phase{9600, 0, 2, 1, 1} << 300 << true << Result::ReadFailed;
 }
 
 void TestReentry::portDroppedDuringExchange()
@@ -214,8 +217,8 @@ void TestReentry::portDroppedDuringDial()
     }
     DialCancel cancel;
     const qint64 started = NowNs();
-    const int code = Dial(port.get(), QStringLiteral("123"), QStringLiteral("ATZ"), &cancel, {},
-                          3, 60, SlowModem());
+    const int code = Dial(port.get(), QStringLiteral("123"), QStringLiteral("ATZ"), &cancel, {}, 3,
+                          60, SlowModem());
     QVERIFY2(MsSince(started) < 700, qPrintable(QString::number(MsSince(started))));
     QVERIFY(code == DialResult::NoModem || code == DialResult::AnswerTimeout);
     QVERIFY2(watched.isNull(), "the dropped port outlived the dial");

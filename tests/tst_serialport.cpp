@@ -9,8 +9,8 @@
 #include <QSignalSpy>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <poll.h>
 #include <termios.h>
@@ -87,10 +87,14 @@ void TestSerialPort::comPortDevice_data()
     QTest::addColumn<QString>("linkTarget"); // "pty" for the pair's slave, empty for no link
     QTest::addColumn<QString>("expected");   // "pty" likewise
 
-    QTest::newRow("COM3 linked to a pty") << 3 << "pty" << "pty";
-    QTest::newRow("COM12 linked") << 12 << "pty" << "pty";
-    QTest::newRow("COM12 without link") << 12 << "" << "/dev/ttyS11";
-    QTest::newRow("COM1 without link") << 1 << "" << "/dev/ttyS0";
+    QTest::newRow("COM3 linked to a pty") << 3 << "pty"
+                                          << "pty";
+    QTest::newRow("COM12 linked") << 12 << "pty"
+                                  << "pty";
+    QTest::newRow("COM12 without link") << 12 << ""
+                                        << "/dev/ttyS11";
+    QTest::newRow("COM1 without link") << 1 << ""
+                                       << "/dev/ttyS0";
     QTest::newRow("dangling link keeps its target") << 4 << "/nonexistent/ttyUSB9"
                                                     << "/nonexistent/ttyUSB9";
 }
@@ -191,8 +195,8 @@ void TestSerialPort::secondOpenFails()
 void TestSerialPort::exactSpeeds_data()
 {
     QTest::addColumn<int>("speed");
-    for (int speed : {300, 600, 1200, 2400, 3200, 3600, 4800, 5760, 6400, 7200, 7680, 9600, 11520,
-                      12800, 14400, 19200, 23040, 28800, 38400, 57600, 115200, 230400})
+    for (int speed : {300,  600,   1200,  2400,  3200,  3600,  4800,  5760,  6400,  7200,   7680,
+                      9600, 11520, 12800, 14400, 19200, 23040, 28800, 38400, 57600, 115200, 230400})
         QTest::addRow("%d", speed) << speed;
 }
 

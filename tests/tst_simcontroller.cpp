@@ -126,8 +126,7 @@ void TestSimController::readsLandAsTheImageSays_data()
     QTest::newRow("table 3, firmware 3") << 3 << 3 << 0 << 7 << ImageOffset::LinkParameters << 7;
     QTest::newRow("table 5") << 5 << 5 << 0 << 1 << ImageOffset::ModemString << 64;
     QTest::newRow("table 6 first part") << 5 << 6 << 0 << 130 << ImageOffset::Links << 130;
-    QTest::newRow("table 6 second part") << 5 << 6 << 130 << 125 << ImageOffset::Links + 130
-                                         << 125;
+    QTest::newRow("table 6 second part") << 5 << 6 << 130 << 125 << ImageOffset::Links + 130 << 125;
 }
 
 void TestSimController::readsLandAsTheImageSays()
@@ -160,18 +159,18 @@ void TestSimController::writesLandAsTheImageSays_data()
     QTest::addColumn<int>("first");
     QTest::addColumn<QByteArray>("values");
     QTest::addColumn<int>("imageOffset");
-    QTest::newRow("table 3, 8 fields") << 5 << 3 << 0 << QByteArray::fromHex("0203050100003201")
-                                       << ImageOffset::LinkParameters;
-    QTest::newRow("table 3, 7 fields") << 4 << 3 << 0 << QByteArray::fromHex("02070901010102")
-                                       << ImageOffset::LinkParameters;
+    QTest::newRow("table 3, 8 fields")
+        << 5 << 3 << 0 << QByteArray::fromHex("0203050100003201") << ImageOffset::LinkParameters;
+    QTest::newRow("table 3, 7 fields")
+        << 4 << 3 << 0 << QByteArray::fromHex("02070901010102") << ImageOffset::LinkParameters;
     QTest::newRow("table 5") << 5 << 5 << 0
                              << QByteArray("ATZ\r").leftJustified(ModemStringSize, '\0')
                              << ImageOffset::ModemString;
     QTest::newRow("table 6, 243 fields") << 5 << 6 << 0 << pattern(243, 1) << ImageOffset::Links;
-    QTest::newRow("table 6, last 12") << 5 << 6 << 243 << pattern(12, 5)
-                                      << ImageOffset::Links + 243;
-    QTest::newRow("table 6, a run") << 5 << 6 << 10 << QByteArray::fromHex("2b4b6b")
-                                    << ImageOffset::Links + 10;
+    QTest::newRow("table 6, last 12")
+        << 5 << 6 << 243 << pattern(12, 5) << ImageOffset::Links + 243;
+    QTest::newRow("table 6, a run")
+        << 5 << 6 << 10 << QByteArray::fromHex("2b4b6b") << ImageOffset::Links + 10;
 }
 
 void TestSimController::writesLandAsTheImageSays()
@@ -212,36 +211,34 @@ void TestSimController::refusals_data()
     const QList<int> none;
     QTest::newRow("unknown function") << 5 << none << quint8(7) << QByteArray(7, '\0') << 1 << 0;
     QTest::newRow("short request") << 5 << none << quint8(29) << QByteArray(3, '\0') << 2 << 0;
-    QTest::newRow("write data short") << 5 << none << quint8(29)
-                                      << writeRequest(3, 0, 8, QByteArray(7, '\2')) << 2 << 0;
+    QTest::newRow("write data short")
+        << 5 << none << quint8(29) << writeRequest(3, 0, 8, QByteArray(7, '\2')) << 2 << 0;
     QTest::newRow("read table 2") << 5 << none << quint8(29) << readRequest(2, 0, 1) << 9 << 0;
     QTest::newRow("read table 8") << 5 << none << quint8(29) << readRequest(8, 0, 1) << 9 << 0;
-    QTest::newRow("write table 0") << 5 << none << quint8(29)
-                                   << writeRequest(0, 0, 1, QByteArray(1, '\0')) << 12 << 0;
-    QTest::newRow("write table 1") << 5 << none << quint8(29)
-                                   << writeRequest(1, 0, 1, QByteArray(4, '\0')) << 12 << 0;
-    QTest::newRow("write table 7") << 5 << none << quint8(29)
-                                   << writeRequest(7, 0, 1, QByteArray(1, '\0')) << 12 << 0;
-    QTest::newRow("read beyond table 0") << 5 << none << quint8(29) << readRequest(0, 10, 8)
-                                         << 13 << 0;
+    QTest::newRow("write table 0")
+        << 5 << none << quint8(29) << writeRequest(0, 0, 1, QByteArray(1, '\0')) << 12 << 0;
+    QTest::newRow("write table 1")
+        << 5 << none << quint8(29) << writeRequest(1, 0, 1, QByteArray(4, '\0')) << 12 << 0;
+    QTest::newRow("write table 7")
+        << 5 << none << quint8(29) << writeRequest(7, 0, 1, QByteArray(1, '\0')) << 12 << 0;
+    QTest::newRow("read beyond table 0")
+        << 5 << none << quint8(29) << readRequest(0, 10, 8) << 13 << 0;
     QTest::newRow("read field 7 of a 7-field table 3")
         << 3 << none << quint8(29) << readRequest(3, 7, 1) << 13 << 0;
-    QTest::newRow("write beyond table 6") << 5 << none << quint8(29)
-                                          << writeRequest(6, 250, 6, QByteArray(6, '\0')) << 14
-                                          << 0;
+    QTest::newRow("write beyond table 6")
+        << 5 << none << quint8(29) << writeRequest(6, 250, 6, QByteArray(6, '\0')) << 14 << 0;
     QTest::newRow("write 8 fields of a 7-field table 3")
         << 4 << none << quint8(29) << writeRequest(3, 0, 8, QByteArray(8, '\2')) << 14 << 0;
-    QTest::newRow("write count 0") << 5 << none << quint8(29) << writeRequest(3, 0, 0, {}) << 4
-                                   << 0;
-    QTest::newRow("answer would not fit a frame") << 5 << none << quint8(29)
-                                                  << readRequest(6, 0, 255) << 4 << 0;
+    QTest::newRow("write count 0")
+        << 5 << none << quint8(29) << writeRequest(3, 0, 0, {}) << 4 << 0;
+    QTest::newRow("answer would not fit a frame")
+        << 5 << none << quint8(29) << readRequest(6, 0, 255) << 4 << 0;
     QTest::newRow("speed code beyond the table")
         << 5 << none << quint8(29) << writeRequest(3, 0, 1, QByteArray(1, char(22))) << 4 << 0;
-    QTest::newRow("link with port 4") << 5 << none << quint8(29)
-                                      << writeRequest(6, 0, 1, QByteArray(1, char(0x8B))) << 4
-                                      << 0;
-    QTest::newRow("read of a destroyed table") << 5 << QList<int>{6} << quint8(29)
-                                               << readRequest(6, 0, 130) << 60 << 6;
+    QTest::newRow("link with port 4")
+        << 5 << none << quint8(29) << writeRequest(6, 0, 1, QByteArray(1, char(0x8B))) << 4 << 0;
+    QTest::newRow("read of a destroyed table")
+        << 5 << QList<int>{6} << quint8(29) << readRequest(6, 0, 130) << 60 << 6;
     QTest::newRow("destroyed table written out of order")
         << 5 << QList<int>{6} << quint8(29) << writeRequest(6, 10, 1, QByteArray(1, '\0')) << 61
         << 6;
@@ -360,8 +357,8 @@ void TestSimController::destroyedTableIsRebuiltInOrder()
     QCOMPARE(sim.destroyed()[6], quint8(0));
     QCOMPARE(sim.image().u8(ImageOffset::DestroyedTable), quint8(5));
 
-    QVERIFY(side.write(SimProgramSide::TableFrame(
-        writeRequest(5, 0, 1, QByteArray(ModemStringSize, '\0')))));
+    QVERIFY(side.write(
+        SimProgramSide::TableFrame(writeRequest(5, 0, 1, QByteArray(ModemStringSize, '\0')))));
     side.readAnswer();
     QCOMPARE(sim.image().u8(ImageOffset::DestroyedTable), quint8(0));
     QCOMPARE(sim.destroyed(), DestroyedFlags{});
@@ -525,8 +522,8 @@ void TestSimController::frameLogGoesToFile()
     QFile file(options.frameLogPath);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
-    const QRegularExpression request(QStringLiteral(
-        "^ *\\d+\\.\\d{3} request CC 00 0C 1D 00 00 11 00 00 00 7D 6C$"),
+    const QRegularExpression request(
+        QStringLiteral("^ *\\d+\\.\\d{3} request CC 00 0C 1D 00 00 11 00 00 00 7D 6C$"),
         QRegularExpression::MultilineOption);
     QVERIFY2(request.match(text).hasMatch(), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("answer  ") + QString::fromLatin1(HexBytes(answer))));

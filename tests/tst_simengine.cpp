@@ -55,9 +55,8 @@ struct Program
     }
     QByteArray answerHeader() const
     {
-        return QByteArray(reinterpret_cast<const char *>(session.RxBuffer.data()) +
-                              TableAnswerOffset::Table,
-                          3);
+        return QByteArray(
+            reinterpret_cast<const char *>(session.RxBuffer.data()) + TableAnswerOffset::Table, 3);
     }
 };
 
@@ -95,14 +94,11 @@ void TestSimEngine::readsOfEveryTable_data()
     QTest::addColumn<int>("bytes");
     QTest::newRow("table 0") << 5 << 0 << 0 << 17 << 0 << 17;
     QTest::newRow("table 1") << 5 << 1 << 0 << 2 << ImageOffset::UpperSpeedMask << 8;
-    QTest::newRow("table 3 of firmware 6") << 6 << 3 << 0 << 8 << ImageOffset::LinkParameters
-                                           << 8;
-    QTest::newRow("table 3 of firmware 4") << 4 << 3 << 0 << 7 << ImageOffset::LinkParameters
-                                           << 7;
+    QTest::newRow("table 3 of firmware 6") << 6 << 3 << 0 << 8 << ImageOffset::LinkParameters << 8;
+    QTest::newRow("table 3 of firmware 4") << 4 << 3 << 0 << 7 << ImageOffset::LinkParameters << 7;
     QTest::newRow("table 5") << 5 << 5 << 0 << 1 << ImageOffset::ModemString << 64;
     QTest::newRow("table 6, 0..129") << 5 << 6 << 0 << 130 << ImageOffset::Links << 130;
-    QTest::newRow("table 6, 130..254") << 5 << 6 << 130 << 125 << ImageOffset::Links + 130
-                                       << 125;
+    QTest::newRow("table 6, 130..254") << 5 << 6 << 130 << 125 << ImageOffset::Links + 130 << 125;
     QTest::newRow("table 7") << 5 << 7 << 0 << 8 << -1 << 8;
 }
 
@@ -125,9 +121,9 @@ void TestSimEngine::readsOfEveryTable()
     QVERIFY2(program.read(table, first, count), qPrintable(ResultText(program.session)));
     QCOMPARE(program.answerHeader(), header(table, first, count));
     const DestroyedFlags flags = sim.destroyed();
-    const QByteArray expected =
-        imageOffset < 0 ? QByteArray(reinterpret_cast<const char *>(flags.data()), 8)
-                        : sim.image().slice(imageOffset, bytes);
+    const QByteArray expected = imageOffset < 0
+                                    ? QByteArray(reinterpret_cast<const char *>(flags.data()), 8)
+                                    : sim.image().slice(imageOffset, bytes);
     QCOMPARE(program.answerValues(bytes), expected);
     if (table == 0) {
         QCOMPARE(quint8(expected[ImageOffset::SoftwareVersion]), quint8(firmware));
@@ -152,10 +148,10 @@ void TestSimEngine::writesOfEveryTable_data()
                              << QByteArray("AT&FE0S0=2\r").leftJustified(ModemStringSize, '\0')
                              << ImageOffset::ModemString;
     QTest::newRow("table 6, 0..242") << 6 << 0 << 1 << links << ImageOffset::Links;
-    QTest::newRow("table 6, 243..254") << 6 << 243 << 1 << links.left(12)
-                                       << ImageOffset::Links + 243;
-    QTest::newRow("table 6, one link") << 6 << 200 << 1 << QByteArray(1, char(0x6B))
-                                       << ImageOffset::Links + 200;
+    QTest::newRow("table 6, 243..254")
+        << 6 << 243 << 1 << links.left(12) << ImageOffset::Links + 243;
+    QTest::newRow("table 6, one link")
+        << 6 << 200 << 1 << QByteArray(1, char(0x6B)) << ImageOffset::Links + 200;
 }
 
 void TestSimEngine::writesOfEveryTable()
@@ -217,10 +213,8 @@ void TestSimEngine::faultsGiveTheEngineResult_data()
     QTest::addColumn<bool>("headerAsAsked");
     QTest::newRow("silence") << "silence" << 1 << Result::NoAnswer << false;
     QTest::newRow("silence once, retried") << "silence" << 2 << Result::Ok << true;
-    QTest::newRow("silence always, retried") << "silence@always" << 3 << Result::NoAnswer
-                                             << false;
-    QTest::newRow("stall after the address") << "stall=2" << 1 << Result::AnswerIncomplete
-                                             << false;
+    QTest::newRow("silence always, retried") << "silence@always" << 3 << Result::NoAnswer << false;
+    QTest::newRow("stall after the address") << "stall=2" << 1 << Result::AnswerIncomplete << false;
     QTest::newRow("stall mid-answer") << "stall=12" << 1 << Result::AnswerIncomplete << false;
     QTest::newRow("stall after the start symbol") << "stall=1" << 1 << Result::NoAnswer << false;
     QTest::newRow("bad crc") << "badcrc" << 1 << Result::BadCrc << false;

@@ -13,7 +13,10 @@ using ktv31::test::SimProgramSide;
 
 namespace {
 
-QString simBinary() { return QStringLiteral(KTV31_BIN_DIR "/ktv31-sim"); }
+QString simBinary()
+{
+    return QStringLiteral(KTV31_BIN_DIR "/ktv31-sim");
+}
 
 // Starts the tool and reads the device path it prints; empty when it did not come up.
 QString startSim(QProcess &process, const QStringList &arguments)
@@ -52,11 +55,18 @@ void TestSimExe::helpListsEveryOption()
     QVERIFY(process.waitForFinished(5000));
     QCOMPARE(process.exitCode(), 0);
     const QString help = QString::fromLocal8Bit(process.readAllStandardOutput());
-    for (const char *option :
-         {"--link", "--device", "--address", "--type", "--firmware", "--hardware", "--build-date",
-          "--destroyed", "--upper-mask", "--calculator-mask", "--speed", "--config", "--pacing",
-          "--think", "--fault", "--fault-seed", "--modem", "--no-modem-at-all", "--modem-guard",
-          "--modem-dial-delay", "--modem-dial", "--log", "--no-log", "refuse=E"})
+    for (const char *option : {"--link",        "--device",
+                               "--address",     "--type",
+                               "--firmware",    "--hardware",
+                               "--build-date",  "--destroyed",
+                               "--upper-mask",  "--calculator-mask",
+                               "--speed",       "--config",
+                               "--pacing",      "--think",
+                               "--fault",       "--fault-seed",
+                               "--modem",       "--no-modem-at-all",
+                               "--modem-guard", "--modem-dial-delay",
+                               "--modem-dial",  "--log",
+                               "--no-log",      "refuse=E"})
         QVERIFY2(help.contains(QLatin1String(option)), option);
 }
 
@@ -119,16 +129,16 @@ void TestSimExe::optionsReachTheController()
     QTemporaryDir dir;
     const QString log = dir.filePath(QStringLiteral("frames.log"));
     QProcess process;
-    const QString device = startSim(
-        process, {QStringLiteral("--speed"), QStringLiteral("9600"), QStringLiteral("--firmware"),
-                  QStringLiteral("3"), QStringLiteral("--destroyed"), QStringLiteral("5"),
-                  QStringLiteral("--log"), log});
+    const QString device = startSim(process, {QStringLiteral("--speed"), QStringLiteral("9600"),
+                                              QStringLiteral("--firmware"), QStringLiteral("3"),
+                                              QStringLiteral("--destroyed"), QStringLiteral("5"),
+                                              QStringLiteral("--log"), log});
     QVERIFY(!device.isEmpty());
     SimProgramSide side(device, 9600);
     QVERIFY(side.write(probe()));
     const QByteArray answer = side.readAnswer();
     QCOMPARE(answer.size(), 26);
-    QCOMPARE(quint8(answer[7]), quint8(5)); // destroyed table
+    QCOMPARE(quint8(answer[7]), quint8(5));  // destroyed table
     QCOMPARE(quint8(answer[10]), quint8(3)); // firmware
     ::kill(pid_t(process.processId()), SIGTERM);
     QVERIFY(process.waitForFinished(5000));

@@ -35,7 +35,10 @@ QByteArray probe()
 }
 
 // The escape needs the guard time of silence on both sides; that pause is the protocol itself.
-void waitGuardTime() { SleepFor(kGuardMs + 40); }
+void waitGuardTime()
+{
+    SleepFor(kGuardMs + 40);
+}
 
 bool logHasNote(const Simulator &sim, const QString &part)
 {
@@ -88,18 +91,17 @@ void TestSimModem::resultCodes_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::newRow("several commands") << QByteArray("ATZ&F S0=0 X4\r") << QByteArray("\r\nOK\r\n");
     QTest::newRow("lower case") << QByteArray("ate0v1\r") << QByteArray("\r\nOK\r\n");
-    QTest::newRow("extended command") << QByteArray("AT+CBST=7,0,1;E0\r")
-                                      << QByteArray("\r\nOK\r\n");
+    QTest::newRow("extended command")
+        << QByteArray("AT+CBST=7,0,1;E0\r") << QByteArray("\r\nOK\r\n");
     QTest::newRow("noise before AT") << QByteArray("xyAT\r") << QByteArray("\r\nOK\r\n");
     QTest::newRow("echo flag out of range") << QByteArray("ATE5\r") << QByteArray("\r\nERROR\r\n");
-    QTest::newRow("register without value") << QByteArray("ATS0=\r")
-                                            << QByteArray("\r\nERROR\r\n");
+    QTest::newRow("register without value") << QByteArray("ATS0=\r") << QByteArray("\r\nERROR\r\n");
     QTest::newRow("ampersand alone") << QByteArray("AT&\r") << QByteArray("\r\nERROR\r\n");
     QTest::newRow("stray character") << QByteArray("AT!\r") << QByteArray("\r\nERROR\r\n");
     QTest::newRow("dial without digits") << QByteArray("ATD\r") << QByteArray("\r\nERROR\r\n");
     QTest::newRow("numeric codes") << QByteArray("ATV0\r") << QByteArray("0\r");
-    QTest::newRow("online without a call") << QByteArray("ATO\r")
-                                           << QByteArray("\r\nNO CARRIER\r\n");
+    QTest::newRow("online without a call")
+        << QByteArray("ATO\r") << QByteArray("\r\nNO CARRIER\r\n");
 }
 
 void TestSimModem::resultCodes()

@@ -277,7 +277,8 @@ void TstSuplfunc::messageKinds_data()
     QTest::newRow("2") << 2 << QStringLiteral("Ошибка ввода параметров") << plain << false;
     QTest::newRow("3") << 3 << QString() << plain << true;
     QTest::newRow("4") << 4 << QStringLiteral("Сообщение")
-                       << QStringList{"a", "b", QStringLiteral("(см. текущее состояние контроллера)")}
+                       << QStringList{"a", "b",
+                                      QStringLiteral("(см. текущее состояние контроллера)")}
                        << false;
     QTest::newRow("5") << 5 << result << plain << false;
     QTest::newRow("6") << 6 << QString() << plain << false;
@@ -301,9 +302,8 @@ void TstSuplfunc::messageKinds()
     QFETCH(QString, caption);
     QFETCH(QStringList, lines);
     QFETCH(bool, question);
-    const MessageBoxLayout layout =
-        DressMessageBox(MessageBoxKind(kind), QStringLiteral("a"), QStringLiteral("b"),
-                        QStringLiteral("R"));
+    const MessageBoxLayout layout = DressMessageBox(MessageBoxKind(kind), QStringLiteral("a"),
+                                                    QStringLiteral("b"), QStringLiteral("R"));
     QCOMPARE(layout.caption, caption);
     QCOMPARE(QStringList(layout.lines.begin(), layout.lines.end()), lines);
     QCOMPARE(layout.buttons == MessageButtons::YesNo, question);

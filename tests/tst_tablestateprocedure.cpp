@@ -136,15 +136,15 @@ void TestTableStateProcedure::writesOnlyWhatWasChosen_data()
     QTest::addColumn<QList<int>>("ticked");
     QTest::addColumn<bool>("acceptReview");
     QTest::addColumn<QList<Request>>("written");
-    QTest::newRow("table 5 ticked") << TableStateChoice::Ticked << QList<int>{5} << true
-                                    << QList<Request>{{true, 5, 0, 1}};
+    QTest::newRow("table 5 ticked")
+        << TableStateChoice::Ticked << QList<int>{5} << true << QList<Request>{{true, 5, 0, 1}};
     QTest::newRow("all tables") << TableStateChoice::All << QList<int>{} << true
                                 << QList<Request>{{true, 3, 0, 8},
                                                   {true, 5, 0, 1},
                                                   {true, 6, 0, 243},
                                                   {true, 6, 243, 12}};
-    QTest::newRow("review cancelled") << TableStateChoice::All << QList<int>{} << false
-                                      << QList<Request>{};
+    QTest::newRow("review cancelled")
+        << TableStateChoice::All << QList<int>{} << false << QList<Request>{};
     QTest::newRow("view left") << TableStateChoice::None << QList<int>{} << true
                                << QList<Request>{};
 }

@@ -417,8 +417,8 @@ void TstTableTransfer::shortAnswerIsNotCopied()
     PermissiveController controller(11);
     controller.port.setScript([](int, const QByteArray &written) {
         const QByteArray header = RequestData(written).left(3);
-        return QList<ktv31::test::Chunk>{
-            {0, AnswerFrame(0, TableFunctionCode | AnswerFunctionFlag, header + QByteArray(3, 'M'))}};
+        return QList<ktv31::test::Chunk>{{0, AnswerFrame(0, TableFunctionCode | AnswerFunctionFlag,
+                                                         header + QByteArray(3, 'M'))}};
     });
     controller.image.fill(ImageOffset::UpperSpeedMask, 8, 'x');
     controller.op.queueAnswers({false});

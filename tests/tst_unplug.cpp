@@ -60,7 +60,8 @@ private:
             return;
         pending_.clear();
         ++answered;
-        pty_.writeMaster(TableAnswer(QByteArray::fromHex("000003" "0a0b0c")));
+        pty_.writeMaster(TableAnswer(QByteArray::fromHex("000003"
+                                                         "0a0b0c")));
     }
 
     PtyPair &pty_;
@@ -70,8 +71,7 @@ private:
 struct Line
 {
     PtyPair pty;
-    PortPtr port =
-        test::OpenLine(pty.slavePath(), kSpeed);
+    PortPtr port = test::OpenLine(pty.slavePath(), kSpeed);
 };
 
 bool ReadThreeFields(ExchangeSession &session)

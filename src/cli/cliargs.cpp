@@ -16,10 +16,14 @@ struct CommandName
     int files;
 };
 constexpr CommandName kCommands[] = {
-    {Command::Identify, "identify", 0},      {Command::DetectSpeed, "detect-speed", 0},
-    {Command::ReadConfig, "read-config", 1}, {Command::WriteConfig, "write-config", 1},
-    {Command::TableState, "table-state", 0}, {Command::Show, "show", 1},
-    {Command::Diff, "diff", 2},              {Command::New, "new", 1},
+    {Command::Identify, "identify", 0},
+    {Command::DetectSpeed, "detect-speed", 0},
+    {Command::ReadConfig, "read-config", 1},
+    {Command::WriteConfig, "write-config", 1},
+    {Command::TableState, "table-state", 0},
+    {Command::Show, "show", 1},
+    {Command::Diff, "diff", 2},
+    {Command::New, "new", 1},
 };
 
 constexpr int kMaxRetry = 1000;
@@ -33,17 +37,19 @@ int FileCount(Command command)
     return 0;
 }
 
-QString Opt(const char *name) { return QString::fromLatin1(name); }
+QString Opt(const char *name)
+{
+    return QString::fromLatin1(name);
+}
 
 void Declare(QCommandLineParser &parser)
 {
     const auto valued = [](const char *name) {
         return QCommandLineOption(Opt(name), QString(), QStringLiteral("value"));
     };
-    for (const char *name : {"port", "device", "speed", "preambles", "attempts",
-                             "first-byte-wait", "next-byte-wait", "rts-pause", "phone",
-                             "modem-init", "connect-wait", "connect-attempts", "settings",
-                             "retry", "tables", "generation"})
+    for (const char *name : {"port", "device", "speed", "preambles", "attempts", "first-byte-wait",
+                             "next-byte-wait", "rts-pause", "phone", "modem-init", "connect-wait",
+                             "connect-attempts", "settings", "retry", "tables", "generation"})
         parser.addOption(valued(name));
     for (const char *name :
          {"direct", "trace", "no-log", "json", "verbose", "all", "version", "no-backup"})
@@ -74,8 +80,8 @@ bool ReadLinkNumber(const QCommandLineParser &parser, const LinkParameter &param
     return true;
 }
 
-bool ReadText(const QCommandLineParser &parser, const char *option, const char *name,
-              int maxLength, std::optional<QString> &field, QString &error)
+bool ReadText(const QCommandLineParser &parser, const char *option, const char *name, int maxLength,
+              std::optional<QString> &field, QString &error)
 {
     if (!parser.isSet(Opt(option)))
         return true;

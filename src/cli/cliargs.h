@@ -9,7 +9,8 @@
 
 namespace ktv31::cli {
 
-enum class Command {
+enum class Command
+{
     None,
     Identify,
     DetectSpeed,

@@ -68,7 +68,10 @@ const char kExitStatus[] =
     "the line.\n"
     "Data go to standard output, the program's messages to standard error.\n";
 
-QString Text(const char *text) { return QString::fromUtf8(text); }
+QString Text(const char *text)
+{
+    return QString::fromUtf8(text);
+}
 
 QString ProgramFolderText()
 {
@@ -151,6 +154,9 @@ QString CommandHelp(Command command)
     return GeneralHelp();
 }
 
-QString UsageHint() { return QStringLiteral("Try 'ktv31-cli --help'."); }
+QString UsageHint()
+{
+    return QStringLiteral("Try 'ktv31-cli --help'.");
+}
 
 } // namespace ktv31::cli

@@ -11,7 +11,10 @@ namespace {
 constexpr int kLinkPanel = 0;
 constexpr int kStepPanel = 1;
 
-QString Answer(bool yes) { return yes ? QStringLiteral("Да") : QStringLiteral("Нет"); }
+QString Answer(bool yes)
+{
+    return yes ? QStringLiteral("Да") : QStringLiteral("Нет");
+}
 
 // The modem's commands and answers carry their CR and LF; a terminal line must not.
 QString WithoutControls(QString text)

@@ -18,7 +18,10 @@ CliSession::CliSession(const LinkSetup &setup, CliOperator &op, bool trace)
     InitExchangeSession(exchange_, ControllerAddress);
 }
 
-CliSession::~CliSession() { close(); }
+CliSession::~CliSession()
+{
+    close();
+}
 
 TransferContext CliSession::context()
 {
@@ -31,10 +34,10 @@ int CliSession::connect(bool dialToo)
 {
     PortOpenResult opened = OpenControllerPort(settings_, ProgramDir(), setup_.devicePath);
     if (!opened.port) {
-        op_.ShowMessageBox(MessageBoxKind::Error,
-                           QStringLiteral("Коммуникационный порт %1 недоступен")
-                               .arg(setup_.portName()),
-                           PortOpenErrorText(opened));
+        op_.ShowMessageBox(
+            MessageBoxKind::Error,
+            QStringLiteral("Коммуникационный порт %1 недоступен").arg(setup_.portName()),
+            PortOpenErrorText(opened));
         return ExitStatus::NoAnswer;
     }
     port_ = std::move(opened.port);
@@ -53,9 +56,9 @@ int CliSession::dial()
     cancel_.reset();
     if (interrupted_)
         cancel_.cancel();
-    const int code = Dial(port_.get(), setup_.number, settings_.ModemCommand(), &cancel_,
-                          StatusPanel{&op_, kDialPanel}, settings_.ConnectAttempts(),
-                          settings_.ConnectWaitS());
+    const int code =
+        Dial(port_.get(), setup_.number, settings_.ModemCommand(), &cancel_,
+             StatusPanel{&op_, kDialPanel}, settings_.ConnectAttempts(), settings_.ConnectWaitS());
     // A dial that ran out of time may still connect later; a cancelled one has been put on
     // hook by the dialler, and the other failures leave the modem on hook.
     mayBeOffHook_ = code == DialResult::Ok || code == DialResult::AnswerTimeout;

@@ -9,7 +9,6 @@
 #include "link/serialport.h"
 #include "protocol/plcbox.h"
 
-
 namespace ktv31::cli {
 
 // Opens the port as the connection dialog does, dials on a telephone link and, whatever

@@ -23,7 +23,10 @@ InterruptWatcher::InterruptWatcher(QObject *parent) : QObject(parent)
     InstallInterruptHandlers(this);
 }
 
-InterruptWatcher::~InterruptWatcher() { RemoveInterruptHandlers(); }
+InterruptWatcher::~InterruptWatcher()
+{
+    RemoveInterruptHandlers();
+}
 
 void InterruptWatcher::deliver(InterruptKind kind)
 {

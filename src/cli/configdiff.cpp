@@ -21,7 +21,7 @@ struct IdentBytes
     int count;
 };
 constexpr IdentBytes kIdentBytes[] = {
-    {0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 4, 6},  {4, 10, 1},
+    {0, 1, 1}, {1, 2, 1},  {2, 3, 1},  {3, 4, 6},  {4, 10, 1},
     {5, 0, 1}, {6, 11, 1}, {7, 13, 1}, {8, 14, 3},
 };
 constexpr int kUnshownIdentByte = 12;
@@ -40,8 +40,8 @@ QString HexOf(const ConfigRecord &r, int offset, int count)
 }
 
 // Two different stored values may read alike ("**", "Есть"); then the bytes tell them apart.
-void Add(QList<Difference> &out, const QString &section, const QString &label, QString a,
-         QString b, const QString &rawA, const QString &rawB)
+void Add(QList<Difference> &out, const QString &section, const QString &label, QString a, QString b,
+         const QString &rawA, const QString &rawB)
 {
     if (a == b) {
         a += QStringLiteral(" [%1]").arg(rawA);
@@ -167,8 +167,8 @@ void DiffReserved(const ConfigRecord &a, const ConfigRecord &b, QList<Difference
         second << HexOf(b, offset, 1);
     }
     out.append({QStringLiteral("reserved bytes"),
-                QStringLiteral("offsets %1").arg(RangesText(offsets)),
-                first.join(QLatin1Char(' ')), second.join(QLatin1Char(' '))});
+                QStringLiteral("offsets %1").arg(RangesText(offsets)), first.join(QLatin1Char(' ')),
+                second.join(QLatin1Char(' '))});
 }
 
 } // namespace

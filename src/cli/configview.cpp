@@ -31,7 +31,10 @@ QString CalculatorView::portText() const
     }
 }
 
-int CalculatorView::speed() const { return CodeToSpeed(speedCode); }
+int CalculatorView::speed() const
+{
+    return CodeToSpeed(speedCode);
+}
 
 QString CalculatorView::text() const
 {
@@ -75,10 +78,22 @@ QString VisibleText(const QString &text)
     return out;
 }
 
-QString IdentificationCaption() { return EditorText::IdentificationCaption(); }
-QString LinkParametersCaption() { return EditorText::LinkGroupCaption().trimmed(); }
-QString ModemStringCaption() { return EditorText::ModemGroupCaption().trimmed(); }
-QString CalculatorsCaption() { return EditorText::CalculatorGroupCaption().trimmed(); }
+QString IdentificationCaption()
+{
+    return EditorText::IdentificationCaption();
+}
+QString LinkParametersCaption()
+{
+    return EditorText::LinkGroupCaption().trimmed();
+}
+QString ModemStringCaption()
+{
+    return EditorText::ModemGroupCaption().trimmed();
+}
+QString CalculatorsCaption()
+{
+    return EditorText::CalculatorGroupCaption().trimmed();
+}
 
 ConfigView DescribeRecord(const ConfigRecord &record)
 {

@@ -27,9 +27,9 @@ struct CalculatorView
     quint8 port = 0;
     quint8 speedCode = 0;
 
-    QString portText() const;  // "A", "B", "C" or "?"
-    int speed() const;         // bit/s, 0 for a code outside the speed table
-    QString text() const;      // "Да, A, 9600 бит/с" or "Нет"
+    QString portText() const; // "A", "B", "C" or "?"
+    int speed() const;        // bit/s, 0 for a code outside the speed table
+    QString text() const;     // "Да, A, 9600 бит/с" or "Нет"
 };
 
 struct ConfigView
@@ -37,8 +37,8 @@ struct ConfigView
     bool fromDevice = false; // the marker: the identification block was read from a controller
     std::array<quint8, IdentificationSize> block{};
     std::array<IdentLine, IdentLineCount> identification; // full or reduced by the marker
-    QList<ViewField> linkParameters; // the RTS field only for software versions other than 3, 4
-    QString modemString;             // as the editor shows it: trimmed, without its CR
+    QList<ViewField> linkParameters;   // the RTS field only for software versions other than 3, 4
+    QString modemString;               // as the editor shows it: trimmed, without its CR
     QList<CalculatorView> calculators; // addresses 0..254
 };
 

@@ -58,7 +58,10 @@ qint64 StartNs()
 
 } // namespace
 
-void PrintOut(const QString &line) { Write(stdout, line); }
+void PrintOut(const QString &line)
+{
+    Write(stdout, line);
+}
 
 void PrintError(const QString &line)
 {
@@ -77,7 +80,10 @@ bool FinishOutput()
     return false;
 }
 
-void Complain(const QString &text) { PrintError(QStringLiteral("ktv31-cli: ") + text); }
+void Complain(const QString &text)
+{
+    PrintError(QStringLiteral("ktv31-cli: ") + text);
+}
 
 QString TraceLine(double ms, FrameDirection direction, const QByteArray &bytes)
 {

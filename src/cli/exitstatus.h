@@ -5,7 +5,7 @@ namespace ktv31::cli {
 
 namespace ExitStatus {
 constexpr int Done = 0;
-constexpr int NoAnswer = 1;       // the controller did not answer or refused, or the link failed
+constexpr int NoAnswer = 1; // the controller did not answer or refused, or the link failed
 constexpr int BadUsage = 2;
 constexpr int FileProblem = 3;    // unreadable, unwritable or not a configuration file; a
                                   // damaged settings file; standard output not written

@@ -7,7 +7,6 @@
 namespace ktv31::cli {
 namespace {
 
-
 struct SettingsRead
 {
     ConnectionSettings settings;

@@ -23,9 +23,9 @@ struct LinkSetup
 struct PreparedLink
 {
     LinkSetup setup;
-    int status = 0;    // an exit status when the link cannot be used
-    QString error;     // the reason, for standard error
-    QString note;      // something the engineer should know, though the link can be used
+    int status = 0; // an exit status when the link cannot be used
+    QString error;  // the reason, for standard error
+    QString note;   // something the engineer should know, though the link can be used
     bool ok() const { return status == 0; }
 };
 

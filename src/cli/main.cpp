@@ -1,4 +1,5 @@
-// ktv31-cli: the service work on a ktv31-ar controller and its configuration files, from a terminal.
+// ktv31-cli: the service work on a ktv31-ar controller and its configuration files, from a
+// terminal.
 #include "cli/cliargs.h"
 #include "cli/clihelp.h"
 #include "cli/commands.h"

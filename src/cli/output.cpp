@@ -29,8 +29,8 @@ QJsonObject IdentificationJson(const ConfigView &view)
     QJsonArray lines;
     for (const IdentLine &line : view.identification)
         if (line.enabled)
-            lines.append(QJsonObject{{"label", line.label}, {"value", line.value},
-                                     {"alarm", line.alarm}});
+            lines.append(
+                QJsonObject{{"label", line.label}, {"value", line.value}, {"alarm", line.alarm}});
     return {{"fromDevice", view.fromDevice}, {"block", block}, {"lines", lines}};
 }
 
@@ -47,12 +47,16 @@ QJsonObject ConfigurationJson(const ConfigView &view)
 {
     QJsonArray parameters;
     for (const ViewField &field : view.linkParameters)
-        parameters.append(QJsonObject{{"key", field.key}, {"label", field.label},
-                                      {"value", field.value}, {"text", field.text}});
+        parameters.append(QJsonObject{{"key", field.key},
+                                      {"label", field.label},
+                                      {"value", field.value},
+                                      {"text", field.text}});
     QJsonArray calculators;
     for (const CalculatorView *c : ConnectedCalculators(view))
-        calculators.append(QJsonObject{{"address", c->address}, {"port", c->portText()},
-                                       {"portCode", c->port}, {"speedCode", c->speedCode},
+        calculators.append(QJsonObject{{"address", c->address},
+                                       {"port", c->portText()},
+                                       {"portCode", c->port},
+                                       {"speedCode", c->speedCode},
                                        {"speed", c->speed()}});
     return {{"identification", IdentificationJson(view)},
             {"linkParameters", parameters},
@@ -60,7 +64,10 @@ QJsonObject ConfigurationJson(const ConfigView &view)
             {"calculators", calculators}};
 }
 
-QString Indented(const QString &text) { return QStringLiteral("  ") + text; }
+QString Indented(const QString &text)
+{
+    return QStringLiteral("  ") + text;
+}
 
 } // namespace
 
@@ -115,8 +122,10 @@ void PrintDifferences(const QList<Difference> &differences, bool json)
     if (json) {
         QJsonArray list;
         for (const Difference &d : differences)
-            list.append(QJsonObject{{"section", d.section}, {"label", d.label},
-                                    {"first", d.first}, {"second", d.second}});
+            list.append(QJsonObject{{"section", d.section},
+                                    {"label", d.label},
+                                    {"first", d.first},
+                                    {"second", d.second}});
         PrintJson({{"differences", list}});
         return;
     }
@@ -136,8 +145,8 @@ void PrintTableState(const TableStateBuffer &state, bool json)
             continue;
         const bool destroyed = state.Destroyed(table);
         if (json)
-            tables.append(QJsonObject{{"table", table}, {"caption", TableCaption(table)},
-                                      {"destroyed", destroyed}});
+            tables.append(QJsonObject{
+                {"table", table}, {"caption", TableCaption(table)}, {"destroyed", destroyed}});
         else
             PrintOut(QStringLiteral(" Табл. %1.  %2: %3")
                          .arg(table, 2)

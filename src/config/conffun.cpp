@@ -68,7 +68,8 @@ bool NewConfigRecord(ConfigRecord &record, int generation,
 
 bool UpperSpeedOffered(const ConfigImage &image, quint8 speedCode)
 {
-    return speedCode < SpeedCodeCount && ((image.u32(ImageOffset::UpperSpeedMask) >> speedCode) & 1u);
+    return speedCode < SpeedCodeCount &&
+           ((image.u32(ImageOffset::UpperSpeedMask) >> speedCode) & 1u);
 }
 
 } // namespace ktv31

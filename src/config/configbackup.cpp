@@ -44,7 +44,8 @@ std::optional<BackupKey> KeyOf(const QString &name)
     const QRegularExpressionMatch match = pattern.match(name);
     if (!match.hasMatch())
         return std::nullopt;
-    return BackupKey{match.captured(1), match.captured(2).isEmpty() ? 1 : match.captured(2).toInt()};
+    return BackupKey{match.captured(1),
+                     match.captured(2).isEmpty() ? 1 : match.captured(2).toInt()};
 }
 
 void PruneBackups(const QDir &folder)

@@ -36,14 +36,20 @@ QList<int> OfferedSpeedCodes(quint32 mask)
     return codes;
 }
 
-quint32 UpperSpeedMask(const ConfigImage &image) { return image.u32(ImageOffset::UpperSpeedMask); }
+quint32 UpperSpeedMask(const ConfigImage &image)
+{
+    return image.u32(ImageOffset::UpperSpeedMask);
+}
 
 quint32 CalculatorSpeedMask(const ConfigImage &image)
 {
     return image.u32(ImageOffset::CalculatorSpeedMask);
 }
 
-void OfferEverySpeed(ConfigImage &image) { image.fill(ImageOffset::UpperSpeedMask, 8, 0xFF); }
+void OfferEverySpeed(ConfigImage &image)
+{
+    image.fill(ImageOffset::UpperSpeedMask, 8, 0xFF);
+}
 
 std::array<QString, 4> CalculatorCells(const ConfigRecord &record, int address)
 {
@@ -57,7 +63,8 @@ std::array<QString, 4> CalculatorCells(const ConfigRecord &record, int address)
     static const char *const ports[] = {"?", "A", "B", "C"};
     const quint8 port = record.u8(entry + LinkEntry::Port);
     cells[2] = QStringLiteral("         ") + QLatin1String(ports[port <= 3 ? port : 0]);
-    cells[3] = QStringLiteral("        %1").arg(CodeToSpeed(record.u8(entry + LinkEntry::SpeedCode)));
+    cells[3] =
+        QStringLiteral("        %1").arg(CodeToSpeed(record.u8(entry + LinkEntry::SpeedCode)));
     return cells;
 }
 
@@ -77,8 +84,7 @@ std::optional<InputFault> StoreEditorInput(const EditorInput &input, ConfigRecor
     const quint8 version = record.u8(RecordOffset::SoftwareVersion);
     const bool rtsRequired = version == 5 || version == 6;
     if (input.speedCode < 0 || input.priority < 0 || input.calculatorPreambles < 0 ||
-        input.retryDelay < 0 || input.answerWait.isEmpty() ||
-        (rtsRequired && input.rtsControl < 0))
+        input.retryDelay < 0 || input.answerWait.isEmpty() || (rtsRequired && input.rtsControl < 0))
         return NotAllEnteredFault();
     const std::optional<int> answerPreambles = ByteValue(input.answerPreambles, true);
     const std::optional<int> requestPreambles = ByteValue(input.requestPreambles, true);

@@ -35,15 +35,15 @@ QString EditorModemString(const ConfigRecord &record);
 // and edit texts as typed.
 struct EditorInput
 {
-    int speedCode = -1;            // ComboBox1: the code of the speed shown
-    int priority = -1;             // ComboBox2
-    int calculatorPreambles = -1;  // ComboBox3
-    int retryDelay = -1;           // ComboBox4
-    int rtsControl = -1;           // ComboBox5, only for software versions other than 3 and 4
-    QString answerPreambles;       // Edit2
-    QString requestPreambles;      // Edit3
-    QString answerWait;            // Edit4
-    QString modemString;           // Edit1
+    int speedCode = -1;           // ComboBox1: the code of the speed shown
+    int priority = -1;            // ComboBox2
+    int calculatorPreambles = -1; // ComboBox3
+    int retryDelay = -1;          // ComboBox4
+    int rtsControl = -1;          // ComboBox5, only for software versions other than 3 and 4
+    QString answerPreambles;      // Edit2
+    QString requestPreambles;     // Edit3
+    QString answerWait;           // Edit4
+    QString modemString;          // Edit1
 };
 
 // Checks the input in the editor's order and, when it passes, stores it into `record` (table 3

@@ -74,9 +74,10 @@ QString ChooseSaveTarget(ConfigFileContext &context, Operator &op)
         if (CheckSaveTarget(context.currentPath) != FileFault::None)
             return context.currentPath;
         if (QFileInfo::exists(context.currentPath)) {
-            if (op.ShowMessageBox(MessageBoxKind::Question,
-                                  QStringLiteral("Файл %1 уже есть.").arg(FileNameOf(context.currentPath)),
-                                  QStringLiteral("Вы хотите заменить существующий файл?")))
+            if (op.ShowMessageBox(
+                    MessageBoxKind::Question,
+                    QStringLiteral("Файл %1 уже есть.").arg(FileNameOf(context.currentPath)),
+                    QStringLiteral("Вы хотите заменить существующий файл?")))
                 return context.currentPath;
             continue;
         }

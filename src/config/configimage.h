@@ -27,7 +27,7 @@ constexpr int BuildYear = 4;       // fields 4..9: year, month, day, hour, minut
 constexpr int ByteOrder = 10;
 constexpr int MultiSpeed = 11;
 constexpr int FixedAddress = 13;
-constexpr int ProtocolVersion = 14; // three bytes
+constexpr int ProtocolVersion = 14;     // three bytes
 constexpr int UpperSpeedMask = 17;      // table 1 field 0, 32 bits
 constexpr int CalculatorSpeedMask = 21; // table 1 field 1, 32 bits
 constexpr int LinkParameters = 25;      // table 3 fields 0..7
@@ -55,7 +55,8 @@ public:
     void setLinkByteAt(int address, quint8 value) { setU8(ImageOffset::Links + address, value); }
 };
 
-// One calculator's link in the image: port in bits 7..5 (0 none, 1 A, 2 B, 3 C), speed code in 4..0.
+// One calculator's link in the image: port in bits 7..5 (0 none, 1 A, 2 B, 3 C), speed code
+// in 4..0.
 struct LinkByte
 {
     static constexpr quint8 MaxPort = 3;
@@ -69,9 +70,9 @@ struct LinkByte
 };
 
 namespace RecordOffset {
-constexpr int Marker = 0;          // 1 = bytes 1..17 hold an identification block read from a device
-constexpr int Identification = 1;  // 17 bytes, layout of image bytes 0..16
-constexpr int TypeCode = 2;        // must be 8 in every valid file
+constexpr int Marker = 0;         // 1 = bytes 1..17 hold an identification block read from a device
+constexpr int Identification = 1; // 17 bytes, layout of image bytes 0..16
+constexpr int TypeCode = 2;       // must be 8 in every valid file
 constexpr int SoftwareVersion = 4;
 constexpr int LinkParameters = 38; // table 3, 8 bytes
 constexpr int Links = 63;          // 255 LinkEntry of 3 bytes
@@ -86,7 +87,10 @@ namespace LinkEntry {
 constexpr int Connected = 0;
 constexpr int Port = 1;
 constexpr int SpeedCode = 2;
-inline int OffsetOf(int address) { return RecordOffset::Links + LinkEntrySize * address; }
+inline int OffsetOf(int address)
+{
+    return RecordOffset::Links + LinkEntrySize * address;
+}
 } // namespace LinkEntry
 
 class ConfigRecord : public ByteRecord<RecordSize>

@@ -68,21 +68,39 @@ QString PlainLabel(const LinkParameterField &field)
 }
 
 namespace EditorText {
-QString FormCaption() { return QStringLiteral(" Параметры конфигурации контроллера"); }
-QString IdentificationCaption() { return QStringLiteral("Параметры идентификации"); }
-QString LinkGroupCaption() { return QStringLiteral(" Параметры связи "); }
-QString ModemGroupCaption() { return QStringLiteral(" Строка инициализации модема "); }
+QString FormCaption()
+{
+    return QStringLiteral(" Параметры конфигурации контроллера");
+}
+QString IdentificationCaption()
+{
+    return QStringLiteral("Параметры идентификации");
+}
+QString LinkGroupCaption()
+{
+    return QStringLiteral(" Параметры связи ");
+}
+QString ModemGroupCaption()
+{
+    return QStringLiteral(" Строка инициализации модема ");
+}
 QString CalculatorGroupCaption()
 {
     return QStringLiteral(" Параметры связи  с отдельным вычислителем");
 }
-QString AnswerWaitUnit() { return QStringLiteral("* 20 мс + 1000 мс"); }
+QString AnswerWaitUnit()
+{
+    return QStringLiteral("* 20 мс + 1000 мс");
+}
 QStringList GridHeaders()
 {
     return {QStringLiteral("Адрес"), QStringLiteral("Подключение"), QStringLiteral("Порт"),
             QStringLiteral("Скорость обмена")};
 }
-QString GridSpeedUnit() { return QStringLiteral("( бит/с )"); }
+QString GridSpeedUnit()
+{
+    return QStringLiteral("( бит/с )");
+}
 } // namespace EditorText
 
 } // namespace ktv31

@@ -35,14 +35,14 @@ bool HasRtsField(quint8 softwareVersion);
 QString PlainLabel(const LinkParameterField &field);
 
 namespace EditorText {
-QString FormCaption();            // " Параметры конфигурации контроллера"
-QString IdentificationCaption();  // "Параметры идентификации"
-QString LinkGroupCaption();       // " Параметры связи "
-QString ModemGroupCaption();      // " Строка инициализации модема "
+QString FormCaption(); // " Параметры конфигурации контроллера"
+QString IdentificationCaption(); // "Параметры идентификации"
+QString LinkGroupCaption();      // " Параметры связи "
+QString ModemGroupCaption();     // " Строка инициализации модема "
 QString CalculatorGroupCaption(); // " Параметры связи  с отдельным вычислителем"
-QString AnswerWaitUnit();         // "* 20 мс + 1000 мс"
-QStringList GridHeaders();        // "Адрес", "Подключение", "Порт", "Скорость обмена"
-QString GridSpeedUnit();          // "( бит/с )"
+QString AnswerWaitUnit(); // "* 20 мс + 1000 мс"
+QStringList GridHeaders(); // "Адрес", "Подключение", "Порт", "Скорость обмена"
+QString GridSpeedUnit(); // "( бит/с )"
 } // namespace EditorText
 
 } // namespace ktv31

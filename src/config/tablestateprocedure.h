@@ -20,7 +20,7 @@ struct TableStateRow
     QString caption;        // " Табл.  3.  Параметры связи"
     bool destroyed = false; // shown as "Да" in red, else "Нет"
     bool ticked = false;
-    bool enabled = true;    // over a telephone link the boxes are off and disabled
+    bool enabled = true; // over a telephone link the boxes are off and disabled
 };
 
 constexpr int TableStateRowCapacity = 5;
@@ -34,7 +34,12 @@ bool ChooseTickedTables(TableStateBuffer &state, const QList<int> &tickedTables)
 void ChooseAllTables(TableStateBuffer &state);
 
 // What the view returns.
-enum class TableStateChoice : int { None = 0, Ticked = 1, All = 2 };
+enum class TableStateChoice : int
+{
+    None = 0,
+    Ticked = 1,
+    All = 2
+};
 
 // What the procedure needs of the windows (or of a test).
 class TableStateSeam

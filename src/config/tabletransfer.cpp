@@ -126,8 +126,8 @@ void FollowWrittenSpeed(TransferContext &context)
         return; // no such speed code: switching the port to 0 bit/s would only lose the link
     context.settings.setSpeed(speed);
     context.session.Speed = speed;
-    const QString port = context.portName.isEmpty() ? ComPortName(context.settings.PortNumber())
-                                                    : context.portName;
+    const QString port =
+        context.portName.isEmpty() ? ComPortName(context.settings.PortNumber()) : context.portName;
     context.op.SetStatusText(TransferPanel::Link, LinkText(port, speed));
 }
 

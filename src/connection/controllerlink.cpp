@@ -7,7 +7,10 @@
 
 namespace ktv31 {
 
-QString ComPortName(int portNumber) { return QStringLiteral("COM%1").arg(portNumber); }
+QString ComPortName(int portNumber)
+{
+    return QStringLiteral("COM%1").arg(portNumber);
+}
 
 QString LinkText(const QString &portName, int speed)
 {

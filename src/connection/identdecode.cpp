@@ -18,7 +18,18 @@ constexpr int Year = BuildYear;
 constexpr int Protocol = ProtocolVersion;
 } // namespace Block
 
-enum Line { Type, Hardware, Software, BuildDate, Order, Destroyed, Speeds, Address, Protocol };
+enum Line
+{
+    Type,
+    Hardware,
+    Software,
+    BuildDate,
+    Order,
+    Destroyed,
+    Speeds,
+    Address,
+    Protocol
+};
 
 QString TwoDigitsOrStars(int value, int low, int high)
 {
@@ -111,10 +122,11 @@ std::array<IdentLine, IdentLineCount> DecodeIdentification(const quint8 *b, bool
     lines[Destroyed].value = destroyed == 0 ? QStringLiteral("Разрушенных таблиц нет")
                                             : QStringLiteral("Разрушена таблица %1").arg(destroyed);
     lines[Destroyed].alarm = destroyed != 0;
-    lines[Speeds].value = b[Block::MultiSpeed] == 0 ? QStringLiteral("Нет") : QStringLiteral("Есть");
+    lines[Speeds].value =
+        b[Block::MultiSpeed] == 0 ? QStringLiteral("Нет") : QStringLiteral("Есть");
     const int address = b[Block::FixedAddress];
-    lines[Address].value = address == 0 ? QStringLiteral("Есть")
-                                        : QStringLiteral("Нет. Адрес = %1").arg(address);
+    lines[Address].value =
+        address == 0 ? QStringLiteral("Есть") : QStringLiteral("Нет. Адрес = %1").arg(address);
     lines[Protocol].value = QStringLiteral("%1.%2.%3")
                                 .arg(b[Block::Protocol])
                                 .arg(b[Block::Protocol + 1])

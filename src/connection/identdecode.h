@@ -12,8 +12,8 @@ constexpr int IdentLineCount = 9;
 
 struct IdentLine
 {
-    QString label;     // the label as shown, its parts joined by one blank
-    QString value;     // empty for the lines a reduced view leaves out
+    QString label; // the label as shown, its parts joined by one blank
+    QString value; // empty for the lines a reduced view leaves out
     bool enabled = true;
     bool alarm = false; // shown in red: a destroyed table
 };

@@ -24,7 +24,6 @@ const LinkLimit ConnectAttempts{"Кол. попыток соединения", 1
 
 namespace {
 
-
 InputFault TelephoneOutOfRange()
 {
     return {QStringLiteral("Вводите значения"), QStringLiteral("согласно допустимого диапазона")};
@@ -65,8 +64,7 @@ bool InRange(const LinkLimit &limit, qint64 value)
 std::optional<InputFault> CheckTelephoneParameters(const LinkForm &form,
                                                    ConnectionSettings &working)
 {
-    if (form.connectWaitS.isEmpty() || form.phoneNumber.isEmpty() ||
-        form.connectAttempts.isEmpty())
+    if (form.connectWaitS.isEmpty() || form.phoneNumber.isEmpty() || form.connectAttempts.isEmpty())
         return NotAllEnteredFault();
     working.setModemCommand(form.modemCommand);
     qint64 value = 0;

@@ -50,10 +50,10 @@ QString DialNumberFault(const QString &number);
 // (-1 = none) and the edit texts as typed.
 struct LinkForm
 {
-    int linkType = -1; // ComboBox4: 0 direct, 1 telephone
-    int port = -1;     // ComboBox1: COM1..COM16
-    int speed = -1;    // ComboBox2: the speed table
-    int attempts = -1; // ComboBox3: 1..5
+    int linkType = -1;       // ComboBox4: 0 direct, 1 telephone
+    int port = -1;           // ComboBox1: COM1..COM16
+    int speed = -1;          // ComboBox2: the speed table
+    int attempts = -1;       // ComboBox3: 1..5
     QString firstByteWaitS;  // Edit1
     QString nextByteWaitMs;  // Edit2
     QString preambles;       // Edit3

@@ -35,11 +35,17 @@ int DetectSpeed(ExchangeSession &session, const StatusPanel &panel)
     return 0;
 }
 
-QString SpeedFoundLine1() { return QStringLiteral("Получен ответ на запрос"); }
+QString SpeedFoundLine1()
+{
+    return QStringLiteral("Получен ответ на запрос");
+}
 QString SpeedFoundLine2(int speed)
 {
     return QStringLiteral("при скорости обмена - %1 бит/с").arg(speed);
 }
-QString NoLinkText() { return QStringLiteral("Связь не установлена"); }
+QString NoLinkText()
+{
+    return QStringLiteral("Связь не установлена");
+}
 
 } // namespace ktv31

@@ -42,16 +42,15 @@ void ReleaseDevice(const QString &canonicalPath)
 // Hardware and software handshake stay off: RTS and DTR are driven by the program itself.
 bool ApplyLineFormat(QSerialPort &device, int speed, const LineFormat &format)
 {
-    return device.setBaudRate(ClampPortSpeed(speed)) && device.setDataBits(format.dataBits)
-           && device.setParity(format.parity) && device.setStopBits(format.stopBits)
-           && device.setFlowControl(QSerialPort::NoFlowControl);
+    return device.setBaudRate(ClampPortSpeed(speed)) && device.setDataBits(format.dataBits) &&
+           device.setParity(format.parity) && device.setStopBits(format.stopBits) &&
+           device.setFlowControl(QSerialPort::NoFlowControl);
 }
 
 // A pseudo-terminal has no modem lines; failing to set one is not a fault of the line.
 void SetModemLine(QSerialPort &device, bool dtrLine, bool on)
 {
-    const bool ok =
-        dtrLine ? device.setDataTerminalReady(on) : device.setRequestToSend(on);
+    const bool ok = dtrLine ? device.setDataTerminalReady(on) : device.setRequestToSend(on);
     if (!ok)
         device.clearError();
 }
@@ -77,8 +76,7 @@ private:
 
 QtSerialLink::QtSerialLink(std::unique_ptr<QSerialPort> device, QString heldPath, int speed,
                            QObject *parent)
-    : SerialPort(parent), device_(std::move(device)), heldPath_(std::move(heldPath)),
-      speed_(speed)
+    : SerialPort(parent), device_(std::move(device)), heldPath_(std::move(heldPath)), speed_(speed)
 {
     connect(device_.get(), &QSerialPort::errorOccurred, this, &QtSerialLink::onDeviceError);
     connect(device_.get(), &QSerialPort::readyRead, this, &QtSerialLink::onDeviceReadyRead);
@@ -99,8 +97,8 @@ bool QtSerialLink::write(const QByteArray &bytes)
     Use self(this);
     CallScope scope(*this);
     writeInterrupted_ = false;
-    if (device_->write(bytes) == bytes.size()
-        && waitUntilWritten(kWriteMsPerByte * bytes.size() + kWriteMsFixed))
+    if (device_->write(bytes) == bytes.size() &&
+        waitUntilWritten(kWriteMsPerByte * bytes.size() + kWriteMsFixed))
         return true;
     if (isOpen() && !lost_) {
         // What could not be sent in time must not trail into the next exchange.
@@ -121,7 +119,10 @@ bool QtSerialLink::waitUntilWritten(qint64 timeoutMs)
     return isOpen() && !lost_ && !writeInterrupted_ && device_->bytesToWrite() == 0;
 }
 
-void QtSerialLink::interruptWrite() { writeInterrupted_ = true; }
+void QtSerialLink::interruptWrite()
+{
+    writeInterrupted_ = true;
+}
 
 QByteArray QtSerialLink::read(int maxBytes)
 {
@@ -243,7 +244,8 @@ void QtSerialLink::markLost(QSerialPort::SerialPortError error)
         closeDevice();
     // Queued, so that a receiver may drop this port without pulling the device from under the
     // QSerialPort call that reported the error.
-    QMetaObject::invokeMethod(this, [this] { emit deviceLost(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { emit deviceLost(); }, Qt::QueuedConnection);
 }
 
 void QtSerialLink::closeDevice()
@@ -301,8 +303,7 @@ LineFormat LineFormatFor(int dataBits, int paritySelector, int stopBitsSelector)
     return format;
 }
 
-PortOpenResult OpenPort(int portNumber, const PortOpenSettings &settings,
-                        const QString &programDir)
+PortOpenResult OpenPort(int portNumber, const PortOpenSettings &settings, const QString &programDir)
 {
     return OpenDevice(ComPortDevice(portNumber, programDir), settings);
 }

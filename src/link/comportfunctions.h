@@ -1,4 +1,5 @@
-// Opening COM ports as SerialPort objects over QSerialPort, and the naming of ports on each platform.
+// Opening COM ports as SerialPort objects over QSerialPort, and the naming of ports on each
+// platform.
 #pragma once
 
 #include "link/serialport.h"

@@ -67,18 +67,30 @@ bool ResetAnswerAccepted(const QByteArray &answer)
     return ContainsAny(answer, {"AT", "at", "OK", "ok", "\r\n", "0"});
 }
 
-bool IsOk(const QByteArray &answer) { return ContainsAny(answer, {"OK", "ok"}); }
-bool IsConnect(const QByteArray &answer) { return ContainsAny(answer, {"ONNE", "onne"}); }
+bool IsOk(const QByteArray &answer)
+{
+    return ContainsAny(answer, {"OK", "ok"});
+}
+bool IsConnect(const QByteArray &answer)
+{
+    return ContainsAny(answer, {"ONNE", "onne"});
+}
 
-bool IsLineBreak(char byte) { return byte == '\r' || byte == '\n'; }
+bool IsLineBreak(char byte)
+{
+    return byte == '\r' || byte == '\n';
+}
 
 bool LineComplete(const QByteArray &line)
 {
-    return (line.size() >= kMinLineLength && IsLineBreak(line.back()))
-           || line.size() >= MaxAnswerLength;
+    return (line.size() >= kMinLineLength && IsLineBreak(line.back())) ||
+           line.size() >= MaxAnswerLength;
 }
 
-bool IsCancelled(const DialCancel *cancel) { return cancel && cancel->isCancelled(); }
+bool IsCancelled(const DialCancel *cancel)
+{
+    return cancel && cancel->isCancelled();
+}
 
 // Every byte string the modem is sent goes through here, so the exchange log sees them all.
 bool WriteToModem(SerialPort *port, const QByteArray &bytes)
@@ -172,7 +184,12 @@ public:
     int run();
 
 private:
-    enum class Step { Escape, EchoOffAgain, VerbalCodes };
+    enum class Step
+    {
+        Escape,
+        EchoOffAgain,
+        VerbalCodes
+    };
 
     int send(const QString &command, bool withPanel)
     {
@@ -194,8 +211,8 @@ int ModemReset::run()
     int code = send(kEchoOff, true);
     if (code != DialResult::Ok && code != DialResult::AnswerTimeout)
         return code;
-    Step step = (code == DialResult::Ok && ResetAnswerAccepted(answer_)) ? Step::VerbalCodes
-                                                                         : Step::Escape;
+    Step step =
+        (code == DialResult::Ok && ResetAnswerAccepted(answer_)) ? Step::VerbalCodes : Step::Escape;
     for (;;) {
         switch (step) {
         case Step::Escape:
@@ -265,8 +282,7 @@ int Dialler::run(const QStringList &initCommands, const QString &dialCommand, in
             code = dialOnce(dialCommand);
         // A cancel is the operator's decision, never a reason for another attempt; a line that
         // is gone gives no other answer the next time.
-        if (code == DialResult::Ok || code == DialResult::Cancelled || IsGone(port_) ||
-            --left <= 0)
+        if (code == DialResult::Ok || code == DialResult::Cancelled || IsGone(port_) || --left <= 0)
             return code;
     }
 }
@@ -484,8 +500,7 @@ int Dial(SerialPort *port, const QString &number, const QString &initString, Dia
         if (!Pause(timing.beforeInitMs, cancel, port)) {
             code = Interrupted(cancel, DialResult::AnswerTimeout);
         } else {
-            const int waitMs =
-                std::clamp(waitS, kMinWaitS, kMaxWaitS) * timing.msPerWaitSecond;
+            const int waitMs = std::clamp(waitS, kMinWaitS, kMaxWaitS) * timing.msPerWaitSecond;
             Dialler dialler(port, cancel, panel, waitMs, timing);
             code = dialler.run(init.commands, dialCommand,
                                std::clamp(attempts, kMinAttempts, kMaxAttempts));

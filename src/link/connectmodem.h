@@ -42,12 +42,12 @@ constexpr int MaxAnswerLength = 255;      // bytes of one answer line
 // The fixed waits of the dialogue. The defaults are the real ones; tests shorten them.
 struct ModemTiming
 {
-    int resetAnswerMs = 5000;  // deadline of each command of the reset
-    int escapeGuardMs = 1200;  // silence before and after "+++"
-    int beforeInitMs = 2000;   // between the reset and the first initialisation command
-    int afterAcceptMs = 200;   // after each accepted initialisation command and after CONNECT
-    int hangUpPauseMs = 2500;  // before "+++" and before "ath" when hanging up
-    int abortSettleMs = 150;   // after the CR that breaks off a dial in progress
+    int resetAnswerMs = 5000;   // deadline of each command of the reset
+    int escapeGuardMs = 1200;   // silence before and after "+++"
+    int beforeInitMs = 2000;    // between the reset and the first initialisation command
+    int afterAcceptMs = 200;    // after each accepted initialisation command and after CONNECT
+    int hangUpPauseMs = 2500;   // before "+++" and before "ath" when hanging up
+    int abortSettleMs = 150;    // after the CR that breaks off a dial in progress
     int msPerWaitSecond = 1000; // one second of the configured connection wait
 };
 

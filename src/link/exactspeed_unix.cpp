@@ -14,13 +14,17 @@ namespace ktv31 {
 int ReadExactLineSpeed(qintptr fd)
 {
 #if defined(__linux__)
-    struct termios2 settings {};
+    struct termios2 settings
+    {
+    };
     if (::ioctl(int(fd), TCGETS2, &settings) != 0)
         return -1;
     return int(settings.c_ospeed);
 #else
     // Elsewhere speed_t holds the rate in bit/s itself.
-    struct termios settings {};
+    struct termios settings
+    {
+    };
     if (::tcgetattr(int(fd), &settings) != 0)
         return -1;
     return int(::cfgetospeed(&settings));

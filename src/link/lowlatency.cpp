@@ -1,4 +1,5 @@
-// Deciding from the device model whether a tty is a USB serial adapter and how to make it answer fast.
+// Deciding from the device model whether a tty is a USB serial adapter and how to make it answer
+// fast.
 #include "link/lowlatency.h"
 
 #include <QDir>
@@ -50,8 +51,8 @@ TtyDeviceInfo ReadTtyDeviceInfo(const QString &ttyNode)
 
 LowLatencyMechanism ChooseLowLatency(const TtyDeviceInfo &info)
 {
-    const bool usb = info.onUsbBus || info.subsystem == QLatin1String("usb-serial")
-                     || info.subsystem == QLatin1String("usb");
+    const bool usb = info.onUsbBus || info.subsystem == QLatin1String("usb-serial") ||
+                     info.subsystem == QLatin1String("usb");
     if (!usb)
         return LowLatencyMechanism::None;
     return info.latencyTimerPath.isEmpty() ? LowLatencyMechanism::SerialFlag

@@ -1,4 +1,5 @@
-// Low latency for USB serial adapters: which mechanism a device takes, and asking its driver for it.
+// Low latency for USB serial adapters: which mechanism a device takes, and asking its driver for
+// it.
 #pragma once
 
 #include <QString>

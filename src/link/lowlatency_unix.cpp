@@ -1,4 +1,5 @@
-// Asking a USB serial adapter's driver on Linux for low latency: latency timer or ASYNC_LOW_LATENCY.
+// Asking a USB serial adapter's driver on Linux for low latency: latency timer or
+// ASYNC_LOW_LATENCY.
 #include "link/lowlatency.h"
 
 #include <QSerialPort>
@@ -39,9 +40,8 @@ LowLatencyMechanism RequestLowLatency(QSerialPort &device)
     };
     if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode))
         return LowLatencyMechanism::None;
-    const QString node = QStringLiteral("/sys/dev/char/%1:%2")
-                             .arg(major(status.st_rdev))
-                             .arg(minor(status.st_rdev));
+    const QString node =
+        QStringLiteral("/sys/dev/char/%1:%2").arg(major(status.st_rdev)).arg(minor(status.st_rdev));
     const TtyDeviceInfo info = ReadTtyDeviceInfo(node);
     switch (ChooseLowLatency(info)) {
     case LowLatencyMechanism::None:

@@ -87,6 +87,9 @@ struct PortDropper
 using PortPtr = std::unique_ptr<SerialPort, PortDropper>;
 
 // True for a null port as well.
-inline bool IsGone(const SerialPort *port) { return !port || port->isGone(); }
+inline bool IsGone(const SerialPort *port)
+{
+    return !port || port->isGone();
+}
 
 } // namespace ktv31

@@ -23,18 +23,18 @@ namespace {
 struct Layout
 {
     quint8 function;
-    bool credentials;   // user name and password at 4..19
-    int extraAt;        // offset of the extra byte, or -1
-    int dataAt;         // offset of the caller's data
-    int fixedData;      // exact number of data bytes, or -1 for "as given"
-    int frameOverhead;  // length = data length + overhead for variable layouts
-    int fixedLength;    // frame length of fixed layouts
+    bool credentials;  // user name and password at 4..19
+    int extraAt;       // offset of the extra byte, or -1
+    int dataAt;        // offset of the caller's data
+    int fixedData;     // exact number of data bytes, or -1 for "as given"
+    int frameOverhead; // length = data length + overhead for variable layouts
+    int fixedLength;   // frame length of fixed layouts
 };
 
 constexpr Layout kLayouts[] = {
-    {29, false, -1, 4, -1, 6, 0},  {1, false, 4, 5, 3, 0, 10},   {2, true, 20, 21, -1, 23, 0},
-    {7, false, -1, 4, 7, 0, 13},   {8, false, -1, 4, 15, 0, 21}, {9, true, -1, 20, 12, 0, 34},
-    {11, true, -1, 20, 8, 0, 30},  {12, true, -1, 20, 2, 0, 24}, {25, true, -1, 20, 0, 0, 22},
+    {29, false, -1, 4, -1, 6, 0}, {1, false, 4, 5, 3, 0, 10},   {2, true, 20, 21, -1, 23, 0},
+    {7, false, -1, 4, 7, 0, 13},  {8, false, -1, 4, 15, 0, 21}, {9, true, -1, 20, 12, 0, 34},
+    {11, true, -1, 20, 8, 0, 30}, {12, true, -1, 20, 2, 0, 24}, {25, true, -1, 20, 0, 0, 22},
 };
 
 const Layout *findLayout(quint8 function)
@@ -134,6 +134,9 @@ AnswerCheck CheckAnswer(const FrameBuffer &rx, quint8 requestFunction)
     return AnswerCheck::Accepted;
 }
 
-QByteArray HexBytes(const QByteArray &bytes) { return bytes.toHex(' ').toUpper(); }
+QByteArray HexBytes(const QByteArray &bytes)
+{
+    return bytes.toHex(' ').toUpper();
+}
 
 } // namespace ktv31

@@ -90,7 +90,12 @@ private:
 };
 
 // What a complete answer says about the request it answers.
-enum class AnswerCheck { Accepted, BadCrc, Refused };
+enum class AnswerCheck
+{
+    Accepted,
+    BadCrc,
+    Refused
+};
 AnswerCheck CheckAnswer(const FrameBuffer &rx, quint8 requestFunction);
 
 QByteArray HexBytes(const QByteArray &bytes);

@@ -23,9 +23,15 @@ constexpr int kTableFunctionLength = 21;
 constexpr qint64 kLongPauseNs = MsToNs(20);
 constexpr qint64 kWakeMarginNs = MsToNs(2);
 
-QString BusyText() { return QStringLiteral("Обмен с устройством уже выполняется"); }
+QString BusyText()
+{
+    return QStringLiteral("Обмен с устройством уже выполняется");
+}
 
-int TimingSpeed(int speed) { return std::clamp(speed, 110, 256000); }
+int TimingSpeed(int speed)
+{
+    return std::clamp(speed, 110, 256000);
+}
 
 // Transmission time of n bytes plus one, at ten bit times a byte; the reciprocal of the speed is
 // taken in single precision, as the controller's own timing tables assume.
@@ -51,8 +57,8 @@ public:
         : s_(session), port_(port), frameLength_(frameLength)
     {
         wake_.on(port_, &SerialPort::deviceLost).when([this] {
-            return s_.AbortFlag || port_->isDropped()
-                   || (wakeOnData_ && port_->bytesAvailable() > 0);
+            return s_.AbortFlag || port_->isDropped() ||
+                   (wakeOnData_ && port_->bytesAvailable() > 0);
         });
     }
 
@@ -253,8 +259,8 @@ bool TransactWithRequestIdentifier(ExchangeSession &s, SerialPort *port)
     const int echoed = s.RxBuffer[kEchoedIdentifierAt] >> 6;
     if (echoed != id) {
         s.Messages.results[Result::IdentifierMismatch] =
-            ResultCodeText(Result::IdentifierMismatch).replace(QStringLiteral("%d->%d"),
-                                                               QStringLiteral("%1->%2"))
+            ResultCodeText(Result::IdentifierMismatch)
+                .replace(QStringLiteral("%d->%d"), QStringLiteral("%1->%2"))
                 .arg(id)
                 .arg(echoed);
         s.ResultCode = Result::IdentifierMismatch;
@@ -366,7 +372,10 @@ bool Exchange(ExchangeSession &s, quint8 function, const quint8 *data, int dataL
     return RunExchange(s, function, data, dataLength, extraByte) == Result::Ok;
 }
 
-bool ExchangeRunning(const ExchangeSession &session) { return session.Running; }
+bool ExchangeRunning(const ExchangeSession &session)
+{
+    return session.Running;
+}
 
 void RequestAbort(ExchangeSession &session)
 {
@@ -378,8 +387,8 @@ void RequestAbort(ExchangeSession &session)
 QString ComposeResultText(const ExchangeSession &s)
 {
     const int code = s.ResultCode;
-    const QString text = (code >= 0 && code < Result::Count) ? s.Messages.results[size_t(code)]
-                                                             : QString();
+    const QString text =
+        (code >= 0 && code < Result::Count) ? s.Messages.results[size_t(code)] : QString();
     QString composed = QStringLiteral("Команда %1.  %2").arg(s.LastFunctionCode).arg(text);
     // Only a refusal carries a destroyed table's number; after any other failure the answer
     // buffer may still hold an old refusal.

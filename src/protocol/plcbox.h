@@ -47,7 +47,11 @@ struct ExchangeMessages
     std::array<QString, 52> reasons;            // valve-switching refusal reasons 0..51
 };
 
-enum class FrameDirection { Sent, Received };
+enum class FrameDirection
+{
+    Sent,
+    Received
+};
 // Sees every frame put on the line and every answer taken off it (for traces).
 using FrameTap = std::function<void(FrameDirection, const QByteArray &)>;
 

@@ -1,4 +1,5 @@
-// Fixed-size byte records with named little-endian accessors, for layouts that go to files or devices.
+// Fixed-size byte records with named little-endian accessors, for layouts that go to files or
+// devices.
 #pragma once
 
 #include <QByteArray>
@@ -77,7 +78,10 @@ public:
     bool operator!=(const ByteRecord &other) const { return bytes_ != other.bytes_; }
 
 private:
-    static bool inRange(int offset, int size) { return offset >= 0 && size >= 0 && offset + size <= N; }
+    static bool inRange(int offset, int size)
+    {
+        return offset >= 0 && size >= 0 && offset + size <= N;
+    }
     std::array<quint8, N> bytes_;
 };
 

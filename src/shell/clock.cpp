@@ -17,7 +17,10 @@ namespace {
 
 constexpr qint64 kSpinWindowNs = 1000000;
 
-int CeilMs(qint64 ns) { return int((ns + 999999) / 1000000); }
+int CeilMs(qint64 ns)
+{
+    return int((ns + 999999) / 1000000);
+}
 
 class SteadyClock final : public Clock
 {
@@ -35,7 +38,8 @@ public:
             if (remaining <= 0)
                 return;
             if (remaining > kSpinWindowNs)
-                std::this_thread::sleep_for(std::chrono::nanoseconds(remaining - kSpinWindowNs / 2));
+                std::this_thread::sleep_for(
+                    std::chrono::nanoseconds(remaining - kSpinWindowNs / 2));
             else
                 std::this_thread::yield();
         }
@@ -95,6 +99,9 @@ Clock &CurrentClock()
 
 ClockScope::ClockScope(Clock &clock) : previous_(installed.exchange(&clock)) {}
 
-ClockScope::~ClockScope() { installed.store(previous_); }
+ClockScope::~ClockScope()
+{
+    installed.store(previous_);
+}
 
 } // namespace ktv31

@@ -10,7 +10,11 @@ class QObject;
 
 namespace ktv31 {
 
-enum class WakeReason { Deadline, Woken };
+enum class WakeReason
+{
+    Deadline,
+    Woken
+};
 
 // Nanoseconds of a monotonic clock; only differences are meaningful. The real one follows the
 // machine; a virtual one (virtualclock.h) lets in-memory lines play out their timing at once.

@@ -1,4 +1,5 @@
-// The one conversion between in-memory text and the single-byte Windows-1251 text of files and devices.
+// The one conversion between in-memory text and the single-byte Windows-1251 text of files and
+// devices.
 #pragma once
 
 #include <QByteArray>

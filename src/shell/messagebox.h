@@ -9,15 +9,15 @@ namespace ktv31 {
 
 enum class MessageBoxKind : int
 {
-    Error = 1,            // "Ошибка", close button
-    InputError = 2,       // "Ошибка ввода параметров", close button
-    Question = 3,         // "Да" / "Нет"
-    StateNotice = 4,      // "Сообщение" with "(см. текущее состояние контроллера)"
+    Error = 1,      // "Ошибка", close button
+    InputError = 2, // "Ошибка ввода параметров", close button
+    Question = 3,   // "Да" / "Нет"
+    StateNotice = 4, // "Сообщение" with "(см. текущее состояние контроллера)"
     ExchangeResult = 5,   // "Результат обмена с устройством"
     Notice = 6,           // no caption, close button
     RetryQuestion = 7,    // adds "Повторить попытку?", "Да" / "Нет"
     ResultTextNotice = 8, // composed result text first, the caller's lines below
-    CorrectQuestion = 9,  // adds "Выполнить корректировку сейчас?", "Да" / "Нет"
+    CorrectQuestion = 9, // adds "Выполнить корректировку сейчас?", "Да" / "Нет"
 };
 
 enum class MessageButtons

@@ -3,13 +3,25 @@
 
 namespace ktv31 {
 
-qint64 NowNs() { return CurrentClock().nowNs(); }
+qint64 NowNs()
+{
+    return CurrentClock().nowNs();
+}
 
-qint64 MachineNowNs() { return MachineClock().nowNs(); }
+qint64 MachineNowNs()
+{
+    return MachineClock().nowNs();
+}
 
-void SleepUntil(qint64 deadlineNs) { CurrentClock().sleepUntil(deadlineNs); }
+void SleepUntil(qint64 deadlineNs)
+{
+    CurrentClock().sleepUntil(deadlineNs);
+}
 
-void SleepFor(qint64 ms) { SleepUntil(NowNs() + MsToNs(ms)); }
+void SleepFor(qint64 ms)
+{
+    SleepUntil(NowNs() + MsToNs(ms));
+}
 
 WakeSources::~WakeSources()
 {
@@ -20,7 +32,8 @@ WakeSources::~WakeSources()
 WakeReason WaitUntil(qint64 deadlineNs, const WakeSources &wake,
                      QEventLoop::ProcessEventsFlags flags)
 {
-    return CurrentClock().waitUntil(deadlineNs, [&wake] { return wake.due(); }, flags);
+    return CurrentClock().waitUntil(
+        deadlineNs, [&wake] { return wake.due(); }, flags);
 }
 
 bool PauseWithEvents(qint64 ms, const std::function<bool()> &stop)
@@ -35,7 +48,10 @@ void PauseWithoutInput(qint64 ms)
     WaitUntil(NowNs() + MsToNs(ms), {}, QEventLoop::ExcludeUserInputEvents);
 }
 
-void PumpEvents() { CurrentClock().processPending(); }
+void PumpEvents()
+{
+    CurrentClock().processPending();
+}
 
 void RunAfter(qint64 ms, QObject *context, std::function<void()> action)
 {

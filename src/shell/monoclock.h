@@ -17,7 +17,10 @@ qint64 NowNs();
 // Nanoseconds of the machine's monotonic clock whatever clock is installed: for a simulated
 // device on its own thread and for measurements.
 qint64 MachineNowNs();
-constexpr qint64 MsToNs(qint64 ms) { return ms * 1000000; }
+constexpr qint64 MsToNs(qint64 ms)
+{
+    return ms * 1000000;
+}
 
 // Waits until the clock passes `deadlineNs` without processing events: sleeps while more
 // than about a millisecond remains and only then spins, so short pauses stay exact and
@@ -37,8 +40,7 @@ public:
     WakeSources(const WakeSources &) = delete;
     WakeSources &operator=(const WakeSources &) = delete;
 
-    template <typename Sender, typename Signal>
-    WakeSources &on(const Sender *sender, Signal signal)
+    template <typename Sender, typename Signal> WakeSources &on(const Sender *sender, Signal signal)
     {
         if (sender)
             connections_.append(QObject::connect(sender, signal, [this] { signalled_ = true; }));

@@ -39,6 +39,9 @@ public:
     OperationScope &operator=(const OperationScope &) = delete;
 };
 
-inline bool OperationRunning() { return OperationState::instance().running(); }
+inline bool OperationRunning()
+{
+    return OperationState::instance().running();
+}
 
 } // namespace ktv31

@@ -1,4 +1,5 @@
-// The operator seam: every message, question, status text, progress step and file choice of the core.
+// The operator seam: every message, question, status text, progress step and file choice of the
+// core.
 #pragma once
 
 #include "shell/messagebox.h"
@@ -27,7 +28,8 @@ public:
     virtual ~Operator() = default;
 
     // Shows a message of the given kind; true only when the operator answered "Да".
-    virtual bool ShowMessageBox(MessageBoxKind kind, const QString &line1, const QString &line2) = 0;
+    virtual bool ShowMessageBox(MessageBoxKind kind, const QString &line1,
+                                const QString &line2) = 0;
     // Status panels by index: 0 link text, 1 progress and results, 2 exchange activity.
     virtual void SetStatusText(int panel, const QString &text) = 0;
     virtual QString ChooseOpenFile(const FileChoice &choice) = 0;

@@ -15,7 +15,10 @@ constexpr qint64 kOutsidePassNs = 1000000;
 
 } // namespace
 
-void VirtualClock::sleepUntil(qint64 deadlineNs) { now_ = std::max(now_, deadlineNs); }
+void VirtualClock::sleepUntil(qint64 deadlineNs)
+{
+    now_ = std::max(now_, deadlineNs);
+}
 
 void VirtualClock::handleEvents(QEventLoop::ProcessEventsFlags flags)
 {

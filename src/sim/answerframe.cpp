@@ -34,8 +34,8 @@ void Reseal(QByteArray &frame)
 {
     if (frame.size() < MinFrameLength)
         return;
-    const quint16 crc = Crc16(reinterpret_cast<const quint8 *>(frame.constData()),
-                              int(frame.size()) - 2);
+    const quint16 crc =
+        Crc16(reinterpret_cast<const quint8 *>(frame.constData()), int(frame.size()) - 2);
     frame[frame.size() - 2] = char(crc & 0xFF);
     frame[frame.size() - 1] = char(crc >> 8);
 }

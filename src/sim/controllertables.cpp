@@ -58,7 +58,7 @@ ControllerTables::ControllerTables(const SimOptions &options)
     image_.setU8(ImageOffset::TypeCode, options.typeCode);
     image_.setU8(ImageOffset::HardwareVersion, options.hardwareVersion);
     image_.setU8(ImageOffset::SoftwareVersion, options.firmwareVersion);
-    const int stamp[6] = {date.year() % 100, date.month(), date.day(),
+    const int stamp[6] = {date.year() % 100, date.month(),  date.day(),
                           time.hour(),       time.minute(), time.second()};
     for (int i = 0; i < 6; ++i)
         image_.setU8(ImageOffset::BuildYear + i, quint8(std::max(0, stamp[i])));
@@ -191,8 +191,8 @@ quint8 ControllerTables::checkValues(int table, int first, const QByteArray &val
 {
     if (table == 3 && first == 0) {
         const int code = quint8(values[0]);
-        const bool available = code < SpeedCodeCount &&
-                               (image_.u32(ImageOffset::UpperSpeedMask) >> code) & 1;
+        const bool available =
+            code < SpeedCodeCount && (image_.u32(ImageOffset::UpperSpeedMask) >> code) & 1;
         return available ? 0 : ControllerError::BadParameters;
     }
     if (table == 6) {

@@ -38,7 +38,7 @@ std::optional<TableShape> ShapeOfTable(int table, quint8 firmwareVersion);
 
 struct TableOutcome
 {
-    quint8 error = 0;     // 0 = served
+    quint8 error = 0;      // 0 = served
     quint8 errorValue = 0; // byte 6 of the refusal (the table, for a destroyed one)
     QByteArray data;       // answer data: table, first field, count, then a read's values
     int newSpeedCode = -1; // table 3 field 0 was written

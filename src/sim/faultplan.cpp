@@ -15,9 +15,9 @@ struct KindName
     const char *name;
 };
 constexpr KindName kKindNames[] = {
-    {FaultKind::Silence, "silence"}, {FaultKind::Stall, "stall"},
-    {FaultKind::BadCrc, "badcrc"},   {FaultKind::Garbage, "garbage"},
-    {FaultKind::WrongHeader, "header"}, {FaultKind::Refusal, "refuse"},
+    {FaultKind::Silence, "silence"},      {FaultKind::Stall, "stall"},
+    {FaultKind::BadCrc, "badcrc"},        {FaultKind::Garbage, "garbage"},
+    {FaultKind::WrongHeader, "header"},   {FaultKind::Refusal, "refuse"},
     {FaultKind::CloseMidAnswer, "close"},
 };
 constexpr const char *kHeaderNames[] = {"table", "first", "count"};
@@ -77,8 +77,8 @@ bool parseArgs(const QStringList &args, FaultRule &rule, QString *error)
     case FaultKind::WrongHeader: {
         if (args.isEmpty())
             return true;
-        const int field = QStringList{kHeaderNames[0], kHeaderNames[1], kHeaderNames[2]}
-                              .indexOf(args[0].trimmed());
+        const int field = QStringList{kHeaderNames[0], kHeaderNames[1], kHeaderNames[2]}.indexOf(
+            args[0].trimmed());
         if (field < 0)
             return fail(error, QStringLiteral("header field is table, first or count"));
         rule.field = HeaderField(field);
@@ -151,7 +151,8 @@ QString FaultRuleText(const FaultRule &rule)
             text += QStringLiteral("=%1").arg(rule.bytes);
         break;
     case FaultKind::WrongHeader:
-        text += QStringLiteral("=%1,%2").arg(QLatin1String(kHeaderNames[int(rule.field)]))
+        text += QStringLiteral("=%1,%2")
+                    .arg(QLatin1String(kHeaderNames[int(rule.field)]))
                     .arg(rule.delta);
         break;
     case FaultKind::Refusal:
@@ -179,7 +180,8 @@ QString FaultSyntaxHelp()
         "  stall[=K]        only the first K answer bytes (default half)\n"
         "  badcrc           answer with a corrupted CRC\n"
         "  garbage[=K]      K stray bytes before the start symbol (default 5)\n"
-        "  header[=F[,D]]   answer header field F (table|first|count) changed by D (default first,1)\n"
+        "  header[=F[,D]]   answer header field F (table|first|count) changed by D (default "
+        "first,1)\n"
         "  refuse=E[,R[,V]] refusal with error E, reason R, value V; refuse=60,T names table T\n"
         "  close[=K]        the first K answer bytes (default half), then the line is dropped");
 }
@@ -198,8 +200,8 @@ std::optional<FaultRule> FaultPlan::next()
     for (int i = 0; i < rules_.size(); ++i) {
         Armed &armed = rules_[i];
         ++armed.answersSeen;
-        const bool fires = armed.rule.when != FaultWhen::EveryNth ||
-                           armed.answersSeen % armed.rule.every == 0;
+        const bool fires =
+            armed.rule.when != FaultWhen::EveryNth || armed.answersSeen % armed.rule.every == 0;
         if (fires && firing < 0)
             firing = i;
     }
@@ -251,7 +253,8 @@ FaultedAnswer FaultPlan::shapeBytes(const FaultRule &rule, const QByteArray &ans
         const quint8 function = quint8(answer[FrameOffset::Function]) & quint8(~AnswerFunctionFlag);
         return {RefusalFrame(quint8(answer[FrameOffset::Address]), function, rule.errorCode,
                              rule.reason, rule.value),
-                false, {}};
+                false,
+                {}};
     }
     }
     return {answer, false, {}};

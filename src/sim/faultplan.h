@@ -10,7 +10,8 @@
 
 namespace ktv31::sim {
 
-enum class FaultKind {
+enum class FaultKind
+{
     Silence,       // no answer at all
     Stall,         // only the first `bytes` bytes of the answer
     BadCrc,        // the answer with its CRC corrupted
@@ -20,15 +21,25 @@ enum class FaultKind {
     CloseMidAnswer // the first `bytes` bytes, then the line is dropped
 };
 
-enum class FaultWhen { Once, EveryNth, Always };
+enum class FaultWhen
+{
+    Once,
+    EveryNth,
+    Always
+};
 
-enum class HeaderField { Table = 0, First = 1, Count = 2 };
+enum class HeaderField
+{
+    Table = 0,
+    First = 1,
+    Count = 2
+};
 
 struct FaultRule
 {
     FaultKind kind = FaultKind::Silence;
     FaultWhen when = FaultWhen::Once;
-    int every = 1; // for EveryNth: answers n, 2n, 3n ... counted from when the rule was set
+    int every = 1;  // for EveryNth: answers n, 2n, 3n ... counted from when the rule was set
     int bytes = -1; // Stall / CloseMidAnswer: -1 = half the answer; Garbage: -1 = 5
     HeaderField field = HeaderField::First;
     int delta = 1;

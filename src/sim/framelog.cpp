@@ -55,8 +55,8 @@ QString FrameLogEntry::text() const
     QString line = QString::asprintf("%10.3f %-7s", ms, kindName(kind));
     if (!bytes.isEmpty()) {
         const bool modem = kind == LogKind::ModemCommand || kind == LogKind::ModemAnswer;
-        line += QLatin1Char(' ') +
-                (modem ? printable(bytes) : QString::fromLatin1(HexBytes(bytes)));
+        line +=
+            QLatin1Char(' ') + (modem ? printable(bytes) : QString::fromLatin1(HexBytes(bytes)));
     }
     if (!note.isEmpty())
         line += QStringLiteral("  # ") + note;
@@ -78,7 +78,8 @@ bool FrameLog::setSink(const QString &path, QString *error)
     }
     if (!ok) {
         if (error)
-            *error = QStringLiteral("cannot open the frame log %1: %2").arg(path, file->errorString());
+            *error =
+                QStringLiteral("cannot open the frame log %1: %2").arg(path, file->errorString());
         return false;
     }
     QMutexLocker lock(&mutex_);

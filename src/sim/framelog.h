@@ -11,7 +11,14 @@
 
 namespace ktv31::sim {
 
-enum class LogKind { Request, Answer, ModemCommand, ModemAnswer, Note };
+enum class LogKind
+{
+    Request,
+    Answer,
+    ModemCommand,
+    ModemAnswer,
+    Note
+};
 
 struct FrameLogEntry
 {

@@ -17,12 +17,18 @@ struct CodeText
     const char *verbal;
 };
 // Indexed by HayesModem::Code.
-constexpr CodeText kCodes[] = {{0, "OK"},          {1, "CONNECT 9600"}, {3, "NO CARRIER"},
-                               {4, "ERROR"},       {6, "NO DIALTONE"},  {7, "BUSY"},
+constexpr CodeText kCodes[] = {{0, "OK"},       {1, "CONNECT 9600"}, {3, "NO CARRIER"},
+                               {4, "ERROR"},    {6, "NO DIALTONE"},  {7, "BUSY"},
                                {8, "NO ANSWER"}};
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+char upper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Reads an optional decimal number at `i`; -1 when there is none.
 int takeNumber(const QByteArray &text, int &i)
@@ -87,8 +93,8 @@ void HayesModem::receiveOnline(const QByteArray &bytes, qint64 arrivalNs)
     const qint64 guardNs = MsToNs(options_.guardTimeMs);
     QByteArray data;
     for (char c : bytes) {
-        const bool framed = pluses_ > 0 ? arrivalNs - lastPlusNs_ <= guardNs
-                                        : arrivalNs - lastByteNs_ >= guardNs;
+        const bool framed =
+            pluses_ > 0 ? arrivalNs - lastPlusNs_ <= guardNs : arrivalNs - lastByteNs_ >= guardNs;
         if (c == '+' && pluses_ < 3 && framed) {
             ++pluses_;
             lastPlusNs_ = arrivalNs;

@@ -23,11 +23,26 @@ public:
 
     void receive(const QByteArray &bytes, qint64 arrivalNs, int lineSpeed) override;
 
-    enum class State { Command, Dialling, Online, OnlineCommand };
+    enum class State
+    {
+        Command,
+        Dialling,
+        Online,
+        OnlineCommand
+    };
     State state() const { return state_; }
 
 private:
-    enum class Code { Ok, Connect, NoCarrier, Error, NoDialtone, Busy, NoAnswer };
+    enum class Code
+    {
+        Ok,
+        Connect,
+        NoCarrier,
+        Error,
+        NoDialtone,
+        Busy,
+        NoAnswer
+    };
 
     void receiveCommandBytes(const QByteArray &bytes, qint64 arrivalNs);
     void receiveOnline(const QByteArray &bytes, qint64 arrivalNs);

@@ -12,9 +12,9 @@ struct OutcomeName
     const char *name;
 };
 constexpr OutcomeName kOutcomes[] = {
-    {DialOutcome::Connect, "connect"},         {DialOutcome::Busy, "busy"},
-    {DialOutcome::NoCarrier, "no-carrier"},    {DialOutcome::NoDialtone, "no-dialtone"},
-    {DialOutcome::NoAnswer, "no-answer"},      {DialOutcome::Error, "error"},
+    {DialOutcome::Connect, "connect"},      {DialOutcome::Busy, "busy"},
+    {DialOutcome::NoCarrier, "no-carrier"}, {DialOutcome::NoDialtone, "no-dialtone"},
+    {DialOutcome::NoAnswer, "no-answer"},   {DialOutcome::Error, "error"},
     {DialOutcome::Silence, "silence"},
 };
 
@@ -31,11 +31,14 @@ bool readNumber(const QCommandLineParser &parser, const QString &name, qint64 lo
     bool ok = false;
     const QString text = parser.value(name);
     const qint64 v = text.startsWith(QLatin1String("0x")) ? text.mid(2).toLongLong(&ok, 16)
-                                                           : text.toLongLong(&ok);
+                                                          : text.toLongLong(&ok);
     if (!ok || v < low || v > high) {
         if (error)
             *error = QStringLiteral("--%1 needs a number %2...%3, not \"%4\"")
-                         .arg(name).arg(low).arg(high).arg(text);
+                         .arg(name)
+                         .arg(low)
+                         .arg(high)
+                         .arg(text);
         return false;
     }
     value = v;
@@ -76,51 +79,62 @@ bool ParseDialScript(const QString &text, QList<DialOutcome> &script)
 
 void DeclareSimOptions(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription(QStringLiteral(
-        "Simulated ktv31-ar controller (optionally behind a Hayes modem) on a pseudo-terminal.\n"
-        "Prints the device path the program is to open.\n\nFaults (--fault): ") +
+    parser.setApplicationDescription(
+        QStringLiteral("Simulated ktv31-ar controller (optionally behind a Hayes modem) on a "
+                       "pseudo-terminal.\n"
+                       "Prints the device path the program is to open.\n\nFaults (--fault): ") +
         FaultSyntaxHelp());
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({
-        opt(QStringLiteral("link"), QStringLiteral("Place a symbolic link to the device at <path> "
-                                                   "(e.g. build/bin/INI/COM1); removed on exit."),
+        opt(QStringLiteral("link"),
+            QStringLiteral("Place a symbolic link to the device at <path> "
+                           "(e.g. build/bin/INI/COM1); removed on exit."),
             QStringLiteral("path")),
-        opt(QStringLiteral("device"), QStringLiteral("Run on this real serial port instead of a "
-                                                     "pseudo-terminal."),
+        opt(QStringLiteral("device"),
+            QStringLiteral("Run on this real serial port instead of a "
+                           "pseudo-terminal."),
             QStringLiteral("path")),
         opt(QStringLiteral("address"), QStringLiteral("Controller address (default 0)."),
             QStringLiteral("n")),
         opt(QStringLiteral("type"), QStringLiteral("Controller type code (default 8)."),
             QStringLiteral("n")),
-        opt(QStringLiteral("firmware"), QStringLiteral("Firmware version (default 5; 3 and 4 "
-                                                       "have 7 fields in table 3)."),
+        opt(QStringLiteral("firmware"),
+            QStringLiteral("Firmware version (default 5; 3 and 4 "
+                           "have 7 fields in table 3)."),
             QStringLiteral("n")),
         opt(QStringLiteral("hardware"), QStringLiteral("Hardware version (default 2)."),
             QStringLiteral("n")),
-        opt(QStringLiteral("build-date"), QStringLiteral("Firmware build date and time, "
-                                                         "\"yyyy-MM-dd hh:mm:ss\"."),
+        opt(QStringLiteral("build-date"),
+            QStringLiteral("Firmware build date and time, "
+                           "\"yyyy-MM-dd hh:mm:ss\"."),
             QStringLiteral("when")),
-        opt(QStringLiteral("destroyed"), QStringLiteral("Destroyed tables, comma-separated "
-                                                        "(e.g. 6 or 3,5)."),
+        opt(QStringLiteral("destroyed"),
+            QStringLiteral("Destroyed tables, comma-separated "
+                           "(e.g. 6 or 3,5)."),
             QStringLiteral("list")),
-        opt(QStringLiteral("upper-mask"), QStringLiteral("Table 1 field 0: available speed codes "
-                                                         "towards the PC, bit i = code i "
-                                                         "(default 0x3FFFFF)."),
+        opt(QStringLiteral("upper-mask"),
+            QStringLiteral("Table 1 field 0: available speed codes "
+                           "towards the PC, bit i = code i "
+                           "(default 0x3FFFFF)."),
             QStringLiteral("mask")),
-        opt(QStringLiteral("calculator-mask"), QStringLiteral("Table 1 field 1: available speed "
-                                                              "codes towards calculators."),
+        opt(QStringLiteral("calculator-mask"),
+            QStringLiteral("Table 1 field 1: available speed "
+                           "codes towards calculators."),
             QStringLiteral("mask")),
-        opt(QStringLiteral("speed"), QStringLiteral("Exchange speed in bit/s (default: table 3, "
-                                                    "1200 unless --config says otherwise)."),
+        opt(QStringLiteral("speed"),
+            QStringLiteral("Exchange speed in bit/s (default: table 3, "
+                           "1200 unless --config says otherwise)."),
             QStringLiteral("bps")),
-        opt(QStringLiteral("config"), QStringLiteral("Load tables 3, 5 and 6 from this "
-                                                     "configuration file."),
+        opt(QStringLiteral("config"),
+            QStringLiteral("Load tables 3, 5 and 6 from this "
+                           "configuration file."),
             QStringLiteral("file")),
         opt(QStringLiteral("pacing"), QStringLiteral("Take the wire time of 10 bits a byte for "
                                                      "requests and answers.")),
-        opt(QStringLiteral("think"), QStringLiteral("Think time before each answer in ms "
-                                                    "(default 0)."),
+        opt(QStringLiteral("think"),
+            QStringLiteral("Think time before each answer in ms "
+                           "(default 0)."),
             QStringLiteral("ms")),
         opt(QStringLiteral("fault"), QStringLiteral("Add a fault rule (repeatable), see above."),
             QStringLiteral("rule")),
@@ -130,19 +144,23 @@ void DeclareSimOptions(QCommandLineParser &parser)
                                                     "controller.")),
         opt(QStringLiteral("no-modem-at-all"), QStringLiteral("Play a port without a modem: "
                                                               "nothing ever answers.")),
-        opt(QStringLiteral("modem-guard"), QStringLiteral("Escape guard time in ms "
-                                                          "(default 1000)."),
+        opt(QStringLiteral("modem-guard"),
+            QStringLiteral("Escape guard time in ms "
+                           "(default 1000)."),
             QStringLiteral("ms")),
-        opt(QStringLiteral("modem-dial-delay"), QStringLiteral("Delay of the dial result in ms "
-                                                               "(default 2000)."),
+        opt(QStringLiteral("modem-dial-delay"),
+            QStringLiteral("Delay of the dial result in ms "
+                           "(default 2000)."),
             QStringLiteral("ms")),
-        opt(QStringLiteral("modem-dial"), QStringLiteral("Dial results in turn, the last "
-                                                         "repeating: connect, busy, no-carrier, "
-                                                         "no-dialtone, no-answer, error, silence "
-                                                         "(default connect)."),
+        opt(QStringLiteral("modem-dial"),
+            QStringLiteral("Dial results in turn, the last "
+                           "repeating: connect, busy, no-carrier, "
+                           "no-dialtone, no-answer, error, silence "
+                           "(default connect)."),
             QStringLiteral("list")),
-        opt(QStringLiteral("log"), QStringLiteral("Frame log to this file (default: standard "
-                                                  "error)."),
+        opt(QStringLiteral("log"),
+            QStringLiteral("Frame log to this file (default: standard "
+                           "error)."),
             QStringLiteral("file")),
         opt(QStringLiteral("no-log"), QStringLiteral("No frame log output.")),
     });
@@ -156,15 +174,15 @@ bool ReadSimOptions(const QCommandLineParser &parser, SimCommandLine &out, QStri
     o.configFile = parser.value(QStringLiteral("config"));
     o.pacing = parser.isSet(QStringLiteral("pacing"));
     o.frameLogPath = parser.isSet(QStringLiteral("no-log")) ? QString()
-                     : parser.isSet(QStringLiteral("log")) ? parser.value(QStringLiteral("log"))
+                     : parser.isSet(QStringLiteral("log"))  ? parser.value(QStringLiteral("log"))
                                                             : QStringLiteral("-");
     if (!readInto(parser, QStringLiteral("address"), 0, 255, o.address, error) ||
         !readInto(parser, QStringLiteral("type"), 0, 255, o.typeCode, error) ||
         !readInto(parser, QStringLiteral("firmware"), 0, 255, o.firmwareVersion, error) ||
         !readInto(parser, QStringLiteral("hardware"), 0, 255, o.hardwareVersion, error) ||
         !readInto(parser, QStringLiteral("upper-mask"), 0, 0xFFFFFFFFLL, o.upperSpeedMask, error) ||
-        !readInto(parser, QStringLiteral("calculator-mask"), 0, 0xFFFFFFFFLL,
-                  o.calculatorSpeedMask, error) ||
+        !readInto(parser, QStringLiteral("calculator-mask"), 0, 0xFFFFFFFFLL, o.calculatorSpeedMask,
+                  error) ||
         !readInto(parser, QStringLiteral("speed"), 1, 1000000, o.speed, error) ||
         !readInto(parser, QStringLiteral("think"), 0, 60000, o.thinkTimeMs, error) ||
         !readInto(parser, QStringLiteral("fault-seed"), 0, 0xFFFFFFFFLL, o.faultSeed, error) ||
@@ -174,7 +192,8 @@ bool ReadSimOptions(const QCommandLineParser &parser, SimCommandLine &out, QStri
         return false;
     if (o.speed != 0 && SpeedToCode(o.speed) < 0) {
         if (error)
-            *error = QStringLiteral("--speed %1 is not one of the controller's speeds").arg(o.speed);
+            *error =
+                QStringLiteral("--speed %1 is not one of the controller's speeds").arg(o.speed);
         return false;
     }
     if (parser.isSet(QStringLiteral("build-date"))) {
@@ -190,8 +209,8 @@ bool ReadSimOptions(const QCommandLineParser &parser, SimCommandLine &out, QStri
         o.buildDate = when;
     }
     if (parser.isSet(QStringLiteral("destroyed"))) {
-        for (const QString &item :
-             parser.value(QStringLiteral("destroyed")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        for (const QString &item : parser.value(QStringLiteral("destroyed"))
+                                       .split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             bool ok = false;
             const int table = item.trimmed().toInt(&ok);
             if (!ok || table < 1 || table > 7) {

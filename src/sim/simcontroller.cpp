@@ -14,8 +14,8 @@
 namespace ktv31::sim {
 
 ControllerPeer::ControllerPeer(const SimOptions &options, FrameLog &log, QObject *parent)
-    : LinePeer(parent), options_(options), log_(log), tables_(options),
-      faults_(options.faultSeed), thinkTimeMs_(options.thinkTimeMs)
+    : LinePeer(parent), options_(options), log_(log), tables_(options), faults_(options.faultSeed),
+      thinkTimeMs_(options.thinkTimeMs)
 {
     thinkTimer_.setSingleShot(true);
     thinkTimer_.setTimerType(Qt::PreciseTimer);
@@ -40,7 +40,8 @@ void ControllerPeer::settleSpeed(int requested)
     if (requested != 0) {
         const int requestedCode = SpeedToCode(requested);
         if (requestedCode < 0) {
-            error_ = QStringLiteral("the controller has no exchange speed of %1 bit/s").arg(requested);
+            error_ =
+                QStringLiteral("the controller has no exchange speed of %1 bit/s").arg(requested);
             return;
         }
         code = quint8(requestedCode);
@@ -56,7 +57,8 @@ void ControllerPeer::receive(const QByteArray &bytes, qint64 arrivalNs, int line
         // At another speed the controller's UART sees only garbled characters.
         assembler_.reset();
         log_.add(LogKind::Note, bytes,
-                 QStringLiteral("ignored: line at %1 bit/s, controller at %2").arg(lineSpeed)
+                 QStringLiteral("ignored: line at %1 bit/s, controller at %2")
+                     .arg(lineSpeed)
                      .arg(speed_));
         return;
     }
@@ -86,8 +88,9 @@ void ControllerPeer::serveFrame(const QByteArray &frame)
     pendingSpeedCode_ = -1;
     if (fault && fault->kind == FaultKind::Refusal) {
         // A refused request changes nothing.
-        const QByteArray refusal = RefusalFrame(options_.address, quint8(frame[FrameOffset::Function]),
-                                                fault->errorCode, fault->reason, fault->value);
+        const QByteArray refusal =
+            RefusalFrame(options_.address, quint8(frame[FrameOffset::Function]), fault->errorCode,
+                         fault->reason, fault->value);
         pending_ = faults_.shape(*fault, refusal);
     } else {
         const QByteArray answer = answerFor(frame, pendingSpeedCode_);

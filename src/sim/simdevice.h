@@ -8,9 +8,9 @@ namespace ktv31::sim {
 
 struct LineHandle
 {
-    int fd = -1;         // what the simulator reads and writes
-    int heldSlave = -1;  // a pseudo-terminal's program side, kept open by the simulator
-    QString path;        // what the program opens
+    int fd = -1;        // what the simulator reads and writes
+    int heldSlave = -1; // a pseudo-terminal's program side, kept open by the simulator
+    QString path;       // what the program opens
     bool isPty = false;
     bool isOpen() const { return fd >= 0; }
 };

@@ -14,17 +14,35 @@ bool unsupported(QString *error)
 }
 } // namespace
 
-bool OpenPtyLine(LineHandle &, QString *error) { return unsupported(error); }
-bool OpenSerialLine(const QString &, int, LineHandle &, QString *error) { return unsupported(error); }
-void CloseLine(LineHandle &line) { line = LineHandle{}; }
+bool OpenPtyLine(LineHandle &, QString *error)
+{
+    return unsupported(error);
+}
+bool OpenSerialLine(const QString &, int, LineHandle &, QString *error)
+{
+    return unsupported(error);
+}
+void CloseLine(LineHandle &line)
+{
+    line = LineHandle{};
+}
 QByteArray ReadLineBytes(const LineHandle &, bool &failed)
 {
     failed = true;
     return {};
 }
-qint64 WriteLineBytes(const LineHandle &, const QByteArray &) { return -1; }
-int LineSpeedOf(int) { return 0; }
-bool SetLineSpeedOf(int, int) { return false; }
+qint64 WriteLineBytes(const LineHandle &, const QByteArray &)
+{
+    return -1;
+}
+int LineSpeedOf(int)
+{
+    return 0;
+}
+bool SetLineSpeedOf(int, int)
+{
+    return false;
+}
 
 } // namespace ktv31::sim
 #endif

@@ -42,7 +42,8 @@ bool OpenPtyLine(LineHandle &line, QString *error)
     if (master < 0)
         return fail(error, QStringLiteral("cannot open a pseudo-terminal"));
     char name[128] = {};
-    if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name, sizeof name) != 0) {
+    if (grantpt(master) != 0 || unlockpt(master) != 0 ||
+        ptsname_r(master, name, sizeof name) != 0) {
         fail(error, QStringLiteral("cannot prepare the pseudo-terminal"));
         ::close(master);
         return false;
@@ -65,7 +66,8 @@ bool OpenPtyLine(LineHandle &line, QString *error)
 bool OpenSerialLine(const QString &path, int speed, LineHandle &line, QString *error)
 {
     CloseLine(line);
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return fail(error, QStringLiteral("cannot open %1").arg(path));
     if (!makeRaw(fd) || !SetLineSpeedOf(fd, speed)) {

@@ -24,7 +24,10 @@ SimLine::SimLine(FrameLog &log, QObject *parent) : QObject(parent), log_(log)
     connect(&txTimer_, &QTimer::timeout, this, &SimLine::flushDue);
 }
 
-SimLine::~SimLine() { close(); }
+SimLine::~SimLine()
+{
+    close();
+}
 
 bool SimLine::open(const QString &devicePath, int speed, QString *error)
 {

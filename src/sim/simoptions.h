@@ -9,7 +9,16 @@
 
 namespace ktv31::sim {
 
-enum class DialOutcome { Connect, Busy, NoCarrier, NoDialtone, NoAnswer, Error, Silence };
+enum class DialOutcome
+{
+    Connect,
+    Busy,
+    NoCarrier,
+    NoDialtone,
+    NoAnswer,
+    Error,
+    Silence
+};
 
 struct ModemOptions
 {
@@ -28,7 +37,7 @@ struct SimOptions
     quint8 firmwareVersion = 5;
     quint8 hardwareVersion = 2;
     QDateTime buildDate{QDate(2024, 6, 14), QTime(9, 30, 15)};
-    QList<int> destroyedTables; // 1..7; table 0 field 0 reports the lowest
+    QList<int> destroyedTables;             // 1..7; table 0 field 0 reports the lowest
     quint32 upperSpeedMask = 0x3FFFFF;      // table 1 field 0: every speed available
     quint32 calculatorSpeedMask = 0x3FFFFF; // table 1 field 1
     int speed = 0; // bit/s; 0 = as table 3 says (1200 unless a configuration file says otherwise)

@@ -5,6 +5,9 @@
 #include "sim/simsignals.h"
 
 namespace ktv31::sim {
-bool WatchTerminationSignals(QObject *, std::function<void()>) { return false; }
+bool WatchTerminationSignals(QObject *, std::function<void()>)
+{
+    return false;
+}
 } // namespace ktv31::sim
 #endif

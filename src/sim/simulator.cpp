@@ -17,7 +17,10 @@ Simulator::Simulator(const SimOptions &options) : options_(options)
     thread_.setObjectName(QStringLiteral("ktv31-sim line"));
 }
 
-Simulator::~Simulator() { stop(); }
+Simulator::~Simulator()
+{
+    stop();
+}
 
 void Simulator::inWorker(const std::function<void()> &call) const
 {
@@ -78,7 +81,10 @@ void Simulator::stop()
     devicePath_.clear();
 }
 
-bool Simulator::isRunning() const { return worker_ != nullptr; }
+bool Simulator::isRunning() const
+{
+    return worker_ != nullptr;
+}
 
 QString Simulator::devicePath() const
 {

@@ -125,6 +125,9 @@ void TFormAbout::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-void TFormAbout::BitBtn1Click() { accept(); }
+void TFormAbout::BitBtn1Click()
+{
+    accept();
+}
 
 } // namespace ktv31

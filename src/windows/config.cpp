@@ -24,14 +24,17 @@ const QColor kBackground(210, 210, 210); // 13816530
 const QColor kGrid(232, 232, 232);       // 15263976
 constexpr int kHiddenIdentificationTop = 12;
 
-int ItemOrNone(int value, int count) { return value >= 0 && value < count ? value : -1; }
+int ItemOrNone(int value, int count)
+{
+    return value >= 0 && value < count ? value : -1;
+}
 
 } // namespace
 
 TFormConfig::TFormConfig(ConfigRecord &record, ConfigImage &image,
                          const ConnectionSettings &settings, QWidget *parent)
-    : QDialog(parent), ui(new Ui::TFormConfig), record_(record), image_(image),
-      settings_(settings), model_(new CalculatorModel(record, this)), op_(this, nullptr)
+    : QDialog(parent), ui(new Ui::TFormConfig), record_(record), image_(image), settings_(settings),
+      model_(new CalculatorModel(record, this)), op_(this, nullptr)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -149,7 +152,8 @@ bool TFormConfig::eventFilter(QObject *watched, QEvent *event)
 void TFormConfig::BitBtn14Click()
 {
     EditorInput input;
-    input.speedCode = ui->ComboBox1->currentIndex() >= 0 ? ui->ComboBox1->currentData().toInt() : -1;
+    input.speedCode =
+        ui->ComboBox1->currentIndex() >= 0 ? ui->ComboBox1->currentData().toInt() : -1;
     input.priority = ui->ComboBox2->currentIndex();
     input.calculatorPreambles = ui->ComboBox3->currentIndex();
     input.retryDelay = ui->ComboBox4->currentIndex();
@@ -167,15 +171,20 @@ void TFormConfig::BitBtn14Click()
     accept();
 }
 
-void TFormConfig::BitBtn2Click() { reject(); }
+void TFormConfig::BitBtn2Click()
+{
+    reject();
+}
 
-void TFormConfig::StringGrid1DblClick() { BitBtn3Click(); }
+void TFormConfig::StringGrid1DblClick()
+{
+    BitBtn3Click();
+}
 
 void TFormConfig::BitBtn3Click()
 {
-    const int row = ui->StringGrid1->currentIndex().isValid()
-                        ? ui->StringGrid1->currentIndex().row()
-                        : 0;
+    const int row =
+        ui->StringGrid1->currentIndex().isValid() ? ui->StringGrid1->currentIndex().row() : 0;
     const int address = CalculatorModel::AddressOfRow(row);
     setBackground(true);
     {

@@ -145,7 +145,10 @@ void TFormConnPar::showLinkText()
             0, LinkText(ComPortName(WorkingSettings.PortNumber()), WorkingSettings.Speed()));
 }
 
-void TFormConnPar::Edit5Exit() { WorkingSettings.setModemCommand(ui->Edit5->text()); }
+void TFormConnPar::Edit5Exit()
+{
+    WorkingSettings.setModemCommand(ui->Edit5->text());
+}
 
 void TFormConnPar::Edit6Exit()
 {
@@ -153,9 +156,18 @@ void TFormConnPar::Edit6Exit()
         WorkingSettings.setConnectWaitS(ui->Edit6->text().toInt());
 }
 
-void TFormConnPar::Edit7Exit() { WorkingSettings.setCountryCode(ui->Edit7->text()); }
-void TFormConnPar::Edit8Exit() { WorkingSettings.setCityCode(ui->Edit8->text()); }
-void TFormConnPar::Edit9Exit() { WorkingSettings.setPhoneNumber(ui->Edit9->text()); }
+void TFormConnPar::Edit7Exit()
+{
+    WorkingSettings.setCountryCode(ui->Edit7->text());
+}
+void TFormConnPar::Edit8Exit()
+{
+    WorkingSettings.setCityCode(ui->Edit8->text());
+}
+void TFormConnPar::Edit9Exit()
+{
+    WorkingSettings.setPhoneNumber(ui->Edit9->text());
+}
 
 void TFormConnPar::Edit10Exit()
 {
@@ -229,7 +241,10 @@ void TFormConnPar::BitBtn1Click()
     accept();
 }
 
-void TFormConnPar::BitBtn2Click() { reject(); }
+void TFormConnPar::BitBtn2Click()
+{
+    reject();
+}
 
 void TFormConnPar::reject()
 {

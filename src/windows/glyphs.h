@@ -5,16 +5,16 @@
 
 namespace ktv31::Glyphs {
 
-QIcon Ok();         // a green tick: accept, acknowledge
-QIcon Cancel();     // a red cross: cancel
-QIcon Exit();       // an open door with an arrow: leave the window
-QIcon Connect();    // two plugs: make the link
-QIcon Search();     // a magnifier: detect the speed
-QIcon Write();      // an arrow into a chip: write into the device
-QIcon Edit();       // a pencil: change the chosen line
-QIcon Clear();      // a crossed list: disconnect all
-QIcon Info();       // an "i" in a circle: identification
-QIcon HangUp();     // a handset: end the call
+QIcon Ok();      // a green tick: accept, acknowledge
+QIcon Cancel();  // a red cross: cancel
+QIcon Exit();    // an open door with an arrow: leave the window
+QIcon Connect(); // two plugs: make the link
+QIcon Search();  // a magnifier: detect the speed
+QIcon Write();   // an arrow into a chip: write into the device
+QIcon Edit();    // a pencil: change the chosen line
+QIcon Clear();   // a crossed list: disconnect all
+QIcon Info();    // an "i" in a circle: identification
+QIcon HangUp();  // a handset: end the call
 
 // The bitmaps of the main menu's top-level items.
 QIcon MenuFile();

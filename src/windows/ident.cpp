@@ -55,14 +55,18 @@ void TFormIdent::FormShow()
         QLabel *value = valueLabel(line);
         value->setText(decoded.value);
         QPalette palette = value->palette();
-        palette.setColor(QPalette::WindowText, decoded.alarm ? QColor(255, 0, 0)
-                                                             : this->palette().color(QPalette::WindowText));
+        palette.setColor(QPalette::WindowText, decoded.alarm
+                                                   ? QColor(255, 0, 0)
+                                                   : this->palette().color(QPalette::WindowText));
         value->setPalette(palette);
     }
     ui->BitBtn2->setFocus();
 }
 
-void TFormIdent::BitBtn2Click() { accept(); }
+void TFormIdent::BitBtn2Click()
+{
+    accept();
+}
 
 void ShowIdentification(QWidget *parent, const quint8 *block, bool fromDevice)
 {

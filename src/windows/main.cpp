@@ -155,8 +155,8 @@ void TFormMain::UpdateMenus()
 // asked for meanwhile is carried out once it has returned.
 void TFormMain::onOperationRunning(bool running)
 {
-    for (QAction *command : {ui->NCnfNew, ui->NCnfEdit, ui->N3, ui->Nident, ui->N2, ui->N1,
-                             ui->Nconnect, ui->Nabout})
+    for (QAction *command :
+         {ui->NCnfNew, ui->NCnfEdit, ui->N3, ui->Nident, ui->N2, ui->N1, ui->Nconnect, ui->Nabout})
         command->setEnabled(!running);
     if (!running)
         QTimer::singleShot(0, this, &TFormMain::runDeferred);
@@ -267,7 +267,10 @@ void TFormMain::FormClose()
     QGuiApplication::restoreOverrideCursor();
 }
 
-void TFormMain::NexitClick() { close(); }
+void TFormMain::NexitClick()
+{
+    close();
+}
 
 void TFormMain::NaboutClick()
 {

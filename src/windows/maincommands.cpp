@@ -80,8 +80,9 @@ void TFormMain::NCnfClick()
     OperationScope command;
     const bool newFile = item->data().toInt() == 0;
     ConfigRecord record;
-    const bool ready = newFile ? NewConfigRecord(record, 0, [this] { return ChooseGeneration(this); })
-                               : LoadConfigFile(state_.files, op_, record);
+    const bool ready = newFile
+                           ? NewConfigRecord(record, 0, [this] { return ChooseGeneration(this); })
+                           : LoadConfigFile(state_.files, op_, record);
     if (!ready)
         return;
     const EditorOutcome outcome =

@@ -90,8 +90,8 @@ void TFormQues::FormShow()
                                         ui->Label2->text().size(), ui->Label3->text().size()});
     const int yes = ui->BitBtn1->width();
     const int no = ui->BitBtn2->width();
-    const int width = std::max(int(longest) * kPixelsPerCharacter + kTextMargin,
-                               yes + no + kButtonGapSum);
+    const int width =
+        std::max(int(longest) * kPixelsPerCharacter + kTextMargin, yes + no + kButtonGapSum);
     setFixedSize(width - kDesignFrameWidth, rows.height - kDesignFrameHeight);
     for (QLabel *label : {ui->Label1, ui->Label2, ui->Label3})
         label->setGeometry(kLineInset / 2, label->y(), width - 2 * kLineInset, label->height());
@@ -120,7 +120,10 @@ void TFormQues::BitBtn2Click()
     reject();
 }
 
-void TFormQues::BitBtn3Click() { accept(); }
+void TFormQues::BitBtn3Click()
+{
+    accept();
+}
 
 void TFormQues::reject()
 {

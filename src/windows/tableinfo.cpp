@@ -54,8 +54,9 @@ void TFormTableInfo::FormShow()
         caption->setText(row.caption);
         destroyed->setText(row.destroyed ? QStringLiteral("Да") : QStringLiteral("Нет"));
         QPalette palette = destroyed->palette();
-        palette.setColor(QPalette::WindowText,
-                         row.destroyed ? QColor(255, 0, 0) : this->palette().color(QPalette::WindowText));
+        palette.setColor(QPalette::WindowText, row.destroyed
+                                                   ? QColor(255, 0, 0)
+                                                   : this->palette().color(QPalette::WindowText));
         destroyed->setPalette(palette);
         box->setChecked(row.ticked);
         box->setEnabled(row.enabled);
@@ -89,6 +90,9 @@ void TFormTableInfo::BitBtn1Click()
     accept();
 }
 
-void TFormTableInfo::BitBtn2Click() { reject(); }
+void TFormTableInfo::BitBtn2Click()
+{
+    reject();
+}
 
 } // namespace ktv31

@@ -54,9 +54,9 @@ void TFormVichPar::CheckBox1Click()
 {
     connected_ = ui->CheckBox1->isChecked() ? 1 : 0;
     const bool on = connected_ != 0;
-    for (QWidget *control : {static_cast<QWidget *>(ui->Label1), static_cast<QWidget *>(ui->Label4),
-                             static_cast<QWidget *>(ui->ComboBox1),
-                             static_cast<QWidget *>(ui->ComboBox2)})
+    for (QWidget *control :
+         {static_cast<QWidget *>(ui->Label1), static_cast<QWidget *>(ui->Label4),
+          static_cast<QWidget *>(ui->ComboBox1), static_cast<QWidget *>(ui->ComboBox2)})
         control->setEnabled(on);
     // Unticked, the lists show nothing, but the working port and speed stay as they were.
     ui->ComboBox1->setCurrentIndex(on && port_ >= 1 && port_ <= 3 ? port_ - 1 : -1);
@@ -90,6 +90,9 @@ void TFormVichPar::BitBtn1Click()
     accept();
 }
 
-void TFormVichPar::BitBtn2Click() { reject(); }
+void TFormVichPar::BitBtn2Click()
+{
+    reject();
+}
 
 } // namespace ktv31

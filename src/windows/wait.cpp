@@ -19,7 +19,10 @@ TFormWait::TFormWait(QWidget *parent) : QDialog(parent), ui(new Ui::TFormWait)
 
 TFormWait::~TFormWait() = default;
 
-QProgressBar *TFormWait::ProgressBar1() const { return ui->ProgressBar1; }
+QProgressBar *TFormWait::ProgressBar1() const
+{
+    return ui->ProgressBar1;
+}
 
 void TFormWait::showEvent(QShowEvent *event)
 {
@@ -27,7 +30,10 @@ void TFormWait::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-void TFormWait::closeEvent(QCloseEvent *event) { event->ignore(); }
+void TFormWait::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+}
 
 void TFormWait::FormShow()
 {

@@ -18,7 +18,8 @@ class TFormWait : public QDialog
     Q_OBJECT
 public:
     // What the window says it waits for.
-    enum WaitMode : quint8 {
+    enum WaitMode : quint8
+    {
         WritingTables = 2, // writing chosen configuration tables into the controller
         ReadingTables = 3, // reading the configuration tables
     };

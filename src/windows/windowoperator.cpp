@@ -56,8 +56,7 @@ QWidget *WindowOperator::dialogParent() const
     return owner_;
 }
 
-bool WindowOperator::ShowMessageBox(MessageBoxKind kind, const QString &line1,
-                                    const QString &line2)
+bool WindowOperator::ShowMessageBox(MessageBoxKind kind, const QString &line1, const QString &line2)
 {
     const QString result = resultText_ ? resultText_() : QString();
     return ktv31::ShowMessageBox(dialogParent(), kind, line1, line2, result);
@@ -93,7 +92,13 @@ void ProgressBarSink::SetPosition(int position)
         bar_->setValue(position);
 }
 
-int ProgressBarSink::Position() const { return fallback_.Position(); }
-int ProgressBarSink::Maximum() const { return fallback_.Maximum(); }
+int ProgressBarSink::Position() const
+{
+    return fallback_.Position();
+}
+int ProgressBarSink::Maximum() const
+{
+    return fallback_.Maximum();
+}
 
 } // namespace ktv31

@@ -10,8 +10,6 @@
 
 #include <functional>
 
-
-
 namespace ktv31 {
 
 // Shows the core's messages through TFormQues over `owner`, its status texts in the panels of

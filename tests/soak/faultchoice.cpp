@@ -10,9 +10,9 @@ namespace {
 using sim::FaultKind;
 using sim::FaultRule;
 
-constexpr FaultKind kKinds[] = {FaultKind::Silence, FaultKind::Stall,       FaultKind::BadCrc,
-                                FaultKind::Garbage, FaultKind::WrongHeader, FaultKind::Refusal,
-                                FaultKind::CloseMidAnswer};
+constexpr FaultKind kKinds[] = {
+    FaultKind::Silence,     FaultKind::Stall,   FaultKind::BadCrc,        FaultKind::Garbage,
+    FaultKind::WrongHeader, FaultKind::Refusal, FaultKind::CloseMidAnswer};
 constexpr int kKindCount = int(sizeof kKinds / sizeof kKinds[0]);
 // Stalls and drops cut the answer after 0..8 bytes, or after half of it (-1); every answer of
 // function 29 has at least 9, so the cut always falls inside it.
@@ -45,8 +45,8 @@ FaultRule RuleOf(FaultKind kind, QRandomGenerator &random)
         break;
     case FaultKind::Refusal:
         // Half of them a refused valve switching, which has a result code of its own.
-        rule.errorCode = random.bounded(2) ? ErrorValveSwitching
-                                           : quint8(Between(random, 0, kHighestErrorCode));
+        rule.errorCode =
+            random.bounded(2) ? ErrorValveSwitching : quint8(Between(random, 0, kHighestErrorCode));
         rule.reason = quint8(Between(random, 0, 60));
         rule.value = quint8(Between(random, 0, 7));
         break;
@@ -58,7 +58,10 @@ FaultRule RuleOf(FaultKind kind, QRandomGenerator &random)
 }
 
 // The answer has begun, for the engine, once its start symbol and address have come.
-bool CutBeforeAddress(const FaultRule &rule) { return rule.bytes == 0 || rule.bytes == 1; }
+bool CutBeforeAddress(const FaultRule &rule)
+{
+    return rule.bytes == 0 || rule.bytes == 1;
+}
 
 } // namespace
 

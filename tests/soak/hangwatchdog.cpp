@@ -31,7 +31,10 @@ void HangWatchdog::arm(qint64 stuckAtNs)
     changed_.notify_all();
 }
 
-void HangWatchdog::disarm() { arm(0); }
+void HangWatchdog::disarm()
+{
+    arm(0);
+}
 
 void HangWatchdog::watch()
 {

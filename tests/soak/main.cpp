@@ -18,13 +18,14 @@ constexpr qint64 kMostResidentGrowthKb = 1024;
 bool ParseOptions(const QCoreApplication &app, SoakOptions &options)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Runs COUNT exchanges (identification, table reads, changed-only writes) against the\n"
-        "simulated controller on a pseudo-terminal, faults in about one in %1, and prints\n"
-        "\"N exchanges, F faults injected, M mismatches, H hangs, RSS growth K KB\".\n"
-        "Exit status 1 on a mismatch, a hang or a growth of more than %2 KB.")
-                                         .arg(FaultOneIn)
-                                         .arg(kMostResidentGrowthKb));
+    parser.setApplicationDescription(
+        QStringLiteral(
+            "Runs COUNT exchanges (identification, table reads, changed-only writes) against the\n"
+            "simulated controller on a pseudo-terminal, faults in about one in %1, and prints\n"
+            "\"N exchanges, F faults injected, M mismatches, H hangs, RSS growth K KB\".\n"
+            "Exit status 1 on a mismatch, a hang or a growth of more than %2 KB.")
+            .arg(FaultOneIn)
+            .arg(kMostResidentGrowthKb));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("COUNT"),
                                  QStringLiteral("Exchanges to run (default 10000)."));

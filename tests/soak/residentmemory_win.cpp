@@ -3,6 +3,9 @@
 
 namespace ktv31::soak {
 
-qint64 ResidentKb() { return -1; }
+qint64 ResidentKb()
+{
+    return -1;
+}
 
 } // namespace ktv31::soak

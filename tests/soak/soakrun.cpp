@@ -38,7 +38,10 @@ const char *OperationName(int operation)
     return names[operation];
 }
 
-qint64 WireNs(int bytes, int speed) { return qint64(bytes) * kBitsPerByte * 1000000000 / speed; }
+qint64 WireNs(int bytes, int speed)
+{
+    return qint64(bytes) * kBitsPerByte * 1000000000 / speed;
+}
 
 // The longest an exchange may take by the engine's own waits: for every attempt the RTS pause,
 // the request and the longest answer on the wire, the first-byte wait and one gap between bytes.
@@ -143,7 +146,10 @@ bool SoakRun::connect(QString *error)
     return true;
 }
 
-bool SoakRun::lineDropped() const { return IsGone(port_.get()) || sim_.devicePath() != linePath_; }
+bool SoakRun::lineDropped() const
+{
+    return IsGone(port_.get()) || sim_.devicePath() != linePath_;
+}
 
 bool SoakRun::run(QString *error)
 {

@@ -65,7 +65,14 @@ public:
     void exchangeFinished() override;
 
 private:
-    enum class Operation { Identify, ReadConfiguration, ReadTableState, WriteChanged, WriteSelected };
+    enum class Operation
+    {
+        Identify,
+        ReadConfiguration,
+        ReadTableState,
+        WriteChanged,
+        WriteSelected
+    };
 
     struct RunningExchange
     {

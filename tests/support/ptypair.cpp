@@ -94,7 +94,8 @@ QByteArray PtyPair::readMaster(int count, int timeoutMs)
     QByteArray received;
     while (master_ >= 0 && received.size() < count && WaitFor(master_, POLLIN, deadline)) {
         char chunk[4096];
-        const ssize_t n = ::read(master_, chunk, std::min<size_t>(sizeof chunk, count - received.size()));
+        const ssize_t n =
+            ::read(master_, chunk, std::min<size_t>(sizeof chunk, count - received.size()));
         if (n > 0)
             received.append(chunk, n);
         else if (n == 0 || (errno != EAGAIN && errno != EINTR))

@@ -51,7 +51,8 @@ private:
     QStringList links_;
 };
 
-// Opens `path` as the program opens its line (8N1, queues of 1000 bytes) at `speed`; null on failure.
+// Opens `path` as the program opens its line (8N1, queues of 1000 bytes) at `speed`; null on
+// failure.
 PortPtr OpenLine(const QString &path, int speed);
 
 } // namespace ktv31::test

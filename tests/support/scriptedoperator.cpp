@@ -9,7 +9,8 @@ void ScriptedOperator::queueAnswers(std::initializer_list<bool> answers)
         answers_.enqueue(answer);
 }
 
-bool ScriptedOperator::ShowMessageBox(MessageBoxKind kind, const QString &line1, const QString &line2)
+bool ScriptedOperator::ShowMessageBox(MessageBoxKind kind, const QString &line1,
+                                      const QString &line2)
 {
     bool answer = defaultAnswer;
     if (!answers_.isEmpty())

@@ -19,7 +19,16 @@ struct Chunk
 
 struct PortEvent
 {
-    enum Kind { Write, RtsOn, RtsOff, DtrOn, Purge, Speed, Arrive } kind;
+    enum Kind
+    {
+        Write,
+        RtsOn,
+        RtsOff,
+        DtrOn,
+        Purge,
+        Speed,
+        Arrive
+    } kind;
     qint64 atNs = 0;
     QByteArray bytes;
     int value = 0;

@@ -32,7 +32,10 @@ SimProgramSide::~SimProgramSide()
         ::close(fd_);
 }
 
-bool SimProgramSide::setSpeed(int speed) { return sim::SetLineSpeedOf(fd_, speed); }
+bool SimProgramSide::setSpeed(int speed)
+{
+    return sim::SetLineSpeedOf(fd_, speed);
+}
 
 bool SimProgramSide::write(const QByteArray &bytes)
 {

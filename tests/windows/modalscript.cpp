@@ -13,9 +13,15 @@
 
 namespace ktv31::test {
 
-ModalScript::ModalScript() { qApp->installEventFilter(this); }
+ModalScript::ModalScript()
+{
+    qApp->installEventFilter(this);
+}
 
-ModalScript::~ModalScript() { qApp->removeEventFilter(this); }
+ModalScript::~ModalScript()
+{
+    qApp->removeEventFilter(this);
+}
 
 void ModalScript::queueAnswers(std::initializer_list<bool> answers)
 {

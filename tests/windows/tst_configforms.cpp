@@ -203,15 +203,15 @@ void TestConfigForms::acceptReachesTheRecord_data()
     QTest::newRow("nothing changed") << EditorChange([](Editor &) {}) << "" << false;
     QTest::newRow("Edit2 empty is 0") << text("Edit2", "") << "" << true;
     QTest::newRow("Edit4 empty") << text("Edit4", "") << "Введены не все параметры" << false;
-    QTest::newRow("preambles 256") << text("Edit3", "256")
-                                   << "Количество преамбул|вне допустимого диапазона" << false;
+    QTest::newRow("preambles 256")
+        << text("Edit3", "256") << "Количество преамбул|вне допустимого диапазона" << false;
     QTest::newRow("wait 256") << text("Edit4", "256")
                               << "Длительность ожидания ответа от вычислителя|вне допустимого "
                                  "диапазона"
                               << false;
-    QTest::newRow("a priority chosen") << EditorChange([](Editor &e) {
-        e.child<QComboBox>("ComboBox2")->setCurrentIndex(0);
-    }) << "" << true;
+    QTest::newRow("a priority chosen")
+        << EditorChange([](Editor &e) { e.child<QComboBox>("ComboBox2")->setCurrentIndex(0); })
+        << "" << true;
     QTest::newRow("three letters of modem string") << text("Edit1", "ATZ") << "" << true;
 }
 
@@ -290,12 +290,12 @@ void TestConfigForms::disconnectAll()
         whileAsked = background->palette().color(QPalette::Window);
     };
     editor.child<QPushButton>("BitBtn4")->click();
-    QCOMPARE(script.boxes.value(0).lines,
-             (QStringList{"Вы действительно хотите удалить",
-                          "все вычислители из списка подключенных?"}));
+    QCOMPARE(script.boxes.value(0).lines, (QStringList{"Вы действительно хотите удалить",
+                                                       "все вычислители из списка подключенных?"}));
     QCOMPARE(whileAsked, QPalette().color(QPalette::Button));
     QCOMPARE(background->palette().color(QPalette::Window), normal);
-    QCOMPARE(editor.cell(254, 1), answer ? QStringLiteral("         Нет") : QStringLiteral("         Да"));
+    QCOMPARE(editor.cell(254, 1),
+             answer ? QStringLiteral("         Нет") : QStringLiteral("         Да"));
     QCOMPARE(editor.record.u8(LinkEntry::OffsetOf(0) + LinkEntry::Connected), 1);
     QCOMPARE(editor.record.u8(LinkEntry::OffsetOf(254) + LinkEntry::Connected), answer ? 0 : 1);
 }
@@ -304,29 +304,34 @@ void TestConfigForms::linkEditor_data()
 {
     QTest::addColumn<QList<int>>("entry");
     QTest::addColumn<quint32>("mask");
-    QTest::addColumn<QString>("steps"); // t tick, p<n> port, s<n> speed item, a accept, c cancel, e Esc
-    QTest::addColumn<QString>("port");  // shown before the steps
+    QTest::addColumn<QString>(
+        "steps"); // t tick, p<n> port, s<n> speed item, a accept, c cancel, e Esc
+    QTest::addColumn<QString>("port"); // shown before the steps
     QTest::addColumn<QString>("speed");
     QTest::addColumn<QList<int>>("after");
     QTest::addColumn<bool>("refused");
     const quint32 codes2to11 = 0x0FFC;
-    QTest::newRow("(0,0,0) ticked: no port, refused")
-        << QList<int>{0, 0, 0} << 0x3FFFFFu << "ta" << "" << "" << QList<int>{0, 0, 0} << true;
-    QTest::newRow("(0,0,0) ticked, port chosen")
-        << QList<int>{0, 0, 0} << 0x3FFFFFu << "tp0a" << "" << "" << QList<int>{1, 1, 0} << false;
-    QTest::newRow("(1,2,11) shown, cancelled")
-        << QList<int>{1, 2, 11} << codes2to11 << "p2c" << "  B" << "9600" << QList<int>{1, 2, 11}
-        << false;
-    QTest::newRow("unticked and accepted")
-        << QList<int>{1, 2, 11} << codes2to11 << "ta" << "  B" << "9600" << QList<int>{0, 2, 11}
-        << false;
-    QTest::newRow("speed not offered, refused")
-        << QList<int>{1, 1, 15} << codes2to11 << "a" << "  A" << "" << QList<int>{1, 1, 15} << true;
-    QTest::newRow("speed not offered, one chosen")
-        << QList<int>{1, 1, 15} << codes2to11 << "s0a" << "  A" << "" << QList<int>{1, 1, 2}
-        << false;
-    QTest::newRow("Esc cancels") << QList<int>{1, 2, 11} << codes2to11 << "te" << "  B" << "9600"
-                                 << QList<int>{1, 2, 11} << false;
+    QTest::newRow("(0,0,0) ticked: no port, refused") << QList<int>{0, 0, 0} << 0x3FFFFFu << "ta"
+                                                      << ""
+                                                      << "" << QList<int>{0, 0, 0} << true;
+    QTest::newRow("(0,0,0) ticked, port chosen") << QList<int>{0, 0, 0} << 0x3FFFFFu << "tp0a"
+                                                 << ""
+                                                 << "" << QList<int>{1, 1, 0} << false;
+    QTest::newRow("(1,2,11) shown, cancelled") << QList<int>{1, 2, 11} << codes2to11 << "p2c"
+                                               << "  B"
+                                               << "9600" << QList<int>{1, 2, 11} << false;
+    QTest::newRow("unticked and accepted") << QList<int>{1, 2, 11} << codes2to11 << "ta"
+                                           << "  B"
+                                           << "9600" << QList<int>{0, 2, 11} << false;
+    QTest::newRow("speed not offered, refused") << QList<int>{1, 1, 15} << codes2to11 << "a"
+                                                << "  A"
+                                                << "" << QList<int>{1, 1, 15} << true;
+    QTest::newRow("speed not offered, one chosen") << QList<int>{1, 1, 15} << codes2to11 << "s0a"
+                                                   << "  A"
+                                                   << "" << QList<int>{1, 1, 2} << false;
+    QTest::newRow("Esc cancels") << QList<int>{1, 2, 11} << codes2to11 << "te"
+                                 << "  B"
+                                 << "9600" << QList<int>{1, 2, 11} << false;
 }
 
 void TestConfigForms::linkEditor()
@@ -417,7 +422,8 @@ void TestConfigForms::tableStateView()
         QCOMPARE(box->isEnabled(), !telephone);
     }
     QVERIFY(Child<QLabel>(form, "pn1")->text().startsWith(QStringLiteral(" Табл.  3.")));
-    QVERIFY(!Child<QCheckBox>(form, "cb4")->isVisible() && !Child<QCheckBox>(form, "cb5")->isVisible());
+    QVERIFY(!Child<QCheckBox>(form, "cb4")->isVisible() &&
+            !Child<QCheckBox>(form, "cb5")->isVisible());
     QCOMPARE(Child<QPushButton>(form, "BitBtn1")->isEnabled(), !telephone);
     QCOMPARE(Child<QPushButton>(form, "BitBtn3")->isEnabled(), !telephone);
 
@@ -477,7 +483,8 @@ void TestConfigForms::procedureThroughTheWindows()
     WindowOperator op(nullptr, &bar);
     TransferContext context(state.session, state.image, state.settings, op, 0);
     int menuUpdates = 0;
-    WindowTableStateSeam seam(nullptr, state, [] {}, [&] { ++menuUpdates; });
+    WindowTableStateSeam seam(
+        nullptr, state, [] {}, [&] { ++menuUpdates; });
     simulator.clearLog();
     RunTableStateProcedure(context, state.files, seam);
     simulator.settle();

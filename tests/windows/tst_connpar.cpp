@@ -209,7 +209,8 @@ void TestConnPar::speedDetection_data()
     QTest::addColumn<int>("controllerSpeed");
     QTest::addColumn<QString>("message");
     QTest::newRow("9600") << 9600
-                          << QStringLiteral("Получен ответ на запрос|при скорости обмена - 9600 бит/с");
+                          << QStringLiteral(
+                                 "Получен ответ на запрос|при скорости обмена - 9600 бит/с");
     QTest::newRow("300 is never probed") << 300 << QStringLiteral("Связь не установлена");
 }
 

@@ -44,14 +44,18 @@ void TestDialogs::questionGeometry_data()
     QTest::addColumn<int>("height");
     QTest::addColumn<int>("buttonTop");
     const QString short18(18, u'я');
-    QTest::newRow("one short line") << 6 << "Нет" << "" << 196 << 132 << 43;
+    QTest::newRow("one short line") << 6 << "Нет"
+                                    << "" << 196 << 132 << 43;
     QTest::newRow("18 characters: the minimum") << 6 << short18 << "" << 196 << 132 << 43;
     QTest::newRow("19 characters") << 6 << QString(19, u'я') << "" << 201 << 132 << 43;
     QTest::newRow("60 characters") << 6 << QString(60, u'я') << "" << 570 << 132 << 43;
-    QTest::newRow("two lines") << 1 << "а" << "б" << 196 << 154 << 70;
+    QTest::newRow("two lines") << 1 << "а"
+                               << "б" << 196 << 154 << 70;
     QTest::newRow("caption counts: 30 characters")
-        << 5 << "а" << "" << 30 * 9 + 30 << 132 << 43; // "Результат обмена с устройством"
-    QTest::newRow("a third line: the retry question") << 7 << "а" << "б" << 196 << 194 << 100;
+        << 5 << "а"
+        << "" << 30 * 9 + 30 << 132 << 43; // "Результат обмена с устройством"
+    QTest::newRow("a third line: the retry question") << 7 << "а"
+                                                      << "б" << 196 << 194 << 100;
 }
 
 void TestDialogs::questionGeometry()
@@ -128,8 +132,10 @@ void TestDialogs::waitModes_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("line2");
     QTest::addColumn<QString>("line3");
-    QTest::newRow("writing") << 2 << "Выполняется запись параметров" << "конфигурации в контроллер";
-    QTest::newRow("reading") << 3 << "Выполняется чтение" << "таблиц параметров конфигурации";
+    QTest::newRow("writing") << 2 << "Выполняется запись параметров"
+                             << "конфигурации в контроллер";
+    QTest::newRow("reading") << 3 << "Выполняется чтение"
+                             << "таблиц параметров конфигурации";
 }
 
 void TestDialogs::waitModes()
@@ -156,10 +162,14 @@ void TestDialogs::selectGeneration_data()
     QTest::addColumn<QString>("choice"); // the radio button to tick, then how to leave
     QTest::addColumn<QString>("leave");
     QTest::addColumn<int>("generation");
-    QTest::newRow("3 or 4") << "RadioButton1" << "BitBtn1" << 3;
-    QTest::newRow("5 or 6") << "RadioButton2" << "BitBtn1" << 5;
-    QTest::newRow("cancelled") << "RadioButton2" << "BitBtn2" << 0;
-    QTest::newRow("close box") << "RadioButton2" << "close" << 0;
+    QTest::newRow("3 or 4") << "RadioButton1"
+                            << "BitBtn1" << 3;
+    QTest::newRow("5 or 6") << "RadioButton2"
+                            << "BitBtn1" << 5;
+    QTest::newRow("cancelled") << "RadioButton2"
+                               << "BitBtn2" << 0;
+    QTest::newRow("close box") << "RadioButton2"
+                               << "close" << 0;
 }
 
 void TestDialogs::selectGeneration()

@@ -27,15 +27,27 @@ void TestIdent::lines_data()
     QTest::addColumn<QStringList>("values"); // lines 1..9
     QTest::addColumn<int>("redLine");        // 0: none
     const Block zeros{};
-    QTest::newRow("all zeros")
-        << zeros << true
-        << QStringList{"0", "0", "0", "**.**.00  00:00:00", "Мл. адрес - ст. байт",
-                       "Разрушенных таблиц нет", "Нет", "Есть", "0.0.0"}
-        << 0;
+    QTest::newRow("all zeros") << zeros << true << QStringList{"0",
+                                                               "0",
+                                                               "0",
+                                                               "**.**.00  00:00:00",
+                                                               "Мл. адрес - ст. байт",
+                                                               "Разрушенных таблиц нет",
+                                                               "Нет",
+                                                               "Есть",
+                                                               "0.0.0"}
+                               << 0;
     QTest::newRow("out-of-range date, byte order 2, table 5, address 17")
         << Block{5, 8, 2, 6, 100, 13, 32, 24, 60, 60, 2, 1, 0, 17, 2, 1, 3} << true
-        << QStringList{"8", "2", "6 (Только чтение)", "**.**.**  **:**:**", " ? ",
-                       "Разрушена таблица 5", "Есть", "Нет. Адрес = 17", "2.1.3"}
+        << QStringList{"8",
+                       "2",
+                       "6 (Только чтение)",
+                       "**.**.**  **:**:**",
+                       " ? ",
+                       "Разрушена таблица 5",
+                       "Есть",
+                       "Нет. Адрес = 17",
+                       "2.1.3"}
         << 6;
     QTest::newRow("reduced view of a file")
         << Block{5, 8, 2, 5, 26, 12, 8, 14, 30, 0, 1, 1, 0, 17, 2, 1, 3} << false

@@ -82,7 +82,8 @@ struct Program
     {
         CreateProgramFolders(programDir);
         script.onDialog = [this](QDialog *dialog) {
-            if (QString(dialog->metaObject()->className()) == QLatin1String("ktv31::TFormConnPar")) {
+            if (QString(dialog->metaObject()->className()) ==
+                QLatin1String("ktv31::TFormConnPar")) {
                 ++connectionDialogs;
                 menusSeenDuringStartUp |= !VisibleMenus(*main).isEmpty();
                 Child<QPushButton>(*dialog, connect ? "BitBtn1" : "BitBtn2")->click();
@@ -99,7 +100,8 @@ struct Program
     {
         if (options.modem.enabled) {
             options.modem.guardTimeMs = 50;
-            options.modem.dialDelayMs = options.modem.dialDelayMs == 2000 ? 30 : options.modem.dialDelayMs;
+            options.modem.dialDelayMs =
+                options.modem.dialDelayMs == 2000 ? 30 : options.modem.dialDelayMs;
         }
         sim = std::make_unique<Simulator>(options);
         return sim->start() && sim->placeLink(programDir + QStringLiteral("INI/COM1"));
@@ -185,7 +187,9 @@ void TestMainFlow::startUp_data()
     QTest::addColumn<SimChange>("change");
     QTest::addColumn<QStringList>("menus");
     QTest::addColumn<QString>("message");
-    const auto firmware = [](int v) { return SimChange([v](SimOptions &o) { o.firmwareVersion = quint8(v); }); };
+    const auto firmware = [](int v) {
+        return SimChange([v](SimOptions &o) { o.firmwareVersion = quint8(v); });
+    };
     const QString versionMessage =
         QStringLiteral("Программа обслуживает контроллеры с версией ПО от 3 до 6");
     QTest::newRow("accepted") << SimChange([](SimOptions &) {}) << kAllMenus << "";
@@ -270,8 +274,9 @@ void TestMainFlow::configurationCommand()
     bool enabledInEditor = false;
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
-        disabledBehindWait |= !program.main->isEnabled() &&
-                              program.main->findChild<QDialog *>(QString(), Qt::FindDirectChildrenOnly);
+        disabledBehindWait |=
+            !program.main->isEnabled() &&
+            program.main->findChild<QDialog *>(QString(), Qt::FindDirectChildrenOnly);
     });
     sampler.start(1);
     program.onDialog = [&](QDialog *dialog) {

@@ -44,15 +44,13 @@ void TestMainWindow::menuTreeAndRule_data()
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<QStringList>("topLevel");
     QTest::addColumn<QStringList>("fileMenu");
-    QTest::newRow("no device")
-        << false
-        << QStringList{"Файл", "Связь с другим устройством", "Общее"}
-        << QStringList{"Файлы  конфигурации     ", "Выход"};
+    QTest::newRow("no device") << false
+                               << QStringList{"Файл", "Связь с другим устройством", "Общее"}
+                               << QStringList{"Файлы  конфигурации     ", "Выход"};
     QTest::newRow("accepted device")
-        << true
-        << QStringList{"Файл", "Параметры", "Связь с другим устройством", "Общее"}
-        << QStringList{"Файлы  конфигурации     ",
-                       "Сохранение параметров конфигурации в файле   ", "Выход"};
+        << true << QStringList{"Файл", "Параметры", "Связь с другим устройством", "Общее"}
+        << QStringList{"Файлы  конфигурации     ", "Сохранение параметров конфигурации в файле   ",
+                       "Выход"};
 }
 
 void TestMainWindow::menuTreeAndRule()

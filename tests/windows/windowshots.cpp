@@ -2,14 +2,14 @@
 #include "config/conffun.h"
 #include "windows/about.h"
 #include "windows/config.h"
-#include "windows/tableinfo.h"
-#include "windows/vichpar.h"
 #include "windows/connpar.h"
 #include "windows/ident.h"
 #include "windows/main.h"
 #include "windows/question.h"
 #include "windows/select.h"
 #include "windows/statusbar.h"
+#include "windows/tableinfo.h"
+#include "windows/vichpar.h"
 #include "windows/wait.h"
 
 #include <QApplication>
@@ -90,8 +90,8 @@ int main(int argc, char *argv[])
                                                     "порт подключения\"")));
     Shoot(question, out("question.png"));
     TFormQues notice(&main);
-    notice.Present(DressMessageBox(MessageBoxKind::Notice, QStringLiteral("Разрушена таблица 3"),
-                                   QString()));
+    notice.Present(
+        DressMessageBox(MessageBoxKind::Notice, QStringLiteral("Разрушена таблица 3"), QString()));
     Shoot(notice, out("notice.png"));
 
     TFormWait wait(&main);
