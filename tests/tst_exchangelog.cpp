@@ -177,8 +177,8 @@ void TestExchangeLog::telephoneSessionInOrder()
     const QList<LogLine> lines = ReadLog(log->path(), &failure);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     QStringList seen;
-    for (const LogLine &line : lines)
-        seen.append(line.label + u' ' + line.payload);
+    for (const LogLine &logLine : lines)
+        seen.append(logLine.label + u' ' + logLine.payload);
     QCOMPARE(seen.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
         // Answer lines are the modem's own, with their line breaks: only their word is fixed.

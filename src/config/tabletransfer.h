@@ -44,9 +44,10 @@ QString WrittenTablesText(const QList<int> &planned, const TableWrites &writes);
 // The state the transfers share with the main window, lent for the duration of one operation.
 struct TransferContext
 {
-    TransferContext(ExchangeSession &session, ConfigImage &image, ConnectionSettings &settings,
-                    Operator &op, int closingWaitMs = 500)
-        : session(session), image(image), settings(settings), op(op), closingWaitMs(closingWaitMs)
+    TransferContext(ExchangeSession &session_, ConfigImage &image_, ConnectionSettings &settings_,
+                    Operator &op_, int closingWaitMs_ = 500)
+        : session(session_), image(image_), settings(settings_), op(op_),
+          closingWaitMs(closingWaitMs_)
     {
     }
 
