@@ -5,8 +5,8 @@
 #include "protocols.h"
 #include "report.h"
 
-#include "connection/sessionload.h"
 #include "link/comportfunctions.h"
+#include "service/linkoperations.h"
 #include "shell/monoclock.h"
 #include "sim/controllertables.h"
 #include "windows/main.h"
@@ -113,15 +113,14 @@ WindowTiming TimeConfigurationCommand(int speed, int thinkUs)
     TFormMain main(programDir.path() + QLatin1Char('/'));
     main.TimerStart()->stop();
     main.show();
-    ProgramState &state = main.state();
-    state.settings.setSpeed(speed);
-    state.openPort = OpenDevice(responder.devicePath(), {speed}).port;
-    if (!state.openPort) {
+    main.settings().setSpeed(speed);
+    ServiceSession &service = main.service();
+    service.devicePath = responder.devicePath();
+    if (!OpenLink(service, main.settings()).ok()) {
         timing.failure = QStringLiteral("cannot open the line");
         return timing;
     }
-    LoadExchangeSession(state.session, state.settings, state.openPort.get());
-    state.deviceAccepted = true;
+    service.setDeviceAccepted(true);
     main.UpdateMenus();
 
     EditorCloser closer;

@@ -194,6 +194,8 @@ private slots:
     void garbageIsNeverWritten();
     void writeCutShortTellsWhatWasWritten_data();
     void writeCutShortTellsWhatWasWritten();
+    void forgottenWriteIsCaught_data();
+    void forgottenWriteIsCaught();
     void lostStandardOutputIsAFailure_data();
     void lostStandardOutputIsAFailure();
     void showMakesControlCharactersVisible();
@@ -960,7 +962,8 @@ void TestCli::garbageIsNeverWritten()
 
     const CliRun run = runCli(link(simulator) << QStringLiteral("write-config") << file << options);
     QCOMPARE(run.status, 3);
-    QVERIFY2(run.err.contains(QStringLiteral("nothing written")), qPrintable(run.err));
+    QVERIFY2(run.err.contains(QStringLiteral("Запись таблиц не выполняется.")),
+             qPrintable(run.err));
     QVERIFY2(run.err.contains(QStringLiteral("Таблица ")), qPrintable(run.err));
     simulator.settle();
     QVERIFY(writeRequests(simulator).isEmpty());
@@ -988,13 +991,44 @@ void TestCli::writeCutShortTellsWhatWasWritten()
     QVERIFY(simulator.start());
     const QString file = writeRecord(QStringLiteral("station.cnf"), stationRecord());
 
-    const CliRun run =
-        runCli(link(simulator) << QStringLiteral("write-config") << file
-                               << QStringLiteral("--tables") << QStringLiteral("5,6"));
+    const CliRun run = runCli(link(simulator) << QStringLiteral("write-config") << file
+                                              << QStringLiteral("--tables") << QStringLiteral("5,6")
+                                              << QStringLiteral("--no-verify"));
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains(QStringLiteral("Не выполнена запись в таблицу 6.")),
              qPrintable(run.err));
     QVERIFY2(run.err.contains(expected), qPrintable(run.err));
+}
+
+void TestCli::forgottenWriteIsCaught_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::newRow("what differs") << QStringList{} << 1;
+    QTest::newRow("--tables 6") << QStringList{"--tables", "6"} << 1;
+    QTest::newRow("--no-verify takes the acknowledgement") << QStringList{"--no-verify"} << 0;
+}
+
+// A controller that acknowledges a write but keeps its old values.
+void TestCli::forgottenWriteIsCaught()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    SimOptions simOptions = fastSim();
+    simOptions.configFile = writeRecord(QStringLiteral("station.cnf"), stationRecord());
+    simOptions.faults = {fault(FaultKind::ForgetWrite, FaultWhen::Always)};
+    Simulator simulator(simOptions);
+    QVERIFY(simulator.start());
+    ConfigRecord edited = stationRecord();
+    setLink(edited, 17, 1, 1, 6);
+    const QString file = writeRecord(QStringLiteral("edited.cnf"), edited);
+
+    const CliRun run = runCli(link(simulator) << QStringLiteral("write-config") << file << options);
+    QCOMPARE(run.status, status);
+    const bool caught = status != 0;
+    QCOMPARE(run.err.contains(QStringLiteral("Проверка записи не пройдена")), caught);
+    QCOMPARE(run.err.contains(QStringLiteral("Таблица 6, адрес 17: записано 26, прочитано 00")),
+             caught);
 }
 
 void TestCli::lostStandardOutputIsAFailure_data()

@@ -2,7 +2,7 @@
 #include "config/conffun.h"
 #include "config/configeditor.h"
 #include "config/configtexts.h"
-#include "config/tablestateprocedure.h"
+#include "config/tablestaterows.h"
 #include "shell/settings.h"
 
 #include <QtTest>

@@ -14,9 +14,9 @@ LinkForm ValidForm()
 {
     LinkForm form;
     form.linkType = 1;
-    form.port = 0;
-    form.speed = 2;
-    form.attempts = 0;
+    form.port = 1;
+    form.speed = 1200;
+    form.attempts = 1;
     form.firstByteWaitS = QStringLiteral("2");
     form.nextByteWaitMs = QStringLiteral("100");
     form.preambles = QStringLiteral("0");
@@ -105,6 +105,14 @@ void TestLinkParameters::boundaries_data()
     }
     QTest::newRow("a number too long for any field") << "Edit2"
                                                      << "99999999999999999999" << nextByte;
+    // The number goes into the dial command as it stands.
+    const QString number = QStringLiteral("N телефона");
+    QTest::newRow("number with separators passes") << "Edit9"
+                                                   << "(812) 12-34" << QString();
+    QTest::newRow("number with ';' fails") << "Edit9"
+                                           << "123;" << number;
+    QTest::newRow("number with a control character fails") << "Edit9"
+                                                           << "12\r3" << number;
 }
 
 void TestLinkParameters::boundaries()

@@ -1,18 +1,10 @@
 // The table-state procedure against the simulated controller, with a scripted view and review.
 #include "config/conffun.h"
-#include "config/configfile.h"
-#include "config/tablestateprocedure.h"
-#include "config/tabletransfer.h"
-#include "protocol/plcbox.h"
 #include "protocol/suplfunc.h"
+#include "service/tablestateprocedure.h"
 #include "shell/operation.h"
-#include "shell/settings.h"
-#include "sim/simulator.h"
-#include "support/ptypair.h"
-#include "support/scriptedoperator.h"
-#include "support/simrequests.h"
+#include "support/servicerig.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
@@ -22,8 +14,6 @@ using namespace ktv31;
 using namespace ktv31::sim;
 
 namespace {
-
-constexpr int kSpeed = 115200;
 
 using Request = test::SeenRequest;
 
@@ -35,10 +25,7 @@ public:
     bool acceptReview = true;
     std::function<void(ConfigRecord &)> edit;
     int reviews = 0;
-    int writeDialogs = 0;
-    bool writeDialogOpen = false;
     bool operationRunningInView = false;
-    CountingProgress progress;
 
     TableStateChoice ShowTableState(TableStateBuffer &state) override
     {
@@ -58,63 +45,33 @@ public:
         changed = record.toBytes() != before.toBytes();
         return acceptReview;
     }
-    ProgressSink &BeginWrite() override
-    {
-        ++writeDialogs;
-        writeDialogOpen = true;
-        return progress;
-    }
-    void EndWrite() override { writeDialogOpen = false; }
-    void SetBusy(bool) override {}
-    void ArmStatusTimer() override {}
-    void UpdateMenus() override {}
 };
 
-struct Rig
+struct Rig : test::ServiceRig
 {
-    QTemporaryDir dir;
-    std::unique_ptr<Simulator> sim;
-    PortPtr port;
-    ExchangeSession session;
-    ConfigImage image;
-    ConnectionSettings settings = ConnectionSettings::Defaults();
-    test::ScriptedOperator op;
-    TransferContext context{session, image, settings, op, 0};
-    ConfigFileContext files;
     ScriptedSeam seam;
     QString file;
 
     bool start(QList<int> destroyed)
     {
         SimOptions options;
-        options.speed = kSpeed;
         options.destroyedTables = std::move(destroyed);
-        sim = std::make_unique<Simulator>(options);
-        if (!sim->start())
+        if (!ServiceRig::start(options) || !connect())
             return false;
-        port = test::OpenLine(sim->devicePath(), kSpeed);
-        InitExchangeSession(session, 0);
-        session.PortHandle = port.get();
-        session.Speed = kSpeed;
-        settings.setSpeed(kSpeed);
-        session.Attempts = 1;
-        session.FirstByteWaitMs = 300;
-        files.programDir = dir.path() + QLatin1Char('/');
         // The file to write from: generation 5, another modem string than the controller's.
         ConfigRecord record;
         NewConfigRecord(record, 5);
-        record.setU8(RecordOffset::LinkParameters, quint8(SpeedToCode(kSpeed)));
+        record.setU8(RecordOffset::LinkParameters, quint8(SpeedToCode(settings.Speed())));
         record.setSlice(RecordOffset::ModemString, 7, QByteArray("ATS0=1\r"));
-        file = dir.filePath(QStringLiteral("station.cnf"));
-        return port && WriteConfigFile(file, record) == ConfigFileError::None;
+        file = writeFile(QStringLiteral("station.cnf"), record);
+        forget();
+        return !file.isEmpty();
     }
     void run()
     {
         op.queueOpenFile(file);
-        RunTableStateProcedure(context, files, seam);
+        RunTableStateProcedure(*service, seam);
     }
-    QList<Request> requests() const { return test::RequestsSeen(*sim); }
-    QList<Request> writes() const { return test::WritesSeen(*sim); }
 };
 
 } // namespace
@@ -172,11 +129,12 @@ void TestTableStateProcedure::writesOnlyWhatWasChosen()
     if (fileAsked) // the review offers the speeds the controller reports
         QCOMPARE(all.value(1), (Request{false, 1, 0, 2}));
     if (written.isEmpty()) {
-        QCOMPARE(rig.seam.writeDialogs, 0);
+        QVERIFY(rig.op.waits.isEmpty());
         return;
     }
-    QCOMPARE(rig.seam.writeDialogs, 1);
-    QVERIFY(!rig.seam.writeDialogOpen);
+    QCOMPARE(rig.op.waits, QList<WaitKind>{WaitKind::WritingTables});
+    QVERIFY(!rig.op.waitOpen);
+    QCOMPARE(rig.op.busyDepth, 0);
     // Written from the file, then the identification is read again.
     QCOMPARE(rig.sim->image().slice(ImageOffset::ModemString, 7), QByteArray("ATS0=1\r"));
     QCOMPARE(all.last(), (Request{false, 0, 0, 17}));

@@ -51,8 +51,8 @@ void Declare(QCommandLineParser &parser)
                              "next-byte-wait", "rts-pause", "phone", "modem-init", "connect-wait",
                              "connect-attempts", "settings", "retry", "tables", "generation"})
         parser.addOption(valued(name));
-    for (const char *name :
-         {"direct", "trace", "no-log", "json", "verbose", "all", "version", "no-backup"})
+    for (const char *name : {"direct", "trace", "no-log", "json", "verbose", "all", "version",
+                             "no-backup", "no-verify"})
         parser.addOption(QCommandLineOption(Opt(name)));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
 }
@@ -165,9 +165,13 @@ bool ReadCommandOptions(const QCommandLineParser &parser, CliOptions &options, Q
     if (tablesSet && !ReadTables(parser.value(QStringLiteral("tables")), options.tables, error))
         return false;
     options.noBackup = parser.isSet(QStringLiteral("no-backup"));
-    if (options.noBackup && options.command != Command::WriteConfig) {
-        error = QStringLiteral("--no-backup belongs to write-config");
-        return false;
+    options.noVerify = parser.isSet(QStringLiteral("no-verify"));
+    for (const auto &[set, name] :
+         {std::pair{options.noBackup, "--no-backup"}, std::pair{options.noVerify, "--no-verify"}}) {
+        if (set && options.command != Command::WriteConfig) {
+            error = QStringLiteral("%1 belongs to write-config").arg(QLatin1String(name));
+            return false;
+        }
     }
 
     const bool generationSet = parser.isSet(QStringLiteral("generation"));

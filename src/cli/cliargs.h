@@ -59,6 +59,7 @@ struct CliOptions
     QList<int> tables; // write-config --tables, in the order given, without repeats
     bool allTables = false;
     bool noBackup = false; // write-config: no backup of the configuration before the write
+    bool noVerify = false; // write-config: the tables written are not read back
     int generation = 0;    // new --generation
 };
 

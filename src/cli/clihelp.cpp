@@ -114,7 +114,7 @@ QString CommandHelp(Command command)
     case Command::WriteConfig:
         return QStringLiteral(
             "Usage: ktv31-cli [link options] write-config FILE [--tables 3,5,6 | --all]\n"
-            "                 [--no-backup]\n"
+            "                 [--no-backup] [--no-verify]\n"
             "Without --tables or --all: reads the controller's configuration and writes only\n"
             "what differs in FILE (table 3, table 5, runs of changed calculator links); the\n"
             "configuration as read is first kept in CONFIG/backup beside the program (the 50\n"
@@ -124,8 +124,11 @@ QString CommandHelp(Command command)
             "Before the first write, what is to be written is checked: table 3 within its\n"
             "ranges, speed codes of the speed table, ports 0...3, a modem string of printable\n"
             "characters up to its CR; the first fault ends the command with exit 3, as does a\n"
-            "link speed the controller does not offer. A write cut short (refused, line lost,\n"
-            "interrupted) says which tables were written and which were not.\n");
+            "link speed the controller does not offer. Every run written is read back and\n"
+            "compared byte by byte, unless --no-verify is given: a difference ends the command\n"
+            "with \"Проверка записи не пройдена\", the first difference and exit 1. A write cut\n"
+            "short (refused, line lost, interrupted) says which tables were written and which\n"
+            "were not.\n");
     case Command::TableState:
         return QStringLiteral(
             "Usage: ktv31-cli [link options] table-state [--json]\n"

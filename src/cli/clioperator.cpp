@@ -59,6 +59,12 @@ bool CliOperator::ShowMessageBox(MessageBoxKind kind, const QString &line1, cons
     return answer;
 }
 
+void CliOperator::Note(const QString &text)
+{
+    if (!text.isEmpty())
+        PrintError(text);
+}
+
 void CliOperator::SetStatusText(int panel, const QString &text)
 {
     if (panel == Panel::Step && !text.isEmpty()) {

@@ -19,6 +19,8 @@ public:
     void SetStatusText(int panel, const QString &text) override;
     QString ChooseOpenFile(const FileChoice &) override { return {}; }
     QString ChooseSaveFile(const FileChoice &) override { return {}; }
+    // A line of its own on standard error.
+    void Note(const QString &text) override;
 
     // How often the retry question was asked in this run.
     int retryQuestions() const { return retryQuestions_; }

@@ -3,16 +3,18 @@
 
 #include "cli/console.h"
 #include "cli/exitstatus.h"
-#include "connection/controllerlink.h"
-#include "connection/sessionload.h"
+#include "service/linkoperations.h"
 #include "shell/settings.h"
 
 namespace ktv31::cli {
 
 CliSession::CliSession(const LinkSetup &setup, CliOperator &op, bool trace)
-    : setup_(setup), settings_(setup.settings), op_(op), trace_(trace)
+    : setup_(setup), settings_(setup.settings), op_(op), trace_(trace),
+      service_(settings_, op, ProgramDir())
 {
-    InitExchangeSession(exchange_, ControllerAddress);
+    service_.devicePath = setup.devicePath;
+    if (trace_)
+        service_.exchange().Tap = TraceTap();
 }
 
 CliSession::~CliSession()
@@ -20,78 +22,45 @@ CliSession::~CliSession()
     close();
 }
 
-TransferContext CliSession::context()
+int CliSession::connect()
 {
-    TransferContext context{exchange_, image_, settings_, op_};
-    context.portName = setup_.devicePath;
-    return context;
-}
-
-int CliSession::connect(bool dialToo)
-{
-    PortOpenResult opened = OpenControllerPort(settings_, ProgramDir(), setup_.devicePath);
-    if (!opened.port) {
-        op_.ShowMessageBox(
-            MessageBoxKind::Error,
-            QStringLiteral("Коммуникационный порт %1 недоступен").arg(setup_.portName()),
-            PortOpenErrorText(opened));
-        return ExitStatus::NoAnswer;
-    }
-    port_ = std::move(opened.port);
-    LoadExchangeSession(exchange_, settings_, port_.get());
-    if (trace_)
-        exchange_.Tap = TraceTap();
-    if (interrupted_)
-        return transferFailed();
-
-    RaiseDtrAndSettle(port_.get());
-    return (dialToo && setup_.telephone()) ? dial() : ExitStatus::Done;
-}
-
-int CliSession::dial()
-{
-    cancel_.reset();
-    if (interrupted_)
-        cancel_.cancel();
-    const int code =
-        Dial(port_.get(), setup_.number, settings_.ModemCommand(), &cancel_,
-             StatusPanel{&op_, Panel::Step}, settings_.ConnectAttempts(), settings_.ConnectWaitS());
-    // A dial that ran out of time may still connect later; a cancelled one has been put on
-    // hook by the dialler, and the other failures leave the modem on hook.
-    mayBeOffHook_ = code == DialResult::Ok || code == DialResult::AnswerTimeout;
-    if (code == DialResult::Ok)
-        return ExitStatus::Done;
-    op_.ShowMessageBox(MessageBoxKind::Notice, DialResultText(code), QString());
-    return ExitStatus::NoAnswer;
+    return statusOf(Connect(service_));
 }
 
 void CliSession::close()
 {
-    if (!port_)
+    if (!service_.linkOpen())
         return;
-    const bool hangUp = mayBeOffHook_ && !port_->isGone();
-    if (hangUp && (trace_ || interrupted_))
+    const bool hangUp = service_.mayBeOffHook() && !service_.port()->isGone();
+    if (hangUp && (trace_ || interrupted()))
         Complain(QStringLiteral("hanging up"));
-    mayBeOffHook_ = false;
-    EndLink(port_, exchange_, hangUp);
+    Disconnect(service_);
 }
 
-void CliSession::interrupt()
+int CliSession::statusOf(const Outcome &outcome)
 {
-    interrupted_ = true;
-    RequestAbort(exchange_);
-    cancel_.cancel();
-}
-
-int CliSession::transferFailed()
-{
-    if (interrupted_) {
-        exchange_.ResultCode = ResultAborted;
-        if (exchange_.LastFunctionCode == 0)
-            exchange_.LastFunctionCode = TableFunctionCode;
-        PrintError(ResultText(exchange_));
+    switch (outcome.kind) {
+    case OutcomeKind::Done:
+    case OutcomeKind::NothingChanged:
+        return ExitStatus::Done;
+    case OutcomeKind::Rejected:
+        return ExitStatus::DeviceRejected;
+    case OutcomeKind::ContentRefused:
+    case OutcomeKind::FileProblem:
+        return ExitStatus::FileProblem;
+    case OutcomeKind::Interrupted: {
+        ExchangeSession &exchange = service_.exchange();
+        exchange.ResultCode = ResultAborted;
+        if (exchange.LastFunctionCode == 0)
+            exchange.LastFunctionCode = TableFunctionCode;
+        PrintError(ResultText(exchange));
+        if (!outcome.detail.isEmpty())
+            PrintError(outcome.detail);
+        return ExitStatus::NoAnswer;
     }
-    return ExitStatus::NoAnswer;
+    default:
+        return ExitStatus::NoAnswer;
+    }
 }
 
 } // namespace ktv31::cli

@@ -79,16 +79,14 @@ void Overlay(const LinkOptions &o, ConnectionSettings &s)
         s.setConnectAttempts(*o.connectAttempts);
     if (o.modemInit)
         s.setModemCommand(*o.modemInit);
-    if (o.phone)
+    if (o.phone) {
+        // The whole number stands in the number field: the dialler joins the parts anyway.
         s.setLinkType(TelephoneLink);
-    else if (o.direct)
+        s.setCountryCode(QString());
+        s.setCityCode(QString());
+        s.setPhoneNumber(*o.phone);
+    } else if (o.direct)
         s.setLinkType(DirectLink);
-}
-
-// The dialler takes the parts joined by single blanks, empty parts included.
-QString ComposeNumber(const LinkOptions &o, const ConnectionSettings &s)
-{
-    return o.phone ? *o.phone : DialNumberText(s);
 }
 
 // The dialler sends only what begins with "AT"; a text without any is not sent at all, which
@@ -150,7 +148,7 @@ PreparedLink PrepareLink(const LinkOptions &options, const QString &programDir)
                                          "(N телефона); give --phone or --direct")
                               .arg(path);
         if (check.error.isEmpty() && !options.phone) {
-            if (const QString fault = DialNumberFault(ComposeNumber(options, s)); !fault.isEmpty())
+            if (const QString fault = DialNumberFault(DialNumberText(s)); !fault.isEmpty())
                 check.error = QStringLiteral("settings file %1: N телефона: %2; give --phone")
                                   .arg(path, fault);
         }
@@ -161,10 +159,8 @@ PreparedLink PrepareLink(const LinkOptions &options, const QString &programDir)
         result.error = check.error;
         return result;
     }
-    if (result.setup.telephone()) {
-        result.setup.number = ComposeNumber(options, s);
+    if (result.setup.telephone())
         result.note = UnsentInitNote(options, s, path);
-    }
     return result;
 }
 

@@ -13,7 +13,6 @@ struct LinkSetup
 {
     ConnectionSettings settings; // the effective values; never written back to any file
     QString devicePath;          // --device; empty: COM port settings.PortNumber()
-    QString number;              // telephone link: the number text handed to the dialler
 
     bool telephone() const { return settings.LinkType() == TelephoneLink; }
     // "COM<n>" or the device path, for messages.

@@ -191,11 +191,16 @@ bool SaveConfigFile(ConfigFileContext &context, Operator &op, const ConfigImage 
     if (target.isEmpty())
         return false;
 
+    return SaveRecordAs(op, target, record);
+}
+
+bool SaveRecordAs(Operator &op, const QString &path, const ConfigRecord &record)
+{
     FileFault reason = FileFault::None;
-    switch (WriteConfigFile(target, record, &reason)) {
+    switch (WriteConfigFile(path, record, &reason)) {
     case ConfigFileError::None:
         op.ShowMessageBox(MessageBoxKind::Notice, QStringLiteral("Параметры конфигурации"),
-                          QStringLiteral("сохранены в файле %1").arg(FileNameOf(target)));
+                          QStringLiteral("сохранены в файле %1").arg(FileNameOf(path)));
         return true;
     case ConfigFileError::OpenFailed:
         op.ShowMessageBox(MessageBoxKind::Error, OpenFailedText(), FileFaultText(reason));

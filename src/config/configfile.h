@@ -75,5 +75,7 @@ bool LoadConfigFile(ConfigFileContext &context, Operator &op, ConfigRecord &reco
 bool SaveConfigFile(ConfigFileContext &context, Operator &op, const ConfigImage &image,
                     const ConfigRecord &record, bool askFirst,
                     const QDate &today = QDate::currentDate());
+// Writes the record at `path` and tells the operator whether it was saved. True when saved.
+bool SaveRecordAs(Operator &op, const QString &path, const ConfigRecord &record);
 
 } // namespace ktv31

@@ -10,19 +10,23 @@
 #include "shell/operatorseam.h"
 #include "shell/settings.h"
 
+#include <algorithm>
+
 namespace ktv31 {
 
 namespace {
 
-constexpr int IdentificationTable = 0;
-constexpr int SpeedAvailabilityTable = 1;
+constexpr int IdentificationTable = ConfigTable::Identification;
+constexpr int SpeedAvailabilityTable = ConfigTable::SpeedAvailability;
 constexpr int LinkParametersTable = ConfigTable::LinkParameters;
 constexpr int ModemStringTable = ConfigTable::ModemString;
 constexpr int LinksTable = ConfigTable::Links;
-constexpr int TableStateTable = 7;
+constexpr int TableStateTable = ConfigTable::TableState;
 
 constexpr int SpeedAvailabilitySize = 8; // two 32-bit fields
+// The calculator links are read in two requests; no read asks for more fields than the first.
 constexpr int LinksFirstReadCount = 130;
+constexpr int MostFieldsRead = LinksFirstReadCount;
 constexpr quint8 FallbackSpeedCode = 2; // 1200 bit/s, for a code the table does not know
 
 void SetStepText(TransferContext &context, const QString &text)
@@ -82,7 +86,36 @@ bool ReadInto(TransferContext &context, int table, int first, int count, int ima
     return true;
 }
 
-bool WriteFrom(TransferContext &context, int table, int first, int count, int imageOffset, int size)
+// Reads back the `count` fields from `first` that were just written from image byte
+// `imageOffset` and compares them byte by byte; the first difference is kept in the context.
+bool ReadBack(TransferContext &context, int table, int first, int count, int imageOffset)
+{
+    const int fieldBytes = FieldBytes(table);
+    const int chunk = std::max(1, MostFieldsRead / fieldBytes);
+    for (int done = 0; done < count;) {
+        const int fields = std::min(chunk, count - done);
+        if (!TransferTable(context, TableRequest::Read(table, first + done, fields),
+                           TableRequest::ReadLength))
+            return false;
+        const int size = fields * fieldBytes;
+        const QByteArray read = AnswerData(context.session, size);
+        const QByteArray written = context.image.slice(imageOffset + done * fieldBytes, size);
+        for (int i = 0; i < size; ++i) {
+            if (read[i] == written[i])
+                continue;
+            // A table of one-byte fields names the field; the modem string its byte.
+            const int field = fieldBytes == 1 ? first + done + i : done * fieldBytes + i;
+            context.mismatch = WriteMismatch{table, field, quint8(written[i]), quint8(read[i])};
+            return false;
+        }
+        done += fields;
+    }
+    return true;
+}
+
+// One write request, without its read-back.
+bool WriteRequest(TransferContext &context, int table, int first, int count, int imageOffset,
+                  int size)
 {
     const TableRequest request =
         TableRequest::Write(table, first, count, context.image.slice(imageOffset, size));
@@ -90,6 +123,14 @@ bool WriteFrom(TransferContext &context, int table, int first, int count, int im
         return false;
     context.writes.requestWritten(table);
     return true;
+}
+
+// One write request of one-byte fields (or the one field of the modem string), read back when
+// the context verifies its writes.
+bool WriteFrom(TransferContext &context, int table, int first, int count, int imageOffset, int size)
+{
+    return WriteRequest(context, table, first, count, imageOffset, size) &&
+           (!context.verifyWrites || ReadBack(context, table, first, count, imageOffset));
 }
 
 void Advance(ProgressSink &progress)
@@ -108,15 +149,6 @@ void FinishProgress(TransferContext &context, ProgressSink &progress)
     PauseWithoutInput(context.closingWaitMs);
 }
 
-bool WriteLinkParameters(TransferContext &context)
-{
-    const int count = context.image.LinkParameterCount();
-    if (!WriteFrom(context, LinkParametersTable, 0, count, ImageOffset::LinkParameters, count))
-        return false;
-    context.writes.tableWritten(LinkParametersTable);
-    return true;
-}
-
 // The controller answers at the speed just written from the next request on, so the program
 // follows it.
 void FollowWrittenSpeed(TransferContext &context)
@@ -129,6 +161,23 @@ void FollowWrittenSpeed(TransferContext &context)
     const QString port =
         context.portName.isEmpty() ? ComPortName(context.settings.PortNumber()) : context.portName;
     context.op.SetStatusText(Panel::Link, LinkText(port, speed));
+}
+
+// Table 3, then the program's own speed follows the one written when `followSpeed`, so that the
+// read-back asks at the speed the controller answers at from now on. `readBack` false: the
+// controller now answers at a speed this line cannot reach.
+bool WriteLinkParameters(TransferContext &context, bool followSpeed, bool readBack = true)
+{
+    const int count = context.image.LinkParameterCount();
+    if (!WriteRequest(context, LinkParametersTable, 0, count, ImageOffset::LinkParameters, count))
+        return false;
+    if (followSpeed)
+        FollowWrittenSpeed(context);
+    if (context.verifyWrites && readBack &&
+        !ReadBack(context, LinkParametersTable, 0, count, ImageOffset::LinkParameters))
+        return false;
+    context.writes.tableWritten(LinkParametersTable);
+    return true;
 }
 
 bool WriteModemString(TransferContext &context)
@@ -171,6 +220,23 @@ bool WriteChangedLinks(TransferContext &context, const ConfigImage &before)
 }
 
 } // namespace
+
+QString WriteMismatchText(const WriteMismatch &mismatch)
+{
+    QString where;
+    if (mismatch.table == LinksTable)
+        where = QStringLiteral("адрес %1").arg(mismatch.field);
+    else if (mismatch.table == ModemStringTable)
+        where = QStringLiteral("позиция %1").arg(mismatch.field + 1);
+    else
+        where = QStringLiteral("поле %1").arg(mismatch.field);
+    const auto hex = [](quint8 byte) {
+        return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+    };
+    return QStringLiteral("Таблица %1, %2: записано %3, прочитано %4")
+        .arg(mismatch.table)
+        .arg(where, hex(mismatch.written), hex(mismatch.read));
+}
 
 QString TransferStepText(const TableRequest &request)
 {
@@ -297,10 +363,9 @@ bool WriteSelectedTables(TransferContext &context, const TableStateBuffer &state
     progress.SetPosition(0);
 
     if (state.WriteChosen(LinkParametersTable)) {
-        if (!WriteLinkParameters(context))
+        if (!WriteLinkParameters(context, true))
             return false;
         Advance(progress);
-        FollowWrittenSpeed(context);
     }
     if (state.WriteChosen(ModemStringTable)) {
         if (!WriteModemString(context))
@@ -335,11 +400,6 @@ QList<int> TablesToWrite(const ConfigImage &image, const ConfigImage &before)
     return tables;
 }
 
-bool HasChangesToWrite(const ConfigImage &image, const ConfigImage &before)
-{
-    return !TablesToWrite(image, before).isEmpty();
-}
-
 QString WrittenTablesText(const QList<int> &planned, const TableWrites &writes)
 {
     QStringList written, partly, unwritten;
@@ -365,19 +425,18 @@ bool WriteChangedConfiguration(TransferContext &context, const ConfigImage &befo
     OperationScope operation;
     const QList<int> tables = TablesToWrite(context.image, before);
     if (tables.contains(LinkParametersTable)) {
-        if (!WriteLinkParameters(context))
+        // Over a telephone link the modem keeps the line's speed: a new speed of the controller
+        // is out of the program's reach until the link is made anew.
+        const bool follow = context.settings.LinkType() == DirectLink;
+        const bool speedKept =
+            context.image.u8(ImageOffset::UpperSpeedCode) == before.u8(ImageOffset::UpperSpeedCode);
+        if (!WriteLinkParameters(context, follow, follow || speedKept))
             return false;
-        if (context.settings.LinkType() == DirectLink)
-            FollowWrittenSpeed(context);
     }
     if (tables.contains(ModemStringTable) && !WriteModemString(context))
         return false;
     if (tables.contains(LinksTable) && !WriteChangedLinks(context, before))
         return false;
-    if (tables.isEmpty())
-        context.op.ShowMessageBox(MessageBoxKind::Notice,
-                                  QStringLiteral("Запись таблиц не выполняется."),
-                                  QStringLiteral("Нет измененных данных"));
     return true;
 }
 
@@ -399,12 +458,6 @@ SelectedWriteOutcome WriteSelectedAndReidentify(TransferContext &context,
     outcome.identified = true;
     outcome.destroyedTable = context.image.u8(ImageOffset::DestroyedTable);
     return outcome;
-}
-
-void TellDestroyedTable(Operator &op, int table)
-{
-    op.ShowMessageBox(MessageBoxKind::Notice, QStringLiteral("Разрушена таблица %1").arg(table),
-                      QString());
 }
 
 } // namespace ktv31

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace ktv31 {
 
@@ -41,6 +42,17 @@ private:
 // for a table of several requests cut short).
 QString WrittenTablesText(const QList<int> &planned, const TableWrites &writes);
 
+// A written field that read back with another value.
+struct WriteMismatch
+{
+    int table = 0;
+    int field = 0; // the field (table 6: the calculator's address); table 5: the byte, from 0
+    quint8 written = 0;
+    quint8 read = 0;
+};
+// "Таблица 6, адрес 12: записано E2, прочитано 00".
+QString WriteMismatchText(const WriteMismatch &mismatch);
+
 // The state the transfers share with the main window, lent for the duration of one operation.
 struct TransferContext
 {
@@ -62,6 +74,9 @@ struct TransferContext
     QString portName;
     // What the writes of this context have got through, for telling a write cut short.
     TableWrites writes;
+    // Every run written is read back and compared; the first difference ends the write.
+    bool verifyWrites = false;
+    std::optional<WriteMismatch> mismatch;
 };
 
 // The step text of a request, e.g. "Чтение из таблицы 0 (поля 0-17)": the range ends one past
@@ -87,10 +102,8 @@ bool WriteSelectedTables(TransferContext &context, const TableStateBuffer &state
 // The tables WriteChangedConfiguration would write, in its order: table 3, the modem string,
 // the calculator links, each where it differs.
 QList<int> TablesToWrite(const ConfigImage &image, const ConfigImage &before);
-// Whether WriteChangedConfiguration would write anything.
-bool HasChangesToWrite(const ConfigImage &image, const ConfigImage &before);
-// Writes only what differs between the image and `before`; tells the operator when nothing
-// did. False when a transfer was given up.
+// Writes only what differs between the image and `before` (nothing when nothing does). False
+// when a transfer was given up or a read-back differed.
 bool WriteChangedConfiguration(TransferContext &context, const ConfigImage &before);
 
 struct SelectedWriteOutcome
@@ -106,7 +119,5 @@ SelectedWriteOutcome WriteSelectedAndReidentify(TransferContext &context,
                                                 const TableStateBuffer &state,
                                                 ProgressSink &progress,
                                                 const std::function<void()> &afterWrite = {});
-// "Разрушена таблица N" (kind 6).
-void TellDestroyedTable(Operator &op, int table);
 
 } // namespace ktv31

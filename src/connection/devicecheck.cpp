@@ -2,8 +2,6 @@
 #include "connection/devicecheck.h"
 
 #include "config/configimage.h"
-#include "config/tabletransfer.h"
-#include "shell/operatorseam.h"
 
 namespace ktv31 {
 
@@ -18,17 +16,6 @@ DeviceVerdict CheckDevice(const ConfigImage &image)
         return {false, QStringLiteral("Версия ПО подключенного устройства %1.").arg(version),
                 QStringLiteral("Программа обслуживает контроллеры с версией ПО от 3 до 6")};
     return {true, {}, {}};
-}
-
-IdentifyOutcome IdentifyController(TransferContext &context)
-{
-    if (!ReadIdentification(context))
-        return IdentifyOutcome::NotRead;
-    const DeviceVerdict verdict = CheckDevice(context.image);
-    if (verdict.accepted)
-        return IdentifyOutcome::Accepted;
-    context.op.ShowMessageBox(MessageBoxKind::Notice, verdict.line1, verdict.line2);
-    return IdentifyOutcome::Rejected;
 }
 
 } // namespace ktv31

@@ -1,6 +1,7 @@
 // Names, ranges and the first-fault checks of the connection parameters.
 #include "connection/linkparameters.h"
 
+#include "connection/controllerlink.h"
 #include "link/connectmodem.h"
 #include "protocol/suplfunc.h"
 #include "shell/settings.h"
@@ -20,6 +21,7 @@ const LinkLimit Preambles{"Количество преамбул в запрос
 const LinkLimit RtsPause{"Пауза после установки RTS", 2, 1000};
 const LinkLimit ConnectWait{"Ожидание соединения", 1, 360};
 const LinkLimit ConnectAttempts{"Кол. попыток соединения", 1, 10};
+const LinkLimit PhoneNumber{"N телефона", 0, 0}; // a text: DialNumberFault judges it
 } // namespace LinkLimits
 
 namespace {
@@ -74,6 +76,9 @@ std::optional<InputFault> CheckTelephoneParameters(const LinkForm &form,
     working.setCountryCode(form.countryCode);
     working.setCityCode(form.cityCode);
     working.setPhoneNumber(form.phoneNumber);
+    // The number goes into the dial command: what would end that command early is refused.
+    if (!DialNumberFault(DialNumberText(working)).isEmpty())
+        return OutOfRange(LinkLimits::PhoneNumber);
     if (!Passes(LinkLimits::ConnectAttempts, form.connectAttempts, value))
         return TelephoneOutOfRange();
     working.setConnectAttempts(qint32(value));
@@ -92,7 +97,7 @@ std::optional<InputFault> CheckLinkSelections(const LinkForm &form)
 std::optional<InputFault> StoreLinkParameters(const LinkForm &form, ConnectionSettings &working)
 {
     working.setLinkType(quint8(form.linkType));
-    working.setAttempts(quint8(form.attempts + 1));
+    working.setAttempts(quint8(form.attempts));
     qint64 value = 0;
     if (!Passes(LinkLimits::FirstByteWait, form.firstByteWaitS, value))
         return OutOfRange(LinkLimits::FirstByteWait);
@@ -123,11 +128,6 @@ QString DialNumberFault(const QString &number)
                      [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return QStringLiteral("в номере нет ни одной цифры");
     return {};
-}
-
-QString PortUnavailableText(int portNumber)
-{
-    return QStringLiteral("Коммуникационный порт COM%1 недоступен").arg(portNumber);
 }
 
 } // namespace ktv31

@@ -29,6 +29,7 @@ extern const LinkLimit Preambles;
 extern const LinkLimit RtsPause;
 extern const LinkLimit ConnectWait;
 extern const LinkLimit ConnectAttempts;
+extern const LinkLimit PhoneNumber;
 } // namespace LinkLimits
 
 bool InRange(const LinkLimit &limit, qint64 value);
@@ -46,13 +47,13 @@ constexpr int PhoneNumber = 34;
 // digit must remain once the separators (blanks, "-", "(" and ")") are taken out.
 QString DialNumberFault(const QString &number);
 
-// What the connection dialog's controls hold when a button is pressed: the list selections
-// (-1 = none) and the edit texts as typed.
+// What the connection dialog's controls hold when a button is pressed: the values the lists
+// have selected (-1 = no selection) and the edit texts as typed.
 struct LinkForm
 {
     int linkType = -1;       // ComboBox4: 0 direct, 1 telephone
-    int port = -1;           // ComboBox1: COM1..COM16
-    int speed = -1;          // ComboBox2: the speed table
+    int port = -1;           // ComboBox1: 1..16
+    int speed = -1;          // ComboBox2: bit/s, one of the speed table
     int attempts = -1;       // ComboBox3: 1..5
     QString firstByteWaitS;  // Edit1
     QString nextByteWaitMs;  // Edit2
@@ -67,7 +68,8 @@ struct LinkForm
 };
 
 // The telephone fields, checked and stored into `working` in the dialog's order; stops at the
-// first fault, keeping what was stored before it.
+// first fault, keeping what was stored before it. A number that DialNumberFault refuses is out of
+// range.
 std::optional<InputFault> CheckTelephoneParameters(const LinkForm &form,
                                                    ConnectionSettings &working);
 // Every list has a selection and none of Edit1..Edit4 is empty.
@@ -76,8 +78,5 @@ std::optional<InputFault> CheckLinkSelections(const LinkForm &form);
 // passes; stops at the first value out of range. Port and speed are not taken from the form:
 // the dialog keeps them in `working` as the operator picks them.
 std::optional<InputFault> StoreLinkParameters(const LinkForm &form, ConnectionSettings &working);
-
-// "Коммуникационный порт COM<n> недоступен"
-QString PortUnavailableText(int portNumber);
 
 } // namespace ktv31

@@ -24,10 +24,8 @@ int DetectSpeed(ExchangeSession &session, const StatusPanel &panel)
         panel.setText(QStringLiteral("Скорость обмена:  %1").arg(speed));
         PumpEvents();
         session.Speed = speed;
-        if (Exchange(session, TableFunctionCode, kProbe, int(sizeof kProbe), 0)) {
-            panel.setText(QString());
-            return speed;
-        }
+        if (Exchange(session, TableFunctionCode, kProbe, int(sizeof kProbe), 0))
+            return speed; // the speed stays on the panel until the caller has told the answer
         if (session.ResultCode == ResultAborted)
             break;
     }

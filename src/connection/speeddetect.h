@@ -15,7 +15,8 @@ constexpr int ProbeFirstByteWaitMs = 300;
 
 // Probes 600 ... 230400 bit/s in ascending order (300 is not probed), one attempt each, and
 // returns the first speed that gave a valid answer, or 0. Each speed is shown on `panel` before
-// its probe. The session keeps the probe timing and the last probed speed afterwards.
+// its probe; the panel is cleared when none answered, and keeps the speed that did. The session
+// keeps the probe timing and the last probed speed afterwards.
 int DetectSpeed(ExchangeSession &session, const StatusPanel &panel);
 
 QString SpeedFoundLine1();

@@ -11,6 +11,13 @@
 
 namespace ktv31 {
 
+// Four bytes of a little-endian value at `at`.
+inline void StoreLittleEndian32(quint8 *at, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = quint8(value >> (8 * i));
+}
+
 // A packed record of N bytes. Multi-byte values are little-endian and may start at any offset;
 // nothing is ever read or written outside the N bytes, whatever offset a caller passes.
 template <int N> class ByteRecord
@@ -39,9 +46,7 @@ public:
     {
         if (!inRange(offset, 4))
             return;
-        const quint32 v = quint32(value);
-        for (int i = 0; i < 4; ++i)
-            bytes_[offset + i] = quint8(v >> (8 * i));
+        StoreLittleEndian32(bytes_.data() + offset, quint32(value));
     }
 
     quint32 u32(int offset) const { return quint32(i32(offset)); }

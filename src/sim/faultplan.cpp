@@ -18,7 +18,7 @@ constexpr KindName kKindNames[] = {
     {FaultKind::Silence, "silence"},      {FaultKind::Stall, "stall"},
     {FaultKind::BadCrc, "badcrc"},        {FaultKind::Garbage, "garbage"},
     {FaultKind::WrongHeader, "header"},   {FaultKind::Refusal, "refuse"},
-    {FaultKind::CloseMidAnswer, "close"},
+    {FaultKind::CloseMidAnswer, "close"}, {FaultKind::ForgetWrite, "forget"},
 };
 constexpr const char *kHeaderNames[] = {"table", "first", "count"};
 constexpr int kDefaultGarbage = 5;
@@ -64,6 +64,7 @@ bool parseArgs(const QStringList &args, FaultRule &rule, QString *error)
     switch (rule.kind) {
     case FaultKind::Silence:
     case FaultKind::BadCrc:
+    case FaultKind::ForgetWrite:
         return args.isEmpty() || fail(error, QStringLiteral("this fault takes no arguments"));
     case FaultKind::Stall:
     case FaultKind::Garbage:
@@ -183,7 +184,8 @@ QString FaultSyntaxHelp()
         "  header[=F[,D]]   answer header field F (table|first|count) changed by D (default "
         "first,1)\n"
         "  refuse=E[,R[,V]] refusal with error E, reason R, value V; refuse=60,T names table T\n"
-        "  close[=K]        the first K answer bytes (default half), then the line is dropped");
+        "  close[=K]        the first K answer bytes (default half), then the line is dropped\n"
+        "  forget           a write acknowledged, the tables left as they were (reads unharmed)");
 }
 
 QList<FaultRule> FaultPlan::rules() const
@@ -226,6 +228,8 @@ FaultedAnswer FaultPlan::shapeBytes(const FaultRule &rule, const QByteArray &ans
     switch (rule.kind) {
     case FaultKind::Silence:
         return {};
+    case FaultKind::ForgetWrite:
+        return {answer, false, {}};
     case FaultKind::Stall:
         return {answer.left(rule.bytes < 0 ? half : rule.bytes), false, {}};
     case FaultKind::CloseMidAnswer:

@@ -12,13 +12,14 @@ namespace ktv31::sim {
 
 enum class FaultKind
 {
-    Silence,       // no answer at all
-    Stall,         // only the first `bytes` bytes of the answer
-    BadCrc,        // the answer with its CRC corrupted
-    Garbage,       // `bytes` stray bytes ahead of the start symbol
-    WrongHeader,   // table, first field or count of the answer changed by `delta`
-    Refusal,       // a refusal with `errorCode`, `reason` (byte 5) and `value` (byte 6)
-    CloseMidAnswer // the first `bytes` bytes, then the line is dropped
+    Silence,        // no answer at all
+    Stall,          // only the first `bytes` bytes of the answer
+    BadCrc,         // the answer with its CRC corrupted
+    Garbage,        // `bytes` stray bytes ahead of the start symbol
+    WrongHeader,    // table, first field or count of the answer changed by `delta`
+    Refusal,        // a refusal with `errorCode`, `reason` (byte 5) and `value` (byte 6)
+    CloseMidAnswer, // the first `bytes` bytes, then the line is dropped
+    ForgetWrite     // a write acknowledged as done while the tables keep their old values
 };
 
 enum class FaultWhen

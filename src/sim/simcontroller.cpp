@@ -92,6 +92,13 @@ void ControllerPeer::serveFrame(const QByteArray &frame)
             RefusalFrame(options_.address, quint8(frame[FrameOffset::Function]), fault->errorCode,
                          fault->reason, fault->value);
         pending_ = faults_.shape(*fault, refusal);
+    } else if (fault && fault->kind == FaultKind::ForgetWrite) {
+        // The answer of a write served, the tables (and the speed) as they were before it.
+        const ControllerTables before = tables_;
+        const QByteArray answer = answerFor(frame, pendingSpeedCode_);
+        tables_ = before;
+        pendingSpeedCode_ = -1;
+        pending_ = faults_.shape(*fault, answer);
     } else {
         const QByteArray answer = answerFor(frame, pendingSpeedCode_);
         pending_ = fault ? faults_.shape(*fault, answer) : FaultedAnswer{answer, false, {}};

@@ -3,7 +3,6 @@
 
 #include "config/configeditor.h"
 #include "config/configtexts.h"
-#include "connection/controllerlink.h"
 #include "protocol/suplfunc.h"
 #include "shell/settings.h"
 #include "ui_config.h"

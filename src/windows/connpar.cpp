@@ -1,16 +1,14 @@
-// TFormConnPar: showing the settings, the checks in their order, opening the port, detection.
+// TFormConnPar: showing the settings, the checks in their order, the link and the detection.
 #include "windows/connpar.h"
 
-#include "connection/controllerlink.h"
-#include "connection/sessionload.h"
-#include "connection/speeddetect.h"
+#include "link/comportfunctions.h"
 #include "protocol/suplfunc.h"
+#include "service/linkoperations.h"
+#include "service/servicesession.h"
 #include "shell/monoclock.h"
 #include "ui_connpar.h"
-#include "windows/busycursor.h"
 #include "windows/digitsonly.h"
 #include "windows/glyphs.h"
-#include "windows/programstate.h"
 #include "windows/statusbar.h"
 
 #include <QCloseEvent>
@@ -23,15 +21,29 @@ namespace {
 const QColor kEnabledEdit(254, 254, 254);
 const QColor kDisabledEdit(211, 211, 211);
 
-int IndexIn(int value, int first, int count)
+// The value a list has selected, -1 for none.
+int Selected(const QComboBox *list)
 {
-    return (value >= first && value < first + count) ? value - first : -1;
+    return list->currentIndex() < 0 ? -1 : list->currentData().toInt();
 }
 
 } // namespace
 
-TFormConnPar::TFormConnPar(ProgramState &state, QWidget *parent)
-    : QDialog(parent), ui(new Ui::TFormConnPar), state_(state),
+LinkActions ServiceLinkActions(ServiceSession &service)
+{
+    LinkActions actions;
+    actions.open = [&service](const ConnectionSettings &link) {
+        return OpenLink(service, link).ok();
+    };
+    actions.detectSpeed = [&service](const ConnectionSettings &link, const StatusPanel &panel) {
+        return DetectControllerSpeed(service, link, panel);
+    };
+    return actions;
+}
+
+TFormConnPar::TFormConnPar(const ConnectionSettings &settings, const QString &programDir,
+                           LinkActions actions, QWidget *parent)
+    : QDialog(parent), ui(new Ui::TFormConnPar), settings_(settings), actions_(std::move(actions)),
       statusBar_(new PanelStatusBar(this)), op_(this, statusBar_)
 {
     ui->setupUi(this);
@@ -47,9 +59,15 @@ TFormConnPar::TFormConnPar(ProgramState &state, QWidget *parent)
     ui->ComboBox2->clear();
     for (int speed : SpeedTable())
         ui->ComboBox2->addItem(QString::number(speed), speed);
-    for (int port = 1; port <= ui->ComboBox1->count(); ++port)
-        ui->ComboBox1->setItemData(port - 1, ComPortDescription(port, state_.programDir),
-                                   Qt::ToolTipRole);
+    // Each list item carries the value it stands for.
+    for (int port = 1; port <= ui->ComboBox1->count(); ++port) {
+        ui->ComboBox1->setItemData(port - 1, port);
+        ui->ComboBox1->setItemData(port - 1, ComPortDescription(port, programDir), Qt::ToolTipRole);
+    }
+    for (int attempts = 1; attempts <= ui->ComboBox3->count(); ++attempts)
+        ui->ComboBox3->setItemData(attempts - 1, attempts);
+    ui->ComboBox4->setItemData(0, DirectLink);
+    ui->ComboBox4->setItemData(1, TelephoneLink);
 
     auto *digits = new DigitsOnly(this);
     for (QLineEdit *edit : {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4, ui->Edit6, ui->Edit10})
@@ -81,22 +99,22 @@ void TFormConnPar::showEvent(QShowEvent *event)
 void TFormConnPar::FormShow()
 {
     setFixedSize(694, 404);
-    WorkingSettings = state_.settings;
+    WorkingSettings = settings_;
     const ConnectionSettings &s = WorkingSettings;
-    ui->ComboBox1->setCurrentIndex(IndexIn(s.PortNumber(), 1, ui->ComboBox1->count()));
-    ui->ComboBox2->setCurrentIndex(SpeedToCode(s.Speed()));
+    ui->ComboBox1->setCurrentIndex(ui->ComboBox1->findData(s.PortNumber()));
+    ui->ComboBox2->setCurrentIndex(ui->ComboBox2->findData(s.Speed()));
     ui->Edit1->setText(QString::number(s.FirstByteWaitS()));
     ui->Edit2->setText(QString::number(s.NextByteWaitMs()));
     ui->Edit4->setText(QString::number(s.RtsPauseMs()));
     ui->Edit3->setText(QString::number(s.PreambleCount()));
-    ui->ComboBox3->setCurrentIndex(IndexIn(s.Attempts(), 1, ui->ComboBox3->count()));
-    ui->ComboBox4->setCurrentIndex(IndexIn(s.LinkType(), 0, ui->ComboBox4->count()));
+    ui->ComboBox3->setCurrentIndex(ui->ComboBox3->findData(s.Attempts()));
+    ui->ComboBox4->setCurrentIndex(ui->ComboBox4->findData(s.LinkType()));
     ComboBox4Click();
 }
 
 void TFormConnPar::ComboBox4Click()
 {
-    const bool telephone = ui->ComboBox4->currentIndex() == TelephoneLink;
+    const bool telephone = Selected(ui->ComboBox4) == TelephoneLink;
     ui->BitBtn4->setEnabled(!telephone);
     setTelephoneControlsEnabled(telephone);
     if (!telephone)
@@ -126,7 +144,7 @@ void TFormConnPar::ComboBox1Click(int index)
 {
     if (index < 0)
         return;
-    WorkingSettings.setPortNumber(quint8(index + 1));
+    WorkingSettings.setPortNumber(quint8(ui->ComboBox1->itemData(index).toInt()));
     showLinkText();
 }
 
@@ -134,7 +152,7 @@ void TFormConnPar::ComboBox2Click(int index)
 {
     if (index < 0)
         return;
-    WorkingSettings.setSpeed(CodeToSpeed(index));
+    WorkingSettings.setSpeed(ui->ComboBox2->itemData(index).toInt());
     showLinkText();
 }
 
@@ -178,10 +196,10 @@ void TFormConnPar::Edit10Exit()
 LinkForm TFormConnPar::form() const
 {
     LinkForm f;
-    f.linkType = ui->ComboBox4->currentIndex();
-    f.port = ui->ComboBox1->currentIndex();
-    f.speed = ui->ComboBox2->currentIndex();
-    f.attempts = ui->ComboBox3->currentIndex();
+    f.linkType = Selected(ui->ComboBox4);
+    f.port = Selected(ui->ComboBox1);
+    f.speed = Selected(ui->ComboBox2);
+    f.attempts = Selected(ui->ComboBox3);
     f.firstByteWaitS = ui->Edit1->text();
     f.nextByteWaitMs = ui->Edit2->text();
     f.preambles = ui->Edit3->text();
@@ -217,26 +235,15 @@ bool TFormConnPar::ApplyLinkParameters()
         op_.ShowMessageBox(MessageBoxKind::InputError, fault->line1, fault->line2);
         return false;
     }
-    // A port this program still holds would make its own device look busy.
-    EndLink(state_.openPort, state_.session, false);
-    PortOpenResult opened = OpenControllerPort(WorkingSettings, state_.programDir);
-    if (!opened.port) {
-        op_.ShowMessageBox(MessageBoxKind::Error, PortUnavailableText(WorkingSettings.PortNumber()),
-                           PortOpenErrorText(opened));
-        return false;
-    }
-    state_.openPort = std::move(opened.port);
-    LoadExchangeSession(state_.session, WorkingSettings, state_.openPort.get());
     return true;
 }
 
 void TFormConnPar::BitBtn1Click()
 {
-    if (ui->ComboBox4->currentIndex() == TelephoneLink && !CheckTelephoneParameters())
+    if (Selected(ui->ComboBox4) == TelephoneLink && !CheckTelephoneParameters())
         return;
-    if (!ApplyLinkParameters())
+    if (!ApplyLinkParameters() || !actions_.open || !actions_.open(WorkingSettings))
         return;
-    state_.settings = WorkingSettings;
     Accepted = true;
     accept();
 }
@@ -270,25 +277,14 @@ void TFormConnPar::setDetecting(bool detecting)
 void TFormConnPar::BitBtn4Click()
 {
     statusBar_->setPanelText(0, QString());
-    if (!ApplyLinkParameters())
+    if (!ApplyLinkParameters() || !actions_.detectSpeed)
         return;
     setDetecting(true);
-    BusyCursor hourglass;
-    const int speed = DetectSpeed(state_.session, StatusPanel{&op_, 0});
-    const bool aborted = state_.session.ResultCode == Result::Aborted;
-    statusBar_->setPanelText(0, QString());
-    // The answer is read with the normal cursor.
-    hourglass.restore();
+    const int speed = actions_.detectSpeed(WorkingSettings, StatusPanel{&op_, 0});
     if (speed) {
         WorkingSettings.setSpeed(speed);
-        op_.ShowMessageBox(MessageBoxKind::ExchangeResult, SpeedFoundLine1(),
-                           SpeedFoundLine2(speed));
-        ui->ComboBox2->setCurrentIndex(SpeedToCode(speed));
-    } else if (!aborted) {
-        op_.ShowMessageBox(MessageBoxKind::ExchangeResult, NoLinkText(), QString());
+        ui->ComboBox2->setCurrentIndex(ui->ComboBox2->findData(speed));
     }
-    // The session must not keep writing through a port that is closed now.
-    EndLink(state_.openPort, state_.session, false);
     setDetecting(false);
 }
 

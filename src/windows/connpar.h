@@ -1,4 +1,4 @@
-// TFormConnPar: the link parameters, the opening of the port and the detection of the speed.
+// TFormConnPar: the link parameters the person chooses, checked in the dialog's order.
 #pragma once
 
 #include "connection/linkparameters.h"
@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QLoggingCategory>
 
+#include <functional>
 #include <memory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcWindows)
@@ -18,19 +19,34 @@ class TFormConnPar;
 
 namespace ktv31 {
 
-struct ProgramState;
 class PanelStatusBar;
+class ServiceSession;
+struct StatusPanel;
+
+// What the dialog has its caller do with the values the person entered.
+struct LinkActions
+{
+    // Opens the link with these values; false when it did not open (the person has been told).
+    std::function<bool(const ConnectionSettings &)> open;
+    // The controller's speed found on these values' port, 0 when none answered; each speed
+    // probed is shown on the panel given.
+    std::function<int(const ConnectionSettings &, const StatusPanel &)> detectSpeed;
+};
+// The program's operations as the dialog's actions.
+LinkActions ServiceLinkActions(ServiceSession &service);
 
 class TFormConnPar : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TFormConnPar(ProgramState &state, QWidget *parent = nullptr);
+    // Shows `settings`; `programDir` names the devices behind the COM ports.
+    TFormConnPar(const ConnectionSettings &settings, const QString &programDir, LinkActions actions,
+                 QWidget *parent = nullptr);
     ~TFormConnPar() override;
 
     // Set by the caller: panel 0 of it follows the port and speed the operator picks.
     PanelStatusBar *MainStatusBar = nullptr;
-    // True after "Связаться": the port is open, the session loaded, the settings stored.
+    // True after "Связаться": the link is open with WorkingSettings, which the caller keeps.
     bool Accepted = false;
     ConnectionSettings WorkingSettings;
 
@@ -58,6 +74,8 @@ private slots:
 private:
     void FormShow();
     bool CheckTelephoneParameters();
+    // The link values checked in order and stored into WorkingSettings; false at the first
+    // fault, which has been told.
     bool ApplyLinkParameters();
     LinkForm form() const;
     void showLinkText();
@@ -65,7 +83,8 @@ private:
     void setDetecting(bool detecting);
 
     std::unique_ptr<Ui::TFormConnPar> ui;
-    ProgramState &state_;
+    const ConnectionSettings settings_;
+    const LinkActions actions_;
     PanelStatusBar *statusBar_;
     WindowOperator op_;
     bool detecting_ = false;

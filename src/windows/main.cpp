@@ -1,8 +1,7 @@
 // TFormMain: creation of the program-wide state, the menu rule, the status bar, timers and close.
 #include "windows/main.h"
 
-#include "config/tabletransfer.h"
-#include "connection/controllerlink.h"
+#include "service/linkoperations.h"
 #include "shell/operation.h"
 #include "ui_main.h"
 #include "windows/about.h"
@@ -44,8 +43,10 @@ QString CallDurationText(qint64 elapsedMs)
 }
 
 TFormMain::TFormMain(const QString &programDir, QWidget *parent)
-    : QMainWindow(parent), ui(new Ui::TFormMain), statusBar_(new PanelStatusBar(this)),
-      op_(this, statusBar_), timerStart_(MakeTimer(this, "TimerStart", kStartDelayMs)),
+    : QMainWindow(parent), ui(new Ui::TFormMain), programDir_(programDir),
+      statusBar_(new PanelStatusBar(this)), op_(this, statusBar_),
+      service_(settings_, op_, programDir),
+      timerStart_(MakeTimer(this, "TimerStart", kStartDelayMs)),
       timerMessage_(MakeTimer(this, "TimerMessage", kMessageClearMs)),
       timerMoney_(MakeTimer(this, "TimerMoney", kCallTickMs)),
       escapeCancelsDial_(new QShortcut(Qt::Key_Escape, this))
@@ -60,10 +61,11 @@ TFormMain::TFormMain(const QString &programDir, QWidget *parent)
     ui->pntime->setAccessibleName(ui->Label1->text());
     // Esc cancels a dialling; otherwise the key is the windows' own.
     escapeCancelsDial_->setEnabled(false);
-    connect(escapeCancelsDial_, &QShortcut::activated, &dialCancel_, &DialCancel::cancel);
+    connect(escapeCancelsDial_, &QShortcut::activated, &service_.dialCancel(), &DialCancel::cancel);
+    connect(&service_, &ServiceSession::diallingChanged, escapeCancelsDial_,
+            &QShortcut::setEnabled);
+    connect(&service_, &ServiceSession::callChanged, this, &TFormMain::onCallChanged);
     connectCommands();
-
-    state_.programDir = programDir;
     FormCreate();
 }
 
@@ -99,17 +101,13 @@ void TFormMain::FormCreate()
 {
     // Numbers are written with a point whatever the desktop's language.
     QLocale::setDefault(QLocale::c());
-    InitExchangeSession(state_.session, ControllerAddress);
-    state_.session.StatusPanel = StatusPanel{&op_, Panel::Exchange};
-    op_.setResultText([this] { return ResultText(state_.session); });
-    state_.image = ConfigImage();
-    CreateProgramFolders(state_.programDir);
-    state_.settingsPath = SettingsFilePath(state_.programDir);
-    state_.settings = LoadSettings(state_.settingsPath);
-    state_.files.programDir = state_.programDir;
-    state_.openPort.reset();
+    service_.exchange().StatusPanel = StatusPanel{&op_, Panel::Exchange};
+    op_.setResultText([this] { return ResultText(service_.exchange()); });
+    op_.setStatusTextsDone([this] { ArmTimerMessage(); });
+    CreateProgramFolders(programDir_);
+    settingsPath_ = SettingsFilePath(programDir_);
+    settings_ = LoadSettings(settingsPath_);
     hideTopLevelItems();
-    ModemConnected = false;
     showModemPanel(false);
     timerStart_->start();
 }
@@ -144,7 +142,7 @@ void TFormMain::UpdateMenus()
                     sub->setVisible(true);
         }
     }
-    if (!state_.deviceAccepted) {
+    if (!service_.deviceAccepted()) {
         ui->NWorkPar->menuAction()->setVisible(false);
         ui->N3->setVisible(false);
         statusBar_->setPanelText(Panel::Link, QString());
@@ -178,11 +176,6 @@ void TFormMain::ArmTimerMessage()
 {
     if (!timerMessage_->isActive())
         timerMessage_->start();
-}
-
-TransferContext TFormMain::transferContext()
-{
-    return TransferContext(state_.session, state_.image, state_.settings, op_);
 }
 
 void TFormMain::showEvent(QShowEvent *event)
@@ -242,8 +235,7 @@ void TFormMain::closeEvent(QCloseEvent *event)
         // Nothing the running operation uses may go: it is cut short, the close follows.
         event->ignore();
         closeRequested_ = true;
-        RequestAbort(state_.session);
-        dialCancel_.cancel();
+        service_.interrupt();
         return;
     }
     FormClose();
@@ -255,15 +247,10 @@ void TFormMain::FormClose()
     if (closed_)
         return;
     closed_ = true;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    if (ModemConnected && !IsGone(state_.session.PortHandle))
-        HangUp(state_.session.PortHandle, modemTiming);
-    ModemConnected = false;
-    timerMoney_->stop();
+    BusyScope busy(op_);
     timerStart_->stop();
-    SaveSettings(state_.settingsPath, state_.settings);
-    EndLink(state_.openPort, state_.session, false);
-    QGuiApplication::restoreOverrideCursor();
+    Disconnect(service_);
+    SaveSettings(settingsPath_, settings_);
 }
 
 void TFormMain::NexitClick()

@@ -1,9 +1,9 @@
-// TFormMain: the main window, owner of the program-wide state, its menu, status bar and timers.
+// TFormMain: the main window, owner of the program's settings and of its one service session,
+// its menu, status bar and timers.
 #pragma once
 
-#include "config/tabletransfer.h"
-#include "link/connectmodem.h"
-#include "windows/programstate.h"
+#include "service/servicesession.h"
+#include "shell/settings.h"
 #include "windows/windowoperator.h"
 
 #include <QDateTime>
@@ -32,7 +32,8 @@ public:
     explicit TFormMain(const QString &programDir = ProgramDir(), QWidget *parent = nullptr);
     ~TFormMain() override;
 
-    ProgramState &state() { return state_; }
+    ServiceSession &service() { return service_; }
+    ConnectionSettings &settings() { return settings_; }
     WindowOperator &op() { return op_; }
     PanelStatusBar *StatusBar1() const { return statusBar_; }
     QTimer *TimerStart() const { return timerStart_; }
@@ -44,12 +45,9 @@ public:
     // Enables TimerMessage; a running count is not restarted.
     void ArmTimerMessage();
 
-    bool ModemConnected = false;
     QDateTime CallStartTime;
     // The local date and time, replaceable for tests of the call duration.
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
-    // The modem dialogue's waits; tests shorten them.
-    ModemTiming modemTiming;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -72,13 +70,11 @@ private slots:
 
 private:
     // mainstartup.cpp: the start-up connection and the device check.
-    bool DialController();
+    bool chooseLink();
     void dropLink();
-    void startUpAccepted();
-    // maincommands.cpp helpers.
+    void onCallChanged(bool up);
+    // maincommands.cpp
     void runTableStateProcedure();
-    bool readConfigurationRecord(ConfigRecord &record, bool forEditor);
-    void writeEditedConfiguration(const ConfigImage &before);
     void hangUpAndDisconnect();
     // main.cpp: creation, the menu and the close.
     void FormCreate();
@@ -91,16 +87,17 @@ private:
     void showModemPanel(bool shown);
     void onOperationRunning(bool running);
     void runDeferred();
-    TransferContext transferContext();
 
     std::unique_ptr<Ui::TFormMain> ui;
-    ProgramState state_;
+    const QString programDir_;
+    QString settingsPath_;
+    ConnectionSettings settings_;
     PanelStatusBar *statusBar_;
     WindowOperator op_;
+    ServiceSession service_;
     QTimer *timerStart_;
     QTimer *timerMessage_;
     QTimer *timerMoney_;
-    DialCancel dialCancel_;
     QShortcut *escapeCancelsDial_;
     // What the operator asked for while an operation ran; done once it has returned.
     bool closeRequested_ = false;

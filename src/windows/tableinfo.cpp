@@ -1,7 +1,7 @@
 // TFormTableInfo: rows filled from the core's rows, the two write choices and leaving.
 #include "windows/tableinfo.h"
 
-#include "config/tablestateprocedure.h"
+#include "config/tablestaterows.h"
 #include "ui_tableinfo.h"
 #include "windows/glyphs.h"
 

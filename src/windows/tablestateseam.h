@@ -1,42 +1,34 @@
-// The windows behind the table-state procedure: the view, the review, the wait dialog.
+// The windows behind the table-state procedure: the view and the review.
 #pragma once
 
-#include "config/tablestateprocedure.h"
-#include "windows/windowoperator.h"
+#include "service/tablestateprocedure.h"
 
 #include <QPointer>
+#include <QWidget>
 
 #include <functional>
-#include <memory>
 
 namespace ktv31 {
 
-struct ProgramState;
-class TFormWait;
+class ConnectionSettings;
 
 class WindowTableStateSeam : public TableStateSeam
 {
 public:
-    WindowTableStateSeam(QWidget *owner, ProgramState &state, std::function<void()> armTimer,
+    // `image` supplies the speeds the controller offers to the review; `settings` whether the
+    // link is a telephone one.
+    WindowTableStateSeam(QWidget *owner, ConfigImage &image, const ConnectionSettings &settings,
                          std::function<void()> updateMenus);
-    ~WindowTableStateSeam() override;
 
     TableStateChoice ShowTableState(TableStateBuffer &state) override;
     bool ReviewRecord(ConfigRecord &record, bool &changed) override;
-    ProgressSink &BeginWrite() override;
-    void EndWrite() override;
-    void SetBusy(bool busy) override;
-    void ArmStatusTimer() override;
     void UpdateMenus() override;
 
 private:
     QPointer<QWidget> owner_;
-    ProgramState &state_;
-    std::function<void()> armTimer_;
+    ConfigImage &image_;
+    const ConnectionSettings &settings_;
     std::function<void()> updateMenus_;
-    QPointer<TFormWait> wait_;
-    std::unique_ptr<ProgressBarSink> progress_;
-    int busyDepth_ = 0;
 };
 
 } // namespace ktv31

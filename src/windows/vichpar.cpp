@@ -17,6 +17,9 @@ TFormVichPar::TFormVichPar(quint8 *entry, int address, quint32 speedMask, QWidge
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     ui->BitBtn1->setIcon(Glyphs::Ok());
     ui->BitBtn2->setIcon(Glyphs::Cancel());
+    // The port list's items carry their port numbers, 1 = A to 3 = C.
+    for (int port = 1; port <= ui->ComboBox1->count(); ++port)
+        ui->ComboBox1->setItemData(port - 1, port);
     connect(ui->CheckBox1, &QCheckBox::clicked, this, &TFormVichPar::CheckBox1Click);
     connect(ui->ComboBox1, &QComboBox::activated, this, &TFormVichPar::ComboBox1Click);
     connect(ui->ComboBox2, &QComboBox::activated, this, &TFormVichPar::ComboBox2Change);
@@ -59,21 +62,21 @@ void TFormVichPar::CheckBox1Click()
           static_cast<QWidget *>(ui->ComboBox1), static_cast<QWidget *>(ui->ComboBox2)})
         control->setEnabled(on);
     // Unticked, the lists show nothing, but the working port and speed stay as they were.
-    ui->ComboBox1->setCurrentIndex(on && port_ >= 1 && port_ <= 3 ? port_ - 1 : -1);
+    ui->ComboBox1->setCurrentIndex(on ? ui->ComboBox1->findData(port_) : -1);
     ui->ComboBox2->setCurrentIndex(on ? speedPosition_ : -1);
 }
 
 void TFormVichPar::ComboBox1Click(int index)
 {
     if (index >= 0)
-        port_ = quint8(index + 1);
+        port_ = quint8(ui->ComboBox1->itemData(index).toInt());
 }
 
 void TFormVichPar::ComboBox2Change(int index)
 {
     if (index < 0)
         return;
-    speedCode_ = quint8(SpeedToCode(ui->ComboBox2->itemText(index).toInt()));
+    speedCode_ = quint8(ui->ComboBox2->itemData(index).toInt());
     speedPosition_ = index;
 }
 

@@ -1,8 +1,10 @@
 // Messages, status texts, progress and file choices of the core, shown in the windows.
 #include "windows/windowoperator.h"
 
+#include "shell/monoclock.h"
 #include "windows/question.h"
 #include "windows/statusbar.h"
+#include "windows/wait.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -49,6 +51,13 @@ WindowOperator::WindowOperator(QWidget *owner, PanelStatusBar *statusBar)
 {
 }
 
+WindowOperator::~WindowOperator()
+{
+    EndWait();
+    while (busyDepth_ > 0)
+        SetBusy(false);
+}
+
 QWidget *WindowOperator::dialogParent() const
 {
     if (QWidget *modal = QApplication::activeModalWidget())
@@ -76,6 +85,58 @@ QString WindowOperator::ChooseOpenFile(const FileChoice &choice)
 QString WindowOperator::ChooseSaveFile(const FileChoice &choice)
 {
     return RunFileDialog(dialogParent(), choice, true);
+}
+
+// Reading the whole configuration leaves the person nothing to do but wait: the window behind
+// the dialog takes no input meanwhile.
+ProgressSink &WindowOperator::BeginWait(WaitKind kind)
+{
+    EndWait();
+    SetBusy(true);
+    wait_ = new TFormWait(owner_);
+    wait_->Mode =
+        kind == WaitKind::ReadingTables ? TFormWait::ReadingTables : TFormWait::WritingTables;
+    ownerDisabled_ = kind == WaitKind::ReadingTables && owner_;
+    if (ownerDisabled_)
+        owner_->setEnabled(false);
+    wait_->show();
+    wait_->repaint();
+    PumpEvents();
+    waitProgress_ = std::make_unique<ProgressBarSink>(wait_ ? wait_->ProgressBar1() : nullptr);
+    return *waitProgress_;
+}
+
+void WindowOperator::EndWait()
+{
+    if (!waitProgress_)
+        return;
+    delete wait_;
+    if (ownerDisabled_ && owner_) {
+        owner_->setEnabled(true);
+        owner_->raise();
+        owner_->activateWindow();
+    }
+    ownerDisabled_ = false;
+    SetBusy(false);
+    // The sink is the caller's until here; the bar it drove is gone.
+    waitProgress_.reset();
+}
+
+void WindowOperator::SetBusy(bool busy)
+{
+    if (busy) {
+        ++busyDepth_;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (busyDepth_ > 0) {
+        --busyDepth_;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void WindowOperator::StatusTextsDone()
+{
+    if (statusTextsDone_)
+        statusTextsDone_();
 }
 
 void ProgressBarSink::SetMaximum(int maximum)

@@ -52,6 +52,7 @@ FaultRule RuleOf(FaultKind kind, QRandomGenerator &random)
         break;
     case FaultKind::Silence:
     case FaultKind::BadCrc:
+    case FaultKind::ForgetWrite:
         break;
     }
     return rule;

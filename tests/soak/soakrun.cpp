@@ -218,8 +218,10 @@ TransferContext SoakRun::transferContext()
 bool SoakRun::identify()
 {
     TransferContext context = transferContext();
-    if (IdentifyController(context) != IdentifyOutcome::Accepted)
+    if (!ReadIdentification(context))
         return false;
+    if (!CheckDevice(image_).accepted)
+        mismatch(QStringLiteral("the simulated controller is not accepted"));
     checkSameAsController(0, IdentificationSize, QStringLiteral("identification"));
     return true;
 }

@@ -28,6 +28,19 @@ void ScriptedOperator::SetStatusText(int panel, const QString &text)
         onStatusText(panel, text);
 }
 
+void ScriptedOperator::Note(const QString &text)
+{
+    notes.append(text);
+    Operator::Note(text);
+}
+
+ProgressSink &ScriptedOperator::BeginWait(WaitKind kind)
+{
+    waits.append(kind);
+    waitOpen = true;
+    return waitProgress;
+}
+
 QString ScriptedOperator::ChooseOpenFile(const FileChoice &choice)
 {
     openChoices.append(choice);
@@ -72,6 +85,8 @@ void ScriptedOperator::clearRecords()
     statusLog.clear();
     openChoices.clear();
     saveChoices.clear();
+    notes.clear();
+    waits.clear();
     unscriptedMessages = 0;
 }
 

@@ -39,6 +39,10 @@ public:
     void SetStatusText(int panel, const QString &text) override;
     QString ChooseOpenFile(const FileChoice &choice) override;
     QString ChooseSaveFile(const FileChoice &choice) override;
+    void Note(const QString &text) override;
+    ProgressSink &BeginWait(WaitKind kind) override;
+    void EndWait() override { waitOpen = false; }
+    void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
 
     // Every text put on `panel`, in order (empty texts included when `withEmpty`).
     QStringList statusTexts(int panel, bool withEmpty = false) const;
@@ -50,6 +54,11 @@ public:
     QList<StatusText> statusLog;
     QList<FileChoice> openChoices;
     QList<FileChoice> saveChoices;
+    QStringList notes;
+    QList<WaitKind> waits; // every wait dialog shown, in order
+    bool waitOpen = false;
+    int busyDepth = 0;
+    CountingProgress waitProgress;
     bool defaultAnswer = false;
     int unscriptedMessages = 0;
     // Called after each status text is recorded; lets a test act in the middle of an operation.

@@ -2,14 +2,16 @@
 #include "config/conffun.h"
 #include "config/configeditor.h"
 #include "config/configfile.h"
-#include "config/tablestateprocedure.h"
+#include "config/tablestaterows.h"
 #include "config/tabletransfer.h"
 #include "modalscript.h"
 #include "protocol/suplfunc.h"
+#include "service/linkoperations.h"
+#include "service/servicesession.h"
+#include "shell/settings.h"
 #include "sim/simulator.h"
 #include "support/ptypair.h"
 #include "windows/config.h"
-#include "windows/programstate.h"
 #include "windows/statusbar.h"
 #include "windows/tableinfo.h"
 #include "windows/tablestateseam.h"
@@ -451,16 +453,16 @@ void TestConfigForms::procedureThroughTheWindows()
     options.destroyedTables = {5};
     sim::Simulator simulator(options);
     QVERIFY(simulator.start());
-    ProgramState state;
-    state.programDir = dir.path() + QLatin1Char('/');
-    state.files.programDir = state.programDir;
-    state.settings = ConnectionSettings::Defaults();
-    state.settings.setSpeed(115200);
-    InitExchangeSession(state.session, 0);
-    state.openPort = test::OpenLine(simulator.devicePath(), 115200);
-    state.session.PortHandle = state.openPort.get();
-    state.session.Speed = 115200;
-    state.session.FirstByteWaitMs = 500;
+    PanelStatusBar bar;
+    bar.setPanelWidths({180, 557, 80});
+    WindowOperator op(nullptr, &bar);
+    ConnectionSettings settings = ConnectionSettings::Defaults();
+    settings.setSpeed(115200);
+    ServiceSession service(settings, op, dir.path() + QLatin1Char('/'));
+    service.devicePath = simulator.devicePath();
+    service.closingWaitMs = 0;
+    QVERIFY(OpenLink(service, settings).ok());
+    service.exchange().FirstByteWaitMs = 500;
     ConfigRecord file;
     NewConfigRecord(file, 5);
     file.setU8(RecordOffset::LinkParameters, quint8(SpeedToCode(115200)));
@@ -478,15 +480,10 @@ void TestConfigForms::procedureThroughTheWindows()
         else if (qobject_cast<TFormConfig *>(dialog))
             Child<QPushButton>(*dialog, "BitBtn14")->click();
     };
-    PanelStatusBar bar;
-    bar.setPanelWidths({180, 557, 80});
-    WindowOperator op(nullptr, &bar);
-    TransferContext context(state.session, state.image, state.settings, op, 0);
     int menuUpdates = 0;
-    WindowTableStateSeam seam(
-        nullptr, state, [] {}, [&] { ++menuUpdates; });
+    WindowTableStateSeam seam(nullptr, service.image(), settings, [&] { ++menuUpdates; });
     simulator.clearLog();
-    RunTableStateProcedure(context, state.files, seam);
+    RunTableStateProcedure(service, seam);
     simulator.settle();
 
     QCOMPARE(dialogs, (QStringList{"ktv31::TFormTableInfo", "ktv31::TFormConfig"}));

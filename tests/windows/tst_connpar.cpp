@@ -1,10 +1,11 @@
 // The connection dialog against the simulated controller on INI/COM1 of a program folder.
 #include "modalscript.h"
 #include "protocol/suplfunc.h"
+#include "service/servicesession.h"
 #include "sim/simulator.h"
 #include "windows/connpar.h"
-#include "windows/programstate.h"
 #include "windows/statusbar.h"
+#include "windows/windowoperator.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -25,18 +26,18 @@ namespace {
 struct Rig
 {
     QTemporaryDir dir;
-    ProgramState state;
+    QString programDir = dir.path() + QLatin1Char('/');
+    ConnectionSettings settings = ConnectionSettings::Defaults();
     PanelStatusBar mainBar;
+    WindowOperator op{nullptr, nullptr};
+    ServiceSession service{settings, op, programDir};
     ModalScript script;
     std::unique_ptr<Simulator> sim;
     std::unique_ptr<TFormConnPar> form;
 
     Rig()
     {
-        state.programDir = dir.path() + QLatin1Char('/');
-        CreateProgramFolders(state.programDir);
-        state.settings = ConnectionSettings::Defaults();
-        InitExchangeSession(state.session, 0);
+        CreateProgramFolders(programDir);
         mainBar.setPanelWidths({180, 557, 80});
     }
     // The simulated controller at `speed` as COM1 of the program folder.
@@ -45,11 +46,11 @@ struct Rig
         sim::SimOptions options;
         options.speed = speed;
         sim = std::make_unique<Simulator>(options);
-        return sim->start() && sim->placeLink(state.programDir + QStringLiteral("INI/COM1"));
+        return sim->start() && sim->placeLink(programDir + QStringLiteral("INI/COM1"));
     }
     TFormConnPar &open()
     {
-        form = std::make_unique<TFormConnPar>(state);
+        form = std::make_unique<TFormConnPar>(settings, programDir, ServiceLinkActions(service));
         form->MainStatusBar = &mainBar;
         form->show();
         return *form;
@@ -114,7 +115,7 @@ void TestConnPar::storedValuesOutsideTheListsRefuse()
     QFETCH(QString, list);
     QFETCH(QString, button);
     Rig rig;
-    change(rig.state.settings);
+    change(rig.settings);
     rig.open();
     QCOMPARE(rig.control<QComboBox>(qPrintable(list))->currentIndex(), -1);
     rig.press(qPrintable(button));
@@ -123,20 +124,26 @@ void TestConnPar::storedValuesOutsideTheListsRefuse()
     QCOMPARE(rig.lastMessage(), QStringLiteral("Введены не все параметры"));
     QVERIFY(rig.form->isVisible());
     QVERIFY(!rig.form->Accepted);
-    QVERIFY(!rig.state.openPort);
+    QVERIFY(!rig.service.port());
 }
 
 void TestConnPar::telephoneFieldsCheckedOnlyWhenChosen()
 {
     Rig rig;
     QVERIFY(rig.startController(1200));
-    rig.state.settings.setLinkType(1);
-    rig.state.settings.setConnectWaitS(0); // out of range
-    rig.state.settings.setPhoneNumber(QStringLiteral("123"));
+    rig.settings.setLinkType(1);
+    rig.settings.setConnectWaitS(0); // out of range
+    rig.settings.setPhoneNumber(QStringLiteral("123"));
     rig.open();
     rig.press("BitBtn1");
     QCOMPARE(rig.lastMessage(), QStringLiteral("Вводите значения|согласно допустимого диапазона"));
-    QVERIFY(!rig.state.openPort);
+    QVERIFY(!rig.service.port());
+    // A number that would end the dial command early is refused like any value out of range.
+    rig.control<QLineEdit>("Edit6")->setText(QStringLiteral("50"));
+    rig.control<QLineEdit>("Edit9")->setText(QStringLiteral("123;"));
+    rig.press("BitBtn1");
+    QCOMPARE(rig.lastMessage(), QStringLiteral("N телефона|Параметр вне допустимого диапазона"));
+    QVERIFY(!rig.service.port());
 
     // With the direct link chosen at the press, the telephone fields are not looked at.
     auto *linkType = rig.control<QComboBox>("ComboBox4");
@@ -146,14 +153,14 @@ void TestConnPar::telephoneFieldsCheckedOnlyWhenChosen()
     QVERIFY(!rig.control<QLineEdit>("Edit6")->isEnabled());
     rig.press("BitBtn1");
     QVERIFY(rig.form->Accepted);
-    QCOMPARE(rig.state.settings.LinkType(), 0);
-    QCOMPARE(rig.script.boxes.size(), 1);
+    QCOMPARE(rig.form->WorkingSettings.LinkType(), 0);
+    QCOMPARE(rig.script.boxes.size(), 2);
 }
 
 void TestConnPar::lettersNeverEnterNumericEdits()
 {
     Rig rig;
-    rig.state.settings.setLinkType(1);
+    rig.settings.setLinkType(1);
     rig.open();
     for (const char *name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit6", "Edit10"}) {
         auto *edit = rig.control<QLineEdit>(name);
@@ -189,8 +196,8 @@ void TestConnPar::unavailablePortKeepsDialogOpen()
 {
     Rig rig;
     QVERIFY(QFile::link(QStringLiteral("/nonexistent/ttyUSB7"),
-                        rig.state.programDir + QStringLiteral("INI/COM5")));
-    rig.state.settings.setPortNumber(5);
+                        rig.programDir + QStringLiteral("INI/COM5")));
+    rig.settings.setPortNumber(5);
     rig.open();
     rig.press("BitBtn1");
     QCOMPARE(rig.script.boxes.size(), 1);
@@ -200,8 +207,8 @@ void TestConnPar::unavailablePortKeepsDialogOpen()
     QVERIFY2(rig.script.boxes[0].lines.value(1).contains(QStringLiteral("не найдено")),
              qPrintable(rig.lastMessage()));
     QVERIFY(rig.form->isVisible());
-    QVERIFY(!rig.state.openPort);
-    QVERIFY(!rig.state.session.PortHandle);
+    QVERIFY(!rig.service.port());
+    QVERIFY(!rig.service.exchange().PortHandle);
 }
 
 void TestConnPar::speedDetection_data()
@@ -234,12 +241,12 @@ void TestConnPar::speedDetection()
     QVERIFY(buttonsDisabledDuringRun);
     QVERIFY(rig.control<QPushButton>("BitBtn1")->isEnabled());
     // The port is closed and nothing points at it any more.
-    QVERIFY(!rig.state.openPort);
-    QVERIFY(!rig.state.session.PortHandle);
+    QVERIFY(!rig.service.port());
+    QVERIFY(!rig.service.exchange().PortHandle);
     const QString shown = rig.control<QComboBox>("ComboBox2")->currentText();
     QCOMPARE(shown, controllerSpeed == 9600 ? QStringLiteral("9600") : QStringLiteral("1200"));
     QCOMPARE(rig.form->WorkingSettings.Speed(), controllerSpeed == 9600 ? 9600 : 1200);
-    QCOMPARE(rig.state.settings.Speed(), 1200); // confirmed only by "Связаться"
+    QCOMPARE(rig.settings.Speed(), 1200); // confirmed only by "Связаться"
 }
 
 void TestConnPar::connectLoadsSessionAndSettings()
@@ -252,12 +259,12 @@ void TestConnPar::connectLoadsSessionAndSettings()
     rig.press("BitBtn1");
     QVERIFY(rig.form->Accepted);
     QVERIFY(!rig.form->isVisible());
-    QVERIFY(rig.state.openPort);
-    QCOMPARE(rig.state.session.PortHandle, rig.state.openPort.get());
-    QCOMPARE(rig.state.session.NextByteWaitMs, 250);
-    QCOMPARE(rig.state.session.FirstByteWaitMs, 7000);
-    QCOMPARE(rig.state.settings.NextByteWaitMs(), 250);
-    QCOMPARE(rig.state.settings.FirstByteWaitS(), 7);
+    QVERIFY(rig.service.port());
+    QCOMPARE(rig.service.exchange().PortHandle, rig.service.port());
+    QCOMPARE(rig.service.exchange().NextByteWaitMs, 250);
+    QCOMPARE(rig.service.exchange().FirstByteWaitMs, 7000);
+    QCOMPARE(rig.form->WorkingSettings.NextByteWaitMs(), 250);
+    QCOMPARE(rig.form->WorkingSettings.FirstByteWaitS(), 7);
     QVERIFY(rig.script.boxes.isEmpty());
 }
 
@@ -265,14 +272,14 @@ void TestConnPar::cancelChangesNothing()
 {
     Rig rig;
     QVERIFY(rig.startController(1200));
-    const ConnectionSettings before = rig.state.settings;
+    const ConnectionSettings before = rig.settings;
     rig.open();
     rig.control<QLineEdit>("Edit2")->setText(QStringLiteral("250"));
     QTest::keyClick(rig.form.get(), Qt::Key_Escape);
     QVERIFY(!rig.form->isVisible());
     QVERIFY(!rig.form->Accepted);
-    QVERIFY(rig.state.settings == before);
-    QVERIFY(!rig.state.openPort);
+    QVERIFY(rig.settings == before);
+    QVERIFY(!rig.service.port());
 }
 
 QTEST_MAIN(TestConnPar)

@@ -110,7 +110,7 @@ struct Program
     {
         SaveSettings(SettingsFilePath(programDir), settings);
         main = std::make_unique<TFormMain>(programDir);
-        main->modemTiming = QuickModem();
+        main->service().modemTiming = QuickModem();
         main->resize(900, 500);
         main->show();
         settle();
@@ -172,6 +172,8 @@ private slots:
     void configurationCommand_data();
     void configurationCommand();
     void failedReadIsTold();
+    void writesAreCheckedAndReadBack_data();
+    void writesAreCheckedAndReadBack();
     void saveCommandAndFiles();
     void telephoneLink();
     void failedDialKeepsThePort();
@@ -220,8 +222,8 @@ void TestMainFlow::startUp()
     const bool accepted = message.isEmpty();
     QCOMPARE(program.messages(), accepted ? QStringList{} : QStringList{message});
     QCOMPARE(program.panel(0), accepted ? QStringLiteral(" COM1,   1200 бит/с") : QString());
-    QCOMPARE(bool(program.main->state().openPort), accepted);
-    QCOMPARE(program.main->state().session.PortHandle, program.main->state().openPort.get());
+    QCOMPARE(program.main->service().linkOpen(), accepted);
+    QCOMPARE(program.main->service().exchange().PortHandle, program.main->service().port());
 }
 
 void TestMainFlow::secondRunCancelledLeavesNoLink()
@@ -250,8 +252,8 @@ void TestMainFlow::secondRunCancelledLeavesNoLink()
     program.trigger("Nconnect");
     QVERIFY(program.settle());
     QCOMPARE(program.connectionDialogs, 2);
-    QVERIFY(!program.main->state().openPort);
-    QVERIFY(!program.main->state().session.PortHandle);
+    QVERIFY(!program.main->service().linkOpen());
+    QVERIFY(!program.main->service().exchange().PortHandle);
     QCOMPARE(VisibleMenus(*program.main), kFileMenus);
 }
 
@@ -326,12 +328,77 @@ void TestMainFlow::failedReadIsTold()
     FaultRule silence;
     silence.when = FaultWhen::Always;
     program.sim->injectFault(silence);
-    program.main->state().session.FirstByteWaitMs = 100;
+    program.main->service().exchange().FirstByteWaitMs = 100;
     program.trigger("N2");
     QCOMPARE(program.messages().last(), QStringLiteral("Параметры конфигурации не прочитаны"));
     QCOMPARE(program.script.boxes.last().caption, QStringLiteral("Результат обмена с устройством"));
     QVERIFY(program.dialogs.isEmpty()); // no editor
     QVERIFY(program.main->isEnabled());
+}
+
+void TestMainFlow::writesAreCheckedAndReadBack_data()
+{
+    QTest::addColumn<bool>("fromFile"); // the table-state procedure, else "Параметры конфигурации"
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("a file with a calculator on port 7")
+        << true
+        << "Запись таблиц не выполняется.|Таблица 6 (Скорость обмена с подкл. вычислителем и "
+           "порт подключения): адрес 12: порт 7, допустимо 0...3"
+        << "";
+    QTest::newRow("a write the controller forgets")
+        << false << "Проверка записи не пройдена|Таблица 6, адрес 17: записано 40, прочитано 00"
+        << "Результат обмена с устройством";
+}
+
+void TestMainFlow::writesAreCheckedAndReadBack()
+{
+    QFETCH(bool, fromFile);
+    QFETCH(QString, told);
+    QFETCH(QString, caption);
+    Program program;
+    SimOptions options;
+    if (fromFile)
+        options.destroyedTables = {6};
+    QVERIFY(program.startController(options));
+    ConfigRecord file;
+    NewConfigRecord(file, 5);
+    const int at = LinkEntry::OffsetOf(12);
+    file.setSlice(at, LinkEntrySize, QByteArray("\x01\x07\x02", LinkEntrySize));
+    const QString path = program.dir.filePath(QStringLiteral("port7.cnf"));
+    QCOMPARE(WriteConfigFile(path, file), ConfigFileError::None);
+    program.script.queueFile(path);
+    program.onDialog = [](QDialog *dialog) {
+        const QString form = dialog->metaObject()->className();
+        if (form == QLatin1String("ktv31::TFormTableInfo")) {
+            Child<QPushButton>(*dialog, "BitBtn1")->click(); // every table
+        } else if (form == QLatin1String("ktv31::TFormVichPar")) {
+            Child<QCheckBox>(*dialog, "CheckBox1")->click(); // address 17 is not connected yet
+            Child<QComboBox>(*dialog, "ComboBox1")->setCurrentIndex(1);
+            emit Child<QComboBox>(*dialog, "ComboBox1")->activated(1);
+            Child<QPushButton>(*dialog, "BitBtn1")->click();
+        } else if (Child<QPushButton>(*dialog, "BitBtn24")->isVisible()) {
+            Child<QPushButton>(*dialog, "BitBtn14")->click(); // the review of the file
+        } else {
+            Child<QTableView>(*dialog, "StringGrid1")->selectRow(16);
+            Child<QPushButton>(*dialog, "BitBtn3")->click();
+            Child<QPushButton>(*dialog, "BitBtn14")->click();
+        }
+    };
+    program.launch();
+    if (!fromFile) {
+        FaultRule forget;
+        forget.kind = FaultKind::ForgetWrite;
+        forget.when = FaultWhen::Always;
+        program.sim->injectFault(forget);
+        program.trigger("N2");
+    }
+    QCOMPARE(program.messages().value(program.messages().size() - 1), told);
+    QCOMPARE(program.script.boxes.last().caption, caption);
+    // Nothing reached the controller from the file; the forgotten write was tried once.
+    const QList<Request> writes = program.writes();
+    const QList<Request> tried{{true, 6, 17, 1}};
+    QCOMPARE(writes, fromFile ? QList<Request>() : tried);
 }
 
 void TestMainFlow::saveCommandAndFiles()
@@ -376,7 +443,7 @@ void TestMainFlow::telephoneLink()
     QVERIFY(program.startTelephone());
     program.launch();
     TFormMain &main = *program.main;
-    QVERIFY(main.ModemConnected);
+    QVERIFY(main.service().callUp());
     QCOMPARE(VisibleMenus(main), kAllMenus);
     QVERIFY(Child<QWidget>(main, "pnmodem")->isVisible());
     QVERIFY(main.TimerMoney()->isActive());
@@ -393,10 +460,10 @@ void TestMainFlow::telephoneLink()
     program.sim->clearLog();
     Child<QPushButton>(main, "BitBtn3")->click();
     QVERIFY(program.settle());
-    QVERIFY(!main.ModemConnected);
+    QVERIFY(!main.service().callUp());
     QCOMPARE(VisibleMenus(main), kFileMenus);
     QVERIFY(program.panel(0).isEmpty() && program.panel(1).isEmpty());
-    QVERIFY(!main.state().openPort);
+    QVERIFY(!main.service().linkOpen());
     QVERIFY(!Child<QWidget>(main, "pnmodem")->isVisible());
     QVERIFY(program.sim->modemCommands().contains(QByteArray("+++")));
 }
@@ -409,8 +476,8 @@ void TestMainFlow::failedDialKeepsThePort()
     QVERIFY(program.startTelephone(options));
     program.launch();
     QCOMPARE(program.messages(), QStringList{"Номер абонента занят"});
-    QVERIFY(!program.main->ModemConnected);
-    QVERIFY(program.main->state().openPort); // held until the next sequence or the close
+    QVERIFY(!program.main->service().callUp());
+    QVERIFY(program.main->service().linkOpen()); // held until the next sequence or the close
     QCOMPARE(VisibleMenus(*program.main), kFileMenus);
 }
 
@@ -419,7 +486,7 @@ void TestMainFlow::closingWithCallUpHangsUpFirst()
     Program program;
     QVERIFY(program.startTelephone());
     program.launch();
-    QVERIFY(program.main->ModemConnected);
+    QVERIFY(program.main->service().callUp());
     const QString settingsFile = SettingsFilePath(program.programDir);
     QFile::remove(settingsFile);
     program.sim->clearLog();
@@ -436,7 +503,7 @@ void TestMainFlow::closingWithCallUpHangsUpFirst()
     QVERIFY(QFileInfo::exists(settingsFile));
     program.sim->settle();
     QCOMPARE(program.sim->modemCommands(), (QByteArrayList{"+++", "ath\r"}));
-    QVERIFY(!program.main->state().openPort);
+    QVERIFY(!program.main->service().linkOpen());
 }
 
 void TestMainFlow::statusTextClearedOnceAfterFirstArming()
@@ -489,7 +556,7 @@ void TestMainFlow::closeWhileBusy()
             program.sim->injectFault(silence);
         SaveSettings(SettingsFilePath(program.programDir), program.settings);
         program.main = std::make_unique<TFormMain>(program.programDir);
-        program.main->modemTiming = QuickModem();
+        program.main->service().modemTiming = QuickModem();
         program.main->show();
     }
     if (during == QLatin1String("exchange")) {
@@ -510,7 +577,7 @@ void TestMainFlow::closeWhileBusy()
     QVERIFY2(!program.main->isVisible(), "the window did not close");
     QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(QFileInfo::exists(SettingsFilePath(program.programDir)));
-    QVERIFY(!program.main->state().openPort);
+    QVERIFY(!program.main->service().linkOpen());
     QVERIFY(program.messages().isEmpty()); // a close cuts short without telling
     if (dial) {
         program.sim->settle();

@@ -61,7 +61,7 @@ void TestMainWindow::menuTreeAndRule()
     TFormMain main(dir_.path() + QLatin1Char('/'));
     QCOMPARE(main.windowTitle(), QStringLiteral("Программа обслуживания контроллера  ktv31-ar"));
     main.StatusBar1()->setPanelText(0, QStringLiteral(" COM1,   1200 бит/с"));
-    main.state().deviceAccepted = accepted;
+    main.service().setDeviceAccepted(accepted);
     main.UpdateMenus();
     QCOMPARE(VisibleTexts(main.menuBar()->actions()), topLevel);
     QCOMPARE(VisibleTexts(main.menuBar()->actions().first()->menu()->actions()), fileMenu);

@@ -53,7 +53,7 @@ int main(int argc, char *argv[])
     TFormMain main(dir);
     main.resize(900, 420);
     main.TimerStart()->stop();
-    main.state().deviceAccepted = true;
+    main.service().setDeviceAccepted(true);
     main.UpdateMenus();
     main.findChild<QWidget *>(QStringLiteral("pnmodem"))->show();
     main.StatusBar1()->setPanelText(0, QStringLiteral(" COM1,   1200 бит/с"));
@@ -61,7 +61,7 @@ int main(int argc, char *argv[])
     main.StatusBar1()->setPanelText(2, QStringLiteral("Обмен..."));
     Shoot(main, out("main.png"));
 
-    TFormConnPar connpar(main.state(), &main);
+    TFormConnPar connpar(main.settings(), ProgramDir(), ServiceLinkActions(main.service()), &main);
     connpar.MainStatusBar = main.StatusBar1();
     Shoot(connpar, out("connpar.png"));
 
@@ -70,8 +70,7 @@ int main(int argc, char *argv[])
     telephone.setModemCommand(QStringLiteral("ATZ^AT&F"));
     telephone.setCityCode(QStringLiteral("812"));
     telephone.setPhoneNumber(QStringLiteral("123-45-67"));
-    main.state().settings = telephone;
-    TFormConnPar phone(main.state(), &main);
+    TFormConnPar phone(telephone, ProgramDir(), ServiceLinkActions(main.service()), &main);
     Shoot(phone, out("connpar-telephone.png"));
 
     const std::array<quint8, 17> block{5, 8, 2, 5, 26, 12, 8, 14, 30, 0, 1, 1, 0, 17, 2, 1, 3};
@@ -110,14 +109,14 @@ int main(int argc, char *argv[])
         entry[LinkEntry::Port] = quint8(1 + address % 3);
         entry[LinkEntry::SpeedCode] = quint8(address % 2 ? 11 : 15);
     }
-    main.state().settings = ConnectionSettings::Defaults();
-    main.state().image.setU32(ImageOffset::UpperSpeedMask, 0x3FFFFF);
-    main.state().image.setU32(ImageOffset::CalculatorSpeedMask, 0x3FFFFF);
-    TFormConfig config(record, main.state().image, main.state().settings, &main);
+    main.settings() = ConnectionSettings::Defaults();
+    main.service().image().setU32(ImageOffset::UpperSpeedMask, 0x3FFFFF);
+    main.service().image().setU32(ImageOffset::CalculatorSpeedMask, 0x3FFFFF);
+    TFormConfig config(record, main.service().image(), main.settings(), &main);
     config.DeviceMode = true;
     config.HideIdentification = true;
     Shoot(config, out("config.png"));
-    TFormConfig file(record, main.state().image, main.state().settings, &main);
+    TFormConfig file(record, main.service().image(), main.settings(), &main);
     Shoot(file, out("config-file.png"));
     TFormVichPar vichpar(record.data() + LinkEntry::OffsetOf(5), 5, 0x3FFFFF, &main);
     Shoot(vichpar, out("vichpar.png"));

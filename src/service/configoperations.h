@@ -1,0 +1,28 @@
+// The controller's configuration: read, saved as a file, edited and written back where it changed.
+#pragma once
+
+#include "config/configimage.h"
+#include "service/outcome.h"
+
+#include <QString>
+
+namespace ktv31 {
+
+class ServiceSession;
+
+// The whole configuration read under the wait dialog into the image, and into `record` as a
+// configuration file holds it: over a new record of the controller's generation when
+// `forEditor`. A read that fails is told: "Параметры конфигурации не прочитаны".
+Outcome ReadConfigurationRecord(ServiceSession &session, ConfigRecord &record, bool forEditor);
+
+// The configuration read and saved as a file at `path`, or where the person chooses when
+// `path` is empty.
+Outcome SaveConfigurationToFile(ServiceSession &session, const QString &path = {});
+
+// `edited` written where it differs from the configuration the image holds as read: the content
+// checked, the configuration as read kept as a backup, only what changed written, each run read
+// back. "Нет измененных данных" when nothing differs. The image holds what was written
+// afterwards (all of `edited` when the whole write went through).
+Outcome WriteChanges(ServiceSession &session, const ConfigRecord &edited);
+
+} // namespace ktv31

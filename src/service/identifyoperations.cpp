@@ -1,0 +1,52 @@
+// The identification read and the device check.
+#include "service/identifyoperations.h"
+
+#include "connection/devicecheck.h"
+#include "service/servicesession.h"
+#include "service/servicetexts.h"
+
+namespace ktv31 {
+
+Outcome TransferGivenUp(ServiceSession &session)
+{
+    if (session.interrupted() || session.exchange().ResultCode == Result::Aborted)
+        return {OutcomeKind::Interrupted, {}, {}};
+    return {OutcomeKind::NotRead, {}, {}};
+}
+
+Outcome ReadIdentificationBlock(ServiceSession &session)
+{
+    bool read = false;
+    {
+        BusyScope busy(session.op());
+        TransferContext context = session.transferContext();
+        read = ReadIdentification(context);
+    }
+    session.op().StatusTextsDone();
+    return read ? Outcome{} : TransferGivenUp(session);
+}
+
+Outcome IdentifyAndCheck(ServiceSession &session)
+{
+    session.setDeviceAccepted(false);
+    if (const Outcome read = ReadIdentificationBlock(session); !read.ok())
+        return read;
+    const DeviceVerdict verdict = CheckDevice(session.image());
+    if (!verdict.accepted) {
+        if (session.interrupted())
+            return {OutcomeKind::Interrupted, {}, {}};
+        session.op().ShowMessageBox(MessageBoxKind::Notice, verdict.line1, verdict.line2);
+        return {OutcomeKind::Rejected, verdict.line1, verdict.line2};
+    }
+    session.setDeviceAccepted(true);
+    Outcome accepted;
+    accepted.destroyedTable = session.image().u8(ImageOffset::DestroyedTable);
+    if (accepted.destroyedTable != 0) {
+        accepted.text = ServiceText::DestroyedTable(accepted.destroyedTable);
+        session.op().Note(accepted.text);
+        session.op().StatusTextsDone();
+    }
+    return accepted;
+}
+
+} // namespace ktv31

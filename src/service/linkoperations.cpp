@@ -1,0 +1,119 @@
+// Opening the port, the dial, the hang-up and the speed detection.
+#include "service/linkoperations.h"
+
+#include "connection/controllerlink.h"
+#include "connection/sessionload.h"
+#include "connection/speeddetect.h"
+#include "service/servicesession.h"
+#include "service/servicetexts.h"
+#include "shell/settings.h"
+
+namespace ktv31 {
+namespace {
+
+Outcome Interrupted()
+{
+    return {OutcomeKind::Interrupted, {}, {}};
+}
+
+Outcome DialTheController(ServiceSession &session)
+{
+    Operator &op = session.op();
+    DialCancel &cancel = session.dialCancel();
+    int code = DialResult::Cancelled;
+    {
+        BusyScope busy(op);
+        cancel.reset();
+        if (session.interrupted())
+            cancel.cancel();
+        emit session.diallingChanged(true);
+        code = DialController(session.port(), session.settings(), &cancel,
+                              StatusPanel{&op, Panel::Step}, session.modemTiming);
+        emit session.diallingChanged(false);
+    }
+    op.StatusTextsDone();
+    // A dial that ran out of time may still connect later; a cancelled one has been put on
+    // hook by the dialler, and the other failures leave the modem on hook.
+    const bool connected = code == DialResult::Ok;
+    session.setCall(connected, connected || code == DialResult::AnswerTimeout);
+    if (connected)
+        return {};
+    if (session.interrupted())
+        return Interrupted();
+    const QString text = DialResultText(code);
+    op.ShowMessageBox(MessageBoxKind::Notice, text, QString());
+    return {OutcomeKind::DialFailed, text, {}};
+}
+
+} // namespace
+
+Outcome OpenLink(ServiceSession &session, const ConnectionSettings &link)
+{
+    // A port this program still holds would make its own device look busy.
+    session.dropPort();
+    PortOpenResult opened = OpenControllerPort(link, session.programDir(), session.devicePath);
+    if (!opened.port) {
+        const QString text = ServiceText::PortUnavailable(
+            session.devicePath.isEmpty() ? ComPortName(link.PortNumber()) : session.devicePath);
+        const QString reason = PortOpenErrorText(opened);
+        session.op().ShowMessageBox(MessageBoxKind::Error, text, reason);
+        return {OutcomeKind::PortUnavailable, text, reason};
+    }
+    session.adoptPort(std::move(opened.port));
+    LoadExchangeSession(session.exchange(), link, session.port());
+    return {};
+}
+
+Outcome Connect(ServiceSession &session)
+{
+    if (session.interrupted())
+        return Interrupted();
+    if (!session.linkOpen()) {
+        const Outcome opened = OpenLink(session, session.settings());
+        if (!opened.ok())
+            return opened;
+    }
+    RaiseDtrAndSettle(session.port());
+    if (session.interrupted())
+        return Interrupted();
+    if (session.settings().LinkType() != TelephoneLink)
+        return {};
+    return DialTheController(session);
+}
+
+void Disconnect(ServiceSession &session)
+{
+    SerialPort *port = session.port();
+    if (session.mayBeOffHook() && port && !port->isGone())
+        HangUp(port, session.modemTiming);
+    session.setCall(false, false);
+    session.setDeviceAccepted(false);
+    ResetCredentials(session.exchange());
+    session.dropPort();
+}
+
+int DetectControllerSpeed(ServiceSession &session, const ConnectionSettings &link,
+                          const StatusPanel &panel)
+{
+    if (!OpenLink(session, link).ok())
+        return 0;
+    Operator &op = session.op();
+    int speed = 0;
+    {
+        BusyScope busy(op);
+        speed = DetectSpeed(session.exchange(), panel);
+        // The answer is told while the speed that gave it still stands on the panel.
+        if (speed)
+            op.ShowMessageBox(MessageBoxKind::ExchangeResult, SpeedFoundLine1(),
+                              SpeedFoundLine2(speed));
+        panel.setText(QString());
+    }
+    const bool cutShort = session.exchange().ResultCode == Result::Aborted || session.interrupted();
+    if (!speed && !cutShort)
+        op.ShowMessageBox(MessageBoxKind::ExchangeResult, NoLinkText(), QString());
+    // The session must not keep writing through a port that is closed now.
+    session.dropPort();
+    return speed;
+}
+
+} // namespace ktv31

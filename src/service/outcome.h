@@ -1,0 +1,36 @@
+// What an operation of the program came to, as the front ends act on it.
+#pragma once
+
+#include <QString>
+
+namespace ktv31 {
+
+enum class OutcomeKind
+{
+    Done,
+    NothingChanged,  // a changed-only write found nothing to write
+    Cancelled,       // the person left a choice (a file, the review) without going on
+    Interrupted,     // cut short by the program: a close, a signal (result 19, dial cancelled)
+    PortUnavailable, // the port did not open
+    DialFailed,      // no call was made
+    NotRead,         // a transfer failed and the person gave it up
+    Rejected,        // the device is not one the program serves
+    ContentRefused,  // what was to be written holds a value the controller must not get
+    WriteFailed,     // a write given up part-way; the tables before it stay written
+    VerifyFailed,    // a table read back other than it was written
+    FileProblem,     // a configuration file could not be written
+};
+
+// The kind with the text the person was told (empty when nothing was said), first line and
+// second.
+struct Outcome
+{
+    OutcomeKind kind = OutcomeKind::Done;
+    QString text;
+    QString detail;
+    int destroyedTable = 0; // identification: the table the controller reports destroyed
+
+    bool ok() const { return kind == OutcomeKind::Done || kind == OutcomeKind::NothingChanged; }
+};
+
+} // namespace ktv31

@@ -1,0 +1,69 @@
+// The state every operation on one controller shares.
+#include "service/servicesession.h"
+
+#include "connection/controllerlink.h"
+#include "link/comportfunctions.h"
+#include "service/linkoperations.h"
+#include "shell/settings.h"
+
+namespace ktv31 {
+
+ServiceSession::ServiceSession(ConnectionSettings &settings, Operator &op,
+                               const QString &programDir, QObject *parent)
+    : QObject(parent), settings_(settings), op_(op), programDir_(programDir)
+{
+    files_.programDir = programDir;
+    InitExchangeSession(exchange_, ControllerAddress);
+}
+
+ServiceSession::~ServiceSession()
+{
+    const QSignalBlocker quiet(this);
+    Disconnect(*this);
+}
+
+QString ServiceSession::portName() const
+{
+    return devicePath.isEmpty() ? ComPortName(settings_.PortNumber()) : devicePath;
+}
+
+TransferContext ServiceSession::transferContext()
+{
+    TransferContext context(exchange_, image_, settings_, op_, closingWaitMs);
+    context.portName = devicePath;
+    context.verifyWrites = verifyWrites;
+    return context;
+}
+
+void ServiceSession::cutShort()
+{
+    RequestAbort(exchange_);
+    dialCancel_.cancel();
+}
+
+void ServiceSession::interrupt()
+{
+    interrupted_ = true;
+    cutShort();
+}
+
+void ServiceSession::adoptPort(PortPtr port)
+{
+    port_ = std::move(port);
+}
+
+void ServiceSession::dropPort()
+{
+    EndLink(port_, exchange_, false);
+}
+
+void ServiceSession::setCall(bool up, bool mayBeOffHook)
+{
+    mayBeOffHook_ = mayBeOffHook;
+    if (callUp_ == up)
+        return;
+    callUp_ = up;
+    emit callChanged(up);
+}
+
+} // namespace ktv31

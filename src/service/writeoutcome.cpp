@@ -1,0 +1,54 @@
+// The content check before a write and what a write is told as afterwards.
+#include "service/writeoutcome.h"
+
+#include "config/conffun.h"
+#include "config/tabletransfer.h"
+#include "config/writecheck.h"
+#include "service/identifyoperations.h"
+#include "service/servicesession.h"
+#include "service/servicetexts.h"
+
+namespace ktv31 {
+
+std::optional<Outcome> RefuseToWrite(ServiceSession &session, const ConfigRecord &record,
+                                     const QList<int> &tables)
+{
+    QString fault;
+    // The controller's software version decides whether table 3 takes its eighth byte too.
+    if (const auto content =
+            CheckWriteContent(record, tables, session.image().LinkParameterCount()))
+        fault = content->text;
+    const quint8 upperSpeed = record.u8(RecordOffset::LinkParameters);
+    if (fault.isEmpty() && tables.contains(ConfigTable::LinkParameters) &&
+        !UpperSpeedOffered(session.image(), upperSpeed))
+        fault = ServiceText::UpperSpeedNotOffered(upperSpeed);
+    if (fault.isEmpty())
+        return std::nullopt;
+    session.op().ShowMessageBox(MessageBoxKind::Notice, ServiceText::NoTablesWritten(), fault);
+    return Outcome{OutcomeKind::ContentRefused, ServiceText::NoTablesWritten(), fault};
+}
+
+Outcome WriteOutcome(ServiceSession &session, const TransferContext &context,
+                     const QList<int> &planned, bool written)
+{
+    Operator &op = session.op();
+    const QString what = WrittenTablesText(planned, context.writes);
+    if (written) {
+        op.Note(ServiceText::TablesWritten(planned, context.verifyWrites));
+        op.StatusTextsDone();
+        return {OutcomeKind::Done, {}, what};
+    }
+    if (context.mismatch) {
+        const QString difference = WriteMismatchText(*context.mismatch);
+        op.ShowMessageBox(MessageBoxKind::ExchangeResult, ServiceText::VerifyFailed(), difference);
+        return {OutcomeKind::VerifyFailed, ServiceText::VerifyFailed(), difference};
+    }
+    Outcome given = TransferGivenUp(session);
+    given.detail = what;
+    if (given.kind == OutcomeKind::Interrupted)
+        return given;
+    op.ShowMessageBox(MessageBoxKind::ExchangeResult, ServiceText::WriteNotFinished(), what);
+    return {OutcomeKind::WriteFailed, ServiceText::WriteNotFinished(), what};
+}
+
+} // namespace ktv31

@@ -1,0 +1,29 @@
+// The checks before a write and the telling of how a write went, shared by both kinds of write.
+#pragma once
+
+#include "config/configimage.h"
+#include "service/outcome.h"
+
+#include <QList>
+
+#include <optional>
+
+namespace ktv31 {
+
+class ServiceSession;
+struct TransferContext;
+
+// Nothing goes to the controller while `record` holds, in any of `tables`, a value the
+// controller must not be given, nor a speed of its upper-level link it does not offer (by the
+// image's table 1): the link would be lost. The person is told which value; nothing when all
+// is well.
+std::optional<Outcome> RefuseToWrite(ServiceSession &session, const ConfigRecord &record,
+                                     const QList<int> &tables);
+
+// How the write of `planned` through `context` went: confirmed on the progress panel, or the
+// first difference of a read-back, or what was written before it was given up. The person is
+// told each but an interruption; the outcome's detail says what was written in every case.
+Outcome WriteOutcome(ServiceSession &session, const TransferContext &context,
+                     const QList<int> &planned, bool written);
+
+} // namespace ktv31
