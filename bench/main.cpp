@@ -137,6 +137,43 @@ void ReportReadConfiguration(Report &report)
                   summary.median <= kConfigMarginMs);
 }
 
+// What reading every written run back costs beyond its own exchanges on the wire.
+void ReportReadBack(Report &report)
+{
+    constexpr int kSpeed = 9600;
+    constexpr int kCalculators = 10;
+    std::vector<double> plain, checked;
+    WriteTiming without, with;
+    for (int run = 0; run < kConfigRuns; ++run) {
+        without = TimeChangedWrite(kSpeed, kThinkUs, kCalculators, false);
+        with = TimeChangedWrite(kSpeed, kThinkUs, kCalculators, true);
+        if (!without.failure.isEmpty() || !with.failure.isEmpty()) {
+            report.figure(QStringLiteral("changed-only write with read-back"),
+                          without.failure + with.failure, QStringLiteral("works"), false);
+            return;
+        }
+        plain.push_back(without.elapsedMs);
+        checked.push_back(with.elapsedMs);
+    }
+    const double plainMs = Summarise(plain).median;
+    const double checkedMs = Summarise(checked).median;
+    const int readBacks = with.exchanges - without.exchanges;
+    const double readBackWireMs = double(with.lineBytes - without.lineBytes) * 10 * 1000.0 / kSpeed +
+                                  readBacks * (kThinkUs / 1000.0 + kSendPauseMs);
+    report.info(QStringLiteral("changed-only write of %1 calculators @%2, without / with read-back "
+                               "(median of %3)")
+                    .arg(kCalculators)
+                    .arg(kSpeed)
+                    .arg(kConfigRuns),
+                QStringLiteral("%1 / %2").arg(Ms(plainMs, 1), Ms(checkedMs, 1)));
+    report.figure(QStringLiteral("read-back's cost over its own %1 exchanges' wire time %2")
+                      .arg(readBacks)
+                      .arg(Ms(readBackWireMs, 1)),
+                  Ms(checkedMs - plainMs - readBackWireMs),
+                  QStringLiteral("<= %1").arg(Ms(kConfigMarginMs, 0)),
+                  checkedMs - plainMs - readBackWireMs <= kConfigMarginMs);
+}
+
 void ReportHeartbeat(Report &report)
 {
     const ConfigTiming timing = TimeReadConfiguration(9600, kThinkUs, true);
@@ -235,6 +272,7 @@ int main(int argc, char *argv[])
                                                     Ms(overSimulator.overheadMs.p99))
                     : overSimulator.failure);
     ReportReadConfiguration(report);
+    ReportReadBack(report);
     ReportHeartbeat(report);
     ReportCpu(report, QStringLiteral("CPU during a 10 s first-byte wait"), CostOfSilentWait(10000));
     ReportCpu(report, QStringLiteral("CPU while dialling a modem that answers after 10 s"),

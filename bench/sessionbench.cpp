@@ -120,6 +120,47 @@ ConfigTiming TimeReadConfiguration(int speed, int thinkUs, bool withHeartbeat)
     return timing;
 }
 
+WriteTiming TimeChangedWrite(int speed, int thinkUs, int calculators, bool readBack)
+{
+    WriteTiming timing;
+    sim::ControllerTables tables{sim::SimOptions{}};
+    PacedResponder responder(speed, thinkUs, ControllerProtocol(tables));
+    PortPtr port;
+    if (responder.start())
+        port = OpenDevice(responder.devicePath(), {speed}).port;
+    if (!port) {
+        timing.failure = QStringLiteral("no line");
+        return timing;
+    }
+    ConnectionSettings settings = ConnectionSettings::Defaults();
+    settings.setSpeed(speed);
+    ExchangeSession session;
+    InitExchangeSession(session, 0);
+    LoadExchangeSession(session, settings, port.get());
+    session.Tap = [&](FrameDirection direction, const QByteArray &bytes) {
+        timing.lineBytes += bytes.size();
+        if (direction == FrameDirection::Sent)
+            ++timing.exchanges;
+    };
+    ConfigImage image = tables.image();
+    const ConfigImage before = image;
+    // Every other calculator at most, so that each change is a run of its own.
+    const int step = std::max(2, CalculatorCount / std::max(1, calculators));
+    for (int i = 0; i < calculators; ++i) {
+        const int address = 1 + i * step;
+        image.setLinkByteAt(address, quint8(before.LinkByteAt(address) ^ LinkByte::Make(1, 0)));
+    }
+    QuietOperator op;
+    TransferContext context{session, image, settings, op, 0};
+    context.verifyWrites = readBack;
+    const qint64 start = NowNs();
+    const bool ok = WriteChangedConfiguration(context, before);
+    timing.elapsedMs = double(NowNs() - start) / 1e6;
+    if (!ok)
+        timing.failure = QStringLiteral("WriteChangedConfiguration failed: %1").arg(op.last);
+    return timing;
+}
+
 CpuCost CostOfSilentWait(int waitMs)
 {
     CpuCost cost;

@@ -16,6 +16,17 @@ struct ConfigTiming
 };
 ConfigTiming TimeReadConfiguration(int speed, int thinkUs, bool withHeartbeat);
 
+struct WriteTiming
+{
+    QString failure;
+    int exchanges = 0;
+    qint64 lineBytes = 0; // requests and answers together
+    double elapsedMs = 0;
+};
+// A changed-only write of `calculators` calculator links, each a run of its own, with or
+// without reading every run back.
+WriteTiming TimeChangedWrite(int speed, int thinkUs, int calculators, bool readBack);
+
 struct CpuCost
 {
     QString failure;
