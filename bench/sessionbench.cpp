@@ -56,31 +56,46 @@ double CpuMs()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
 }
 
+// A paced responder serving `tables` and an exchange session on its line at `speed`, counting
+// the requests sent and every byte on the line.
+struct PacedSession
+{
+    PacedSession(int speed, int thinkUs, sim::ControllerTables &tables)
+        : responder(speed, thinkUs, ControllerProtocol(tables))
+    {
+        settings.setSpeed(speed);
+        InitExchangeSession(session, 0);
+        if (responder.start())
+            port = OpenDevice(responder.devicePath(), {speed}).port;
+        LoadExchangeSession(session, settings, port.get());
+        session.Tap = [this](FrameDirection direction, const QByteArray &bytes) {
+            lineBytes += bytes.size();
+            if (direction == FrameDirection::Sent)
+                ++exchanges;
+        };
+    }
+
+    PacedResponder responder;
+    PortPtr port;
+    ConnectionSettings settings = ConnectionSettings::Defaults();
+    ExchangeSession session;
+    qint64 lineBytes = 0;
+    int exchanges = 0;
+};
+
 } // namespace
 
 ConfigTiming TimeReadConfiguration(int speed, int thinkUs, bool withHeartbeat)
 {
     ConfigTiming timing;
     sim::ControllerTables tables{sim::SimOptions{}};
-    PacedResponder responder(speed, thinkUs, ControllerProtocol(tables));
-    PortPtr port;
-    if (responder.start())
-        port = OpenDevice(responder.devicePath(), {speed}).port;
-    if (!port) {
+    PacedSession line(speed, thinkUs, tables);
+    if (!line.port) {
         timing.failure = QStringLiteral("no line");
         return timing;
     }
-    ConnectionSettings settings = ConnectionSettings::Defaults();
-    settings.setSpeed(speed);
-    ExchangeSession session;
-    InitExchangeSession(session, 0);
-    LoadExchangeSession(session, settings, port.get());
-    qint64 lineBytes = 0;
-    session.Tap = [&](FrameDirection direction, const QByteArray &bytes) {
-        lineBytes += bytes.size();
-        if (direction == FrameDirection::Sent)
-            ++timing.exchanges;
-    };
+    ExchangeSession &session = line.session;
+    ConnectionSettings &settings = line.settings;
     ConfigImage image;
     QuietOperator op;
     CountingProgress progress;
@@ -115,7 +130,8 @@ ConfigTiming TimeReadConfiguration(int speed, int thinkUs, bool withHeartbeat)
     }
     if (withHeartbeat)
         timing.heartbeatMaxLateMs = maxLate;
-    timing.floorMs = double(lineBytes) * kBitsPerByte * 1000.0 / speed +
+    timing.exchanges = line.exchanges;
+    timing.floorMs = double(line.lineBytes) * kBitsPerByte * 1000.0 / speed +
                      timing.exchanges * (thinkUs / 1000.0 + kSendPauseMs) + context.closingWaitMs;
     return timing;
 }
@@ -124,24 +140,11 @@ WriteTiming TimeChangedWrite(int speed, int thinkUs, int calculators, bool readB
 {
     WriteTiming timing;
     sim::ControllerTables tables{sim::SimOptions{}};
-    PacedResponder responder(speed, thinkUs, ControllerProtocol(tables));
-    PortPtr port;
-    if (responder.start())
-        port = OpenDevice(responder.devicePath(), {speed}).port;
-    if (!port) {
+    PacedSession line(speed, thinkUs, tables);
+    if (!line.port) {
         timing.failure = QStringLiteral("no line");
         return timing;
     }
-    ConnectionSettings settings = ConnectionSettings::Defaults();
-    settings.setSpeed(speed);
-    ExchangeSession session;
-    InitExchangeSession(session, 0);
-    LoadExchangeSession(session, settings, port.get());
-    session.Tap = [&](FrameDirection direction, const QByteArray &bytes) {
-        timing.lineBytes += bytes.size();
-        if (direction == FrameDirection::Sent)
-            ++timing.exchanges;
-    };
     ConfigImage image = tables.image();
     const ConfigImage before = image;
     // Every other calculator at most, so that each change is a run of its own.
@@ -151,11 +154,13 @@ WriteTiming TimeChangedWrite(int speed, int thinkUs, int calculators, bool readB
         image.setLinkByteAt(address, quint8(before.LinkByteAt(address) ^ LinkByte::Make(1, 0)));
     }
     QuietOperator op;
-    TransferContext context{session, image, settings, op, 0};
+    TransferContext context{line.session, image, line.settings, op, 0};
     context.verifyWrites = readBack;
     const qint64 start = NowNs();
     const bool ok = WriteChangedConfiguration(context, before);
     timing.elapsedMs = double(NowNs() - start) / 1e6;
+    timing.exchanges = line.exchanges;
+    timing.lineBytes = line.lineBytes;
     if (!ok)
         timing.failure = QStringLiteral("WriteChangedConfiguration failed: %1").arg(op.last);
     return timing;

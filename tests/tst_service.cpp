@@ -59,6 +59,20 @@ QStringList Messages(const test::ScriptedOperator &op)
     return out;
 }
 
+// A write that went through is confirmed by a note and asks nothing; any other outcome is told
+// by one message, after the retry question of a transfer that failed.
+void CheckTold(const test::ScriptedOperator &op, OutcomeKind outcome, const QString &told)
+{
+    const QStringList messages = Messages(op);
+    if (outcome == OutcomeKind::Done) {
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(op.notes.value(op.notes.size() - 1), told);
+        return;
+    }
+    QCOMPARE(messages.value(messages.size() - 1), told);
+    QCOMPARE(messages.size(), outcome == OutcomeKind::WriteFailed ? 2 : 1);
+}
+
 using Edit = std::function<void(ConfigRecord &)>;
 using Fault_ = std::optional<FaultRule>;
 
@@ -286,16 +300,9 @@ void TestService::writeChanges()
     const Outcome outcome = WriteChanges(*rig.service, record);
     QCOMPARE(outcome.kind, expected);
     QCOMPARE(rig.requests(), requests);
-    const QStringList messages = Messages(rig.op);
-    if (expected == OutcomeKind::Done) {
-        QVERIFY(messages.isEmpty());
-        QCOMPARE(rig.op.notes.last(), told);
+    CheckTold(rig.op, expected, told);
+    if (expected == OutcomeKind::Done)
         QCOMPARE(rig.sim->image().LinkByteAt(12), LinkByte::Make(3, 9));
-    } else {
-        // A transfer that failed was offered for a retry first.
-        QCOMPARE(messages.value(messages.size() - 1), told);
-        QCOMPARE(messages.size(), expected == OutcomeKind::WriteFailed ? 2 : 1);
-    }
     // The configuration as read is kept before anything of it is replaced, and only then.
     const QStringList backups =
         QDir(rig.programDir + QStringLiteral("CONFIG/backup")).entryList(QDir::Files);
@@ -380,15 +387,9 @@ void TestService::writeTablesFromFile()
     const Outcome outcome = WriteTablesFromFile(*rig.service, file, QList<int>{ConfigTable::Links});
     QCOMPARE(outcome.kind, expected);
     QCOMPARE(rig.requests(), requests);
-    if (expected == OutcomeKind::Done) {
-        QVERIFY(rig.op.messages.isEmpty());
-        QCOMPARE(rig.op.notes.last(), told);
+    CheckTold(rig.op, expected, told);
+    if (expected == OutcomeKind::Done)
         QCOMPARE(rig.op.waits, QList<WaitKind>{WaitKind::WritingTables});
-    } else {
-        const QStringList messages = Messages(rig.op);
-        QCOMPARE(messages.value(messages.size() - 1), told);
-        QCOMPARE(messages.size(), expected == OutcomeKind::WriteFailed ? 2 : 1);
-    }
     QVERIFY(!rig.op.waitOpen);
     QCOMPARE(rig.op.busyDepth, 0);
 }

@@ -4,6 +4,7 @@
 #include "modalscript.h"
 #include "shell/operation.h"
 #include "sim/simulator.h"
+#include "support/servicerig.h"
 #include "support/simrequests.h"
 #include "windows/main.h"
 #include "windows/statusbar.h"
@@ -49,19 +50,6 @@ const QStringList kAllMenus{"Файл", "Параметры", "Связь с д�
 const QStringList kFileMenus{"Файл", "Связь с другим устройством", "Общее"};
 
 using Request = test::SeenRequest;
-
-ModemTiming QuickModem()
-{
-    ModemTiming timing;
-    timing.resetAnswerMs = 1000;
-    timing.escapeGuardMs = 150;
-    timing.beforeInitMs = 50;
-    timing.afterAcceptMs = 20;
-    timing.hangUpPauseMs = 150;
-    timing.abortSettleMs = 50;
-    timing.msPerWaitSecond = 200;
-    return timing;
-}
 
 // The program's folder with the simulator as COM1, and the main window over it.
 struct Program
@@ -110,7 +98,7 @@ struct Program
     {
         SaveSettings(SettingsFilePath(programDir), settings);
         main = std::make_unique<TFormMain>(programDir);
-        main->service().modemTiming = QuickModem();
+        main->service().modemTiming = test::QuickModemTiming();
         main->resize(900, 500);
         main->show();
         settle();
@@ -556,7 +544,7 @@ void TestMainFlow::closeWhileBusy()
             program.sim->injectFault(silence);
         SaveSettings(SettingsFilePath(program.programDir), program.settings);
         program.main = std::make_unique<TFormMain>(program.programDir);
-        program.main->service().modemTiming = QuickModem();
+        program.main->service().modemTiming = test::QuickModemTiming();
         program.main->show();
     }
     if (during == QLatin1String("exchange")) {
