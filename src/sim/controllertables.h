@@ -2,6 +2,7 @@
 #pragma once
 
 #include "config/configimage.h"
+#include "shell/configtables.h"
 #include "sim/simoptions.h"
 
 #include <QByteArray>
@@ -11,7 +12,7 @@
 
 namespace ktv31::sim {
 
-constexpr int TableCount = 8;
+constexpr int TableCount = ConfigTableCount;
 using DestroyedFlags = std::array<quint8, TableCount>; // table 7: non-zero = table k destroyed
 
 // Controller error codes this controller refuses with.

@@ -1,6 +1,7 @@
 // Everything that sets up a simulated controller, its modem and its line.
 #pragma once
 
+#include "config/configimage.h"
 #include "sim/faultplan.h"
 
 #include <QDateTime>
@@ -33,7 +34,7 @@ struct ModemOptions
 struct SimOptions
 {
     quint8 address = 0;
-    quint8 typeCode = 8;
+    quint8 typeCode = ServedTypeCode;
     quint8 firmwareVersion = 5;
     quint8 hardwareVersion = 2;
     QDateTime buildDate{QDate(2024, 6, 14), QTime(9, 30, 15)};

@@ -23,9 +23,10 @@ const QColor kBackground(210, 210, 210); // 13816530
 const QColor kGrid(232, 232, 232);       // 15263976
 constexpr int kHiddenIdentificationTop = 12;
 
-int ItemOrNone(int value, int count)
+// The value a list has selected, -1 for none.
+int Selected(const QComboBox *list)
 {
-    return value >= 0 && value < count ? value : -1;
+    return list->currentIndex() < 0 ? -1 : list->currentData().toInt();
 }
 
 } // namespace
@@ -61,6 +62,10 @@ TFormConfig::TFormConfig(ConfigRecord &record, ConfigImage &image,
     grid->setPalette(gridColours);
     grid->installEventFilter(this);
     setBackground(false);
+    // The choice lists' items carry the byte they store: their place in the list.
+    for (QComboBox *list : {ui->ComboBox2, ui->ComboBox3, ui->ComboBox4, ui->ComboBox5})
+        for (int item = 0; item < list->count(); ++item)
+            list->setItemData(item, item);
 
     connect(ui->BitBtn14, &QPushButton::clicked, this, &TFormConfig::BitBtn14Click);
     connect(ui->BitBtn5, &QPushButton::clicked, this, &TFormConfig::BitBtn14Click);
@@ -99,12 +104,12 @@ void TFormConfig::FormShow()
          {std::pair{ui->ComboBox2, LinkFieldOffset::Priority},
           std::pair{ui->ComboBox3, LinkFieldOffset::CalculatorPreambles},
           std::pair{ui->ComboBox4, LinkFieldOffset::RetryDelay}})
-        combo->setCurrentIndex(ItemOrNone(record_.u8(offset), combo->count()));
+        combo->setCurrentIndex(combo->findData(record_.u8(offset)));
     const bool rts = HasRtsField(record_.u8(RecordOffset::SoftwareVersion));
     ui->ComboBox5->setEnabled(rts);
     ui->Label8->setEnabled(rts);
     ui->ComboBox5->setCurrentIndex(
-        rts ? ItemOrNone(record_.u8(LinkFieldOffset::RtsControl), ui->ComboBox5->count()) : -1);
+        rts ? ui->ComboBox5->findData(record_.u8(LinkFieldOffset::RtsControl)) : -1);
     model_->refreshAll();
     ui->StringGrid1->selectRow(0);
 }
@@ -151,12 +156,11 @@ bool TFormConfig::eventFilter(QObject *watched, QEvent *event)
 void TFormConfig::BitBtn14Click()
 {
     EditorInput input;
-    input.speedCode =
-        ui->ComboBox1->currentIndex() >= 0 ? ui->ComboBox1->currentData().toInt() : -1;
-    input.priority = ui->ComboBox2->currentIndex();
-    input.calculatorPreambles = ui->ComboBox3->currentIndex();
-    input.retryDelay = ui->ComboBox4->currentIndex();
-    input.rtsControl = ui->ComboBox5->isEnabled() ? ui->ComboBox5->currentIndex() : -1;
+    input.speedCode = Selected(ui->ComboBox1);
+    input.priority = Selected(ui->ComboBox2);
+    input.calculatorPreambles = Selected(ui->ComboBox3);
+    input.retryDelay = Selected(ui->ComboBox4);
+    input.rtsControl = ui->ComboBox5->isEnabled() ? Selected(ui->ComboBox5) : -1;
     input.answerPreambles = ui->Edit2->text();
     input.requestPreambles = ui->Edit3->text();
     input.answerWait = ui->Edit4->text();
