@@ -170,7 +170,11 @@ void TestConfigEditor::storeInput()
     record.setU8(LinkFieldOffset::RtsControl, 0x5A);
     input.modemString = QStringLiteral("ABC");
     const ConfigRecord before = record;
-    const std::optional<InputFault> result = StoreEditorInput(input, record);
+    // Shown as nothing the controls could hold: every value counts as the person's own.
+    EditorInput nothing;
+    nothing.answerPreambles = nothing.requestPreambles = nothing.answerWait = nothing.modemString =
+        QStringLiteral("?");
+    const std::optional<InputFault> result = StoreEditorInput(input, nothing, record);
     if (!fault.isEmpty()) {
         QVERIFY(result);
         QCOMPARE(result->line1 + u'|' + result->line2, fault);
@@ -192,33 +196,50 @@ void TestConfigEditor::storeInput()
 void TestConfigEditor::unchangedRecordStaysUnchanged_data()
 {
     QTest::addColumn<QByteArray>("modem"); // as stored in the record
-    QTest::addColumn<bool>("changed");
-    QTest::newRow("in the editor's own form") << QByteArray("ATZ\r") << false;
-    QTest::newRow("without its CR") << QByteArray("ATZ") << true;
-    QTest::newRow("with a leading blank") << QByteArray(" ATZ\r") << true;
-    QTest::newRow("empty") << QByteArray() << false;
+    QTest::addColumn<QString>("typed");    // what the person typed over it; empty: left alone
+    QTest::addColumn<QByteArray>("stored");
+    const QByteArray sixtyThree = QByteArray(63, 'A') + '\r';
+    QTest::newRow("in the editor's own form")
+        << QByteArray("ATZ\r") << QString() << QByteArray("ATZ\r");
+    QTest::newRow("without its CR") << QByteArray("ATZ") << QString() << QByteArray("ATZ");
+    QTest::newRow("with blanks") << QByteArray(" ATZ \r") << QString() << QByteArray(" ATZ \r");
+    QTest::newRow("longer than the edit takes") << sixtyThree << QString() << sixtyThree;
+    QTest::newRow("empty") << QByteArray() << QString() << QByteArray();
+    QTest::newRow("typed over") << QByteArray(" ATZ \r") << QStringLiteral("ATM0")
+                                << QByteArray("ATM0\r");
 }
 
 void TestConfigEditor::unchangedRecordStaysUnchanged()
 {
     QFETCH(QByteArray, modem);
-    QFETCH(bool, changed);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, stored);
     ConfigRecord record = Generation(5);
     record.setSlice(RecordOffset::ModemString, int(modem.size()), modem);
+    record.setU8(LinkFieldOffset::Priority, 7); // no such item: the list shows nothing of it
     const ConfigRecord snapshot = record;
     // The input exactly as the editor would show this record.
-    EditorInput input;
-    input.speedCode = record.u8(LinkFieldOffset::UpperSpeed);
-    input.answerPreambles = QString::number(record.u8(LinkFieldOffset::AnswerPreambles));
-    input.requestPreambles = QString::number(record.u8(LinkFieldOffset::RequestPreambles));
-    input.answerWait = QString::number(record.u8(LinkFieldOffset::AnswerWait));
-    input.priority = record.u8(LinkFieldOffset::Priority);
-    input.calculatorPreambles = record.u8(LinkFieldOffset::CalculatorPreambles);
-    input.retryDelay = record.u8(LinkFieldOffset::RetryDelay);
-    input.rtsControl = record.u8(LinkFieldOffset::RtsControl);
-    input.modemString = EditorModemString(record);
-    QVERIFY(!StoreEditorInput(input, record));
-    QCOMPARE(record.toBytes() != snapshot.toBytes(), changed);
+    EditorInput shown;
+    shown.speedCode = record.u8(LinkFieldOffset::UpperSpeed);
+    shown.answerPreambles = QString::number(record.u8(LinkFieldOffset::AnswerPreambles));
+    shown.requestPreambles = QString::number(record.u8(LinkFieldOffset::RequestPreambles));
+    shown.answerWait = QString::number(record.u8(LinkFieldOffset::AnswerWait));
+    shown.priority = 0;
+    shown.calculatorPreambles = record.u8(LinkFieldOffset::CalculatorPreambles);
+    shown.retryDelay = record.u8(LinkFieldOffset::RetryDelay);
+    shown.rtsControl = record.u8(LinkFieldOffset::RtsControl);
+    shown.modemString = EditorModemString(record).left(MaxEditorModemStringLength);
+    EditorInput input = shown;
+    if (!typed.isEmpty())
+        input.modemString = typed;
+    QVERIFY(!StoreEditorInput(input, shown, record));
+    QCOMPARE(record.slice(RecordOffset::ModemString, ModemStringSize),
+             stored + QByteArray(ModemStringSize - int(stored.size()), '\0'));
+    // Only what was typed differs from the record as it came.
+    ConfigRecord expected = snapshot;
+    expected.setSlice(RecordOffset::ModemString, ModemStringSize,
+                      record.slice(RecordOffset::ModemString, ModemStringSize));
+    QCOMPARE(record.toBytes(), expected.toBytes());
 }
 
 void TestConfigEditor::disconnectAllKeepsAddressZero()

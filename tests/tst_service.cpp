@@ -289,15 +289,16 @@ void TestService::writeChanges()
     test::ServiceRig rig;
     QVERIFY(rig.start());
     QVERIFY(rig.connect());
-    ConfigRecord record;
-    QVERIFY(ReadConfigurationRecord(*rig.service, record, true).ok());
-    const ConfigImage asRead = rig.service->image();
+    ConfigRecord asRead;
+    QVERIFY(ReadConfigurationRecord(*rig.service, asRead, true).ok());
+    const ConfigImage imageAsRead = rig.service->image();
+    ConfigRecord record = asRead;
     edit(record);
     rig.forget();
     if (fault)
         rig.sim->injectFault(*fault);
 
-    const Outcome outcome = WriteChanges(*rig.service, record);
+    const Outcome outcome = WriteChanges(*rig.service, asRead, record);
     QCOMPARE(outcome.kind, expected);
     QCOMPARE(rig.requests(), requests);
     CheckTold(rig.op, expected, told);
@@ -309,7 +310,7 @@ void TestService::writeChanges()
     const bool wrote = !requests.isEmpty();
     QCOMPARE(backups.size(), wrote ? 1 : 0);
     if (!wrote)
-        QCOMPARE(rig.service->image().toBytes(), asRead.toBytes());
+        QCOMPARE(rig.service->image().toBytes(), imageAsRead.toBytes());
 }
 
 // The controller answers at a new speed from the request after the write: the program follows
@@ -319,12 +320,13 @@ void TestService::tableThreeIsReadBackAtTheNewSpeed()
     test::ServiceRig rig;
     QVERIFY(rig.start());
     QVERIFY(rig.connect());
-    ConfigRecord record;
-    QVERIFY(ReadConfigurationRecord(*rig.service, record, true).ok());
+    ConfigRecord asRead;
+    QVERIFY(ReadConfigurationRecord(*rig.service, asRead, true).ok());
+    ConfigRecord record = asRead;
     record.setU8(RecordOffset::LinkParameters, quint8(SpeedToCode(57600)));
     rig.forget();
 
-    const Outcome outcome = WriteChanges(*rig.service, record);
+    const Outcome outcome = WriteChanges(*rig.service, asRead, record);
     QCOMPARE(outcome.kind, OutcomeKind::Done);
     QCOMPARE(rig.requests(), (QList<Request>{{true, 3, 0, 8}, {false, 3, 0, 8}}));
     QCOMPARE(rig.sim->speed(), 57600);

@@ -87,7 +87,7 @@ int WriteConfig(CliSession &session, const CliOptions &options, const ConfigReco
     ConfigRecord asRead;
     if (const Outcome read = ReadConfigurationRecord(service, asRead, false); !read.ok())
         return session.statusOf(read);
-    return session.statusOf(WriteChanges(service, record));
+    return session.statusOf(WriteChanges(service, asRead, record));
 }
 
 int TableState(CliSession &session, const CliOptions &options)

@@ -47,6 +47,32 @@ void RecordToImage(const ConfigRecord &record, ConfigImage &image)
     }
 }
 
+bool LinkEntryChanged(const ConfigRecord &a, const ConfigRecord &b, int address)
+{
+    const int at = LinkEntry::OffsetOf(address);
+    return a.slice(at, LinkEntrySize) != b.slice(at, LinkEntrySize);
+}
+
+void ApplyRecordEdits(const ConfigRecord &asRead, const ConfigRecord &edited, ConfigImage &image)
+{
+    for (int i = 0; i < LinkParameterCountLong; ++i) {
+        const quint8 value = edited.u8(RecordOffset::LinkParameters + i);
+        if (value != asRead.u8(RecordOffset::LinkParameters + i))
+            image.setU8(ImageOffset::LinkParameters + i, value);
+    }
+    const QByteArray modem = edited.slice(RecordOffset::ModemString, ModemStringSize);
+    if (modem != asRead.slice(RecordOffset::ModemString, ModemStringSize))
+        image.setSlice(ImageOffset::ModemString, ModemStringSize, modem);
+    for (int address = 0; address < CalculatorCount; ++address) {
+        if (!LinkEntryChanged(asRead, edited, address))
+            continue;
+        const int entry = LinkEntry::OffsetOf(address);
+        image.setLinkByteAt(address, LinkByteFromEntry(edited.u8(entry + LinkEntry::Connected),
+                                                       edited.u8(entry + LinkEntry::Port),
+                                                       edited.u8(entry + LinkEntry::SpeedCode)));
+    }
+}
+
 bool NewConfigRecord(ConfigRecord &record, int generation,
                      const GenerationChooser &chooseGeneration)
 {

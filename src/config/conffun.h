@@ -22,6 +22,14 @@ void ImageToRecord(const ConfigImage &image, ConfigRecord &record);
 // identification block and table 1 of the image are not touched.
 void RecordToImage(const ConfigRecord &record, ConfigImage &image);
 
+// Brings into `image` what `edited` changed against `asRead`, the record `image` was turned into:
+// each table-3 byte, the modem string and each calculator's link that differ. Everything else
+// keeps its bytes exactly, even where the record could not hold them (a link byte naming no
+// port, say).
+void ApplyRecordEdits(const ConfigRecord &asRead, const ConfigRecord &edited, ConfigImage &image);
+// Whether the link entry of `address` differs between the two records.
+bool LinkEntryChanged(const ConfigRecord &a, const ConfigRecord &b, int address);
+
 quint8 LinkByteFromEntry(quint8 connected, quint8 port, quint8 speedCode);
 
 // Whether the controller offers `speedCode` on its link to the upper-level device (image table 1):

@@ -78,7 +78,8 @@ QString EditorModemString(const ConfigRecord &record)
     return text;
 }
 
-std::optional<InputFault> StoreEditorInput(const EditorInput &input, ConfigRecord &record)
+std::optional<InputFault> StoreEditorInput(const EditorInput &input, const EditorInput &shown,
+                                           ConfigRecord &record)
 {
     using namespace LinkFieldOffset;
     const quint8 version = record.u8(RecordOffset::SoftwareVersion);
@@ -94,18 +95,28 @@ std::optional<InputFault> StoreEditorInput(const EditorInput &input, ConfigRecor
     if (!answerWait)
         return OutOfRange(QStringLiteral("Длительность ожидания ответа от вычислителя"));
 
-    record.setU8(UpperSpeed, quint8(input.speedCode));
-    record.setU8(AnswerPreambles, quint8(*answerPreambles));
-    record.setU8(RequestPreambles, quint8(*requestPreambles));
-    record.setU8(AnswerWait, quint8(*answerWait));
-    record.setU8(Priority, quint8(input.priority));
-    record.setU8(CalculatorPreambles, quint8(input.calculatorPreambles));
-    record.setU8(RetryDelay, quint8(input.retryDelay));
+    // What a control shows may not be all its byte holds (a modem string cut to the edit's
+    // length, blanks trimmed): a value the person left as shown keeps its bytes as they were.
+    const auto store = [&record](int offset, bool edited, int value) {
+        if (edited)
+            record.setU8(offset, quint8(value));
+    };
+    store(UpperSpeed, input.speedCode != shown.speedCode, input.speedCode);
+    store(AnswerPreambles, input.answerPreambles != shown.answerPreambles, *answerPreambles);
+    store(RequestPreambles, input.requestPreambles != shown.requestPreambles, *requestPreambles);
+    store(AnswerWait, input.answerWait != shown.answerWait, *answerWait);
+    store(Priority, input.priority != shown.priority, input.priority);
+    store(CalculatorPreambles, input.calculatorPreambles != shown.calculatorPreambles,
+          input.calculatorPreambles);
+    store(RetryDelay, input.retryDelay != shown.retryDelay, input.retryDelay);
     // With no choice made (a version the editor knows no RTS rule for) the byte stays as it was
     // rather than taking the list's "nothing" as a value.
-    if (HasRtsField(version) && input.rtsControl >= 0)
-        record.setU8(RtsControl, quint8(input.rtsControl));
+    store(RtsControl,
+          HasRtsField(version) && input.rtsControl >= 0 && input.rtsControl != shown.rtsControl,
+          input.rtsControl);
 
+    if (input.modemString == shown.modemString)
+        return std::nullopt;
     record.fill(RecordOffset::ModemString, ModemStringSize, 0);
     const QByteArray modem = toCp1251(input.modemString.left(MaxEditorModemStringLength));
     if (!modem.isEmpty()) {

@@ -46,9 +46,12 @@ struct EditorInput
     QString modemString;          // Edit1
 };
 
-// Checks the input in the editor's order and, when it passes, stores it into `record` (table 3
-// bytes 38..45 and the modem string with its CR and zeros). Nothing is stored on a fault.
-std::optional<InputFault> StoreEditorInput(const EditorInput &input, ConfigRecord &record);
+// Checks the input in the editor's order and, when it passes, stores into `record` (table 3
+// bytes 38..45, the modem string with its CR and zeros) every value that differs from `shown`,
+// what the controls held when the editor opened; a value left as shown keeps its bytes. Nothing
+// is stored on a fault.
+std::optional<InputFault> StoreEditorInput(const EditorInput &input, const EditorInput &shown,
+                                           ConfigRecord &record);
 
 // Clears the connected flag of addresses 1..254; their ports and speeds stay.
 void DisconnectAllCalculators(ConfigRecord &record);

@@ -60,9 +60,12 @@ std::optional<WriteContentFault> CheckModemString(const ConfigRecord &record)
         QStringLiteral("строка не завершена символом CR в %1 байтах").arg(ModemStringSize));
 }
 
-std::optional<WriteContentFault> CheckLinks(const ConfigRecord &record)
+std::optional<WriteContentFault> CheckLinks(const ConfigRecord &record,
+                                            const std::function<bool(int)> &writtenLink)
 {
     for (int address = 0; address < CalculatorCount; ++address) {
+        if (writtenLink && !writtenLink(address))
+            continue;
         const int at = LinkEntry::OffsetOf(address);
         const int connected = record.u8(at + LinkEntry::Connected);
         const int port = record.u8(at + LinkEntry::Port);
@@ -89,7 +92,8 @@ std::optional<WriteContentFault> CheckLinks(const ConfigRecord &record)
 } // namespace
 
 std::optional<WriteContentFault> CheckWriteContent(const ConfigRecord &record,
-                                                   const QList<int> &tables, int linkParameterCount)
+                                                   const QList<int> &tables, int linkParameterCount,
+                                                   const std::function<bool(int)> &writtenLink)
 {
     // In the order the tables are written.
     for (const int table :
@@ -102,7 +106,7 @@ std::optional<WriteContentFault> CheckWriteContent(const ConfigRecord &record,
         else if (table == ConfigTable::ModemString)
             fault = CheckModemString(record);
         else if (table == ConfigTable::Links)
-            fault = CheckLinks(record);
+            fault = CheckLinks(record, writtenLink);
         if (fault)
             return fault;
     }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace ktv31 {
@@ -22,7 +23,9 @@ struct WriteContentFault
 // its carriage return (or a zero); in table 6 a connected flag other than 0 and 1, or for a
 // connected calculator a port above 3 or a speed code outside the speed table. A disconnected
 // calculator keeps whatever speed the controller held, as long as it fits its five bits.
+// `writtenLink` says which calculators' links go to the controller; unset, all of them.
 std::optional<WriteContentFault>
-CheckWriteContent(const ConfigRecord &record, const QList<int> &tables, int linkParameterCount);
+CheckWriteContent(const ConfigRecord &record, const QList<int> &tables, int linkParameterCount,
+                  const std::function<bool(int address)> &writtenLink = {});
 
 } // namespace ktv31

@@ -384,6 +384,12 @@ void RequestAbort(ExchangeSession &session)
         session.ActivePort->interruptWrite();
 }
 
+void DropPendingAbort(ExchangeSession &session)
+{
+    if (!session.Running)
+        session.AbortFlag = false;
+}
+
 QString ComposeResultText(const ExchangeSession &s)
 {
     const int code = s.ResultCode;

@@ -103,6 +103,9 @@ bool ExchangeRunning(const ExchangeSession &session);
 // Sets the abort flag and ends at once whatever the running exchange is waiting for: the RTS
 // pause, the drain of its request, the transmission time or the answer.
 void RequestAbort(ExchangeSession &session);
+// Drops an abort asked for after the last exchange it was meant for had ended, so that it cannot
+// end the first exchange of the next command. Nothing happens while an exchange runs.
+void DropPendingAbort(ExchangeSession &session);
 
 // "Команда N.  <text of the result>", with the destroyed table's number after a refusal of
 // error 60.

@@ -64,29 +64,32 @@ Outcome SaveConfigurationToFile(ServiceSession &session, const QString &path)
     return {path.isEmpty() ? OutcomeKind::Cancelled : OutcomeKind::FileProblem, {}, {}};
 }
 
-Outcome WriteChanges(ServiceSession &session, const ConfigRecord &edited)
+Outcome WriteChanges(ServiceSession &session, const ConfigRecord &asRead,
+                     const ConfigRecord &edited)
 {
     ConfigImage &image = session.image();
-    const ConfigImage asRead = image;
-    ConfigImage changed = asRead;
-    RecordToImage(edited, changed);
-    const QList<int> tables = TablesToWrite(changed, asRead);
+    const ConfigImage imageAsRead = image;
+    ConfigImage changed = imageAsRead;
+    ApplyRecordEdits(asRead, edited, changed);
+    const QList<int> tables = TablesToWrite(changed, imageAsRead);
     if (tables.isEmpty()) {
         session.op().ShowMessageBox(MessageBoxKind::Notice, ServiceText::NoTablesWritten(),
                                     ServiceText::NothingChanged());
         return {OutcomeKind::NothingChanged, ServiceText::NoTablesWritten(),
                 ServiceText::NothingChanged()};
     }
-    if (const auto refused = RefuseToWrite(session, edited, tables))
+    // Only the calculators whose links change are written, so only theirs are judged.
+    const auto linkWritten = [&](int address) { return LinkEntryChanged(asRead, edited, address); };
+    if (const auto refused = RefuseToWrite(session, edited, tables, linkWritten))
         return *refused;
     if (session.keepBackups)
-        KeepBackup(session, asRead);
+        KeepBackup(session, imageAsRead);
     image = changed;
     TransferContext context = session.transferContext();
     bool written = false;
     {
         BusyScope busy(session.op());
-        written = WriteChangedConfiguration(context, asRead);
+        written = WriteChangedConfiguration(context, imageAsRead);
     }
     session.op().StatusTextsDone();
     return WriteOutcome(session, context, tables, written);

@@ -19,10 +19,12 @@ Outcome ReadConfigurationRecord(ServiceSession &session, ConfigRecord &record, b
 // `path` is empty.
 Outcome SaveConfigurationToFile(ServiceSession &session, const QString &path = {});
 
-// `edited` written where it differs from the configuration the image holds as read: the content
-// checked, the configuration as read kept as a backup, only what changed written, each run read
-// back. "Нет измененных данных" when nothing differs. The image holds what was written
-// afterwards (all of `edited` when the whole write went through).
-Outcome WriteChanges(ServiceSession &session, const ConfigRecord &edited);
+// What `edited` changed against `asRead` (the record ReadConfigurationRecord gave) written into
+// the controller: the content checked, the configuration as read kept as a backup, only the
+// changed fields written, each run read back; every field not changed keeps the bytes the
+// controller holds. "Нет измененных данных" when nothing differs. The image holds what was
+// written afterwards.
+Outcome WriteChanges(ServiceSession &session, const ConfigRecord &asRead,
+                     const ConfigRecord &edited);
 
 } // namespace ktv31

@@ -4,6 +4,7 @@
 #include "connection/controllerlink.h"
 #include "link/comportfunctions.h"
 #include "service/linkoperations.h"
+#include "shell/operation.h"
 #include "shell/settings.h"
 
 namespace ktv31 {
@@ -14,6 +15,12 @@ ServiceSession::ServiceSession(ConnectionSettings &settings, Operator &op,
 {
     files_.programDir = programDir;
     InitExchangeSession(exchange_, ControllerAddress);
+    // A cut short meant the operation that ran; the next one starts afresh.
+    connect(&OperationState::instance(), &OperationState::runningChanged, this,
+            [this](bool running) {
+                if (!running && !interrupted_)
+                    DropPendingAbort(exchange_);
+            });
 }
 
 ServiceSession::~ServiceSession()

@@ -11,12 +11,13 @@
 namespace ktv31 {
 
 std::optional<Outcome> RefuseToWrite(ServiceSession &session, const ConfigRecord &record,
-                                     const QList<int> &tables)
+                                     const QList<int> &tables,
+                                     const std::function<bool(int)> &writtenLink)
 {
     QString fault;
     // The controller's software version decides whether table 3 takes its eighth byte too.
     if (const auto content =
-            CheckWriteContent(record, tables, session.image().LinkParameterCount()))
+            CheckWriteContent(record, tables, session.image().LinkParameterCount(), writtenLink))
         fault = content->text;
     const quint8 upperSpeed = record.u8(RecordOffset::LinkParameters);
     if (fault.isEmpty() && tables.contains(ConfigTable::LinkParameters) &&

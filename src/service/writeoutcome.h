@@ -6,6 +6,7 @@
 
 #include <QList>
 
+#include <functional>
 #include <optional>
 
 namespace ktv31 {
@@ -17,8 +18,10 @@ struct TransferContext;
 // controller must not be given, nor a speed of its upper-level link it does not offer (by the
 // image's table 1): the link would be lost. The person is told which value; nothing when all
 // is well.
+// `writtenLink`, when set, says which calculators' links are written.
 std::optional<Outcome> RefuseToWrite(ServiceSession &session, const ConfigRecord &record,
-                                     const QList<int> &tables);
+                                     const QList<int> &tables,
+                                     const std::function<bool(int address)> &writtenLink = {});
 
 // How the write of `planned` through `context` went: confirmed on the progress panel, or the
 // first difference of a read-back, or what was written before it was given up. The person is

@@ -87,7 +87,33 @@ SettingsFileRead ReadSettingsFile(const QString &path)
     result.fault = read.fault;
     result.size = int(read.bytes.size());
     result.settings = ConnectionSettings::fromBytes(read.bytes);
+    result.bytes = read.bytes;
     return result;
+}
+
+QStringList KeepDamagedSettings(const QString &path, const SettingsFileRead &read)
+{
+    if (!read.damaged())
+        return {};
+    const QString name = QFileInfo(path).fileName();
+    const QString found =
+        read.fault == FileFault::None
+            ? QStringLiteral("Файл настроек %1 поврежден (%2 байт)").arg(name).arg(read.size)
+            : QStringLiteral("Файл настроек %1 не прочитан: %2")
+                  .arg(name, FileFaultText(read.fault));
+    if (read.fault != FileFault::None)
+        return {found, QStringLiteral("Взяты значения по умолчанию")};
+    const QString kept = path + QStringLiteral(".damaged");
+    if (ReplaceFile(kept, read.bytes) != FileFault::None)
+        return {found, QStringLiteral("Взяты значения по умолчанию; копия файла не сохранена")};
+    return {found, QStringLiteral("Взяты значения по умолчанию; прежний файл сохранен как %1")
+                       .arg(QFileInfo(kept).fileName())};
+}
+
+QStringList SettingsNotSavedText(const QString &path, FileFault reason)
+{
+    return {QStringLiteral("Параметры связи не сохранены в файле %1").arg(path),
+            FileFaultText(reason)};
 }
 
 ConnectionSettings LoadSettings(const QString &path)

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace ktv31 {
 
@@ -107,7 +108,13 @@ struct SettingsFileRead
     ConnectionSettings settings = ConnectionSettings::Defaults(); // Defaults() unless read
     FileFault fault = FileFault::None; // why the file was not read; NoSuchFile when missing
     int size = 0;                      // bytes read, at most a record's
+    QByteArray bytes;                  // as read
     bool ok() const { return fault == FileFault::None && size == ConnectionSettings::Size; }
+    // There, but no whole record: the defaults stand in for it.
+    bool damaged() const
+    {
+        return !ok() && fault != FileFault::NoSuchFile && fault != FileFault::NoSuchFolder;
+    }
 };
 // The record held in the regular file at `path`. Bytes beyond the record are ignored; anything
 // that is not a regular file (a FIFO, a device) is refused unopened.
@@ -115,6 +122,12 @@ SettingsFileRead ReadSettingsFile(const QString &path);
 // ReadSettingsFile's settings: Defaults() when the file is missing, unreadable or shorter than a
 // record.
 ConnectionSettings LoadSettings(const QString &path);
+// A damaged settings file's bytes kept as <path>.damaged, so that the settings written at the
+// close do not replace the only copy of them. Two lines for the person: what was found and
+// what became of it; empty when the file was not damaged.
+QStringList KeepDamagedSettings(const QString &path, const SettingsFileRead &read);
+// Two lines for the person on settings that could not be written.
+QStringList SettingsNotSavedText(const QString &path, FileFault reason);
 // Replaces the regular file at `path` (or creates it) with exactly the record's bytes, or leaves
 // whatever is there untouched and returns false, with the reason in `reason` (may be null). A
 // missing folder is not created.

@@ -112,6 +112,7 @@ void TFormConfig::FormShow()
         rts ? ui->ComboBox5->findData(record_.u8(LinkFieldOffset::RtsControl)) : -1);
     model_->refreshAll();
     ui->StringGrid1->selectRow(0);
+    shown_ = input();
 }
 
 // The controller's own speeds for its record, every speed for a file.
@@ -153,7 +154,7 @@ bool TFormConfig::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void TFormConfig::BitBtn14Click()
+EditorInput TFormConfig::input() const
 {
     EditorInput input;
     input.speedCode = Selected(ui->ComboBox1);
@@ -165,7 +166,12 @@ void TFormConfig::BitBtn14Click()
     input.requestPreambles = ui->Edit3->text();
     input.answerWait = ui->Edit4->text();
     input.modemString = ui->Edit1->text();
-    if (const auto fault = StoreEditorInput(input, record_)) {
+    return input;
+}
+
+void TFormConfig::BitBtn14Click()
+{
+    if (const auto fault = StoreEditorInput(input(), shown_, record_)) {
         op_.ShowMessageBox(MessageBoxKind::InputError, fault->line1, fault->line2);
         return;
     }

@@ -1,6 +1,7 @@
 // TFormConfig: the configuration editor of a controller's or a file's configuration record.
 #pragma once
 
+#include "config/configeditor.h"
 #include "config/configimage.h"
 #include "windows/windowoperator.h"
 
@@ -49,6 +50,8 @@ private slots:
 private:
     void FormShow();
     void fillUpperSpeeds();
+    // What the link-parameter controls and the modem string's edit hold now.
+    EditorInput input() const;
     void setBackground(bool subDialogOpen);
 
     std::unique_ptr<Ui::TFormConfig> ui;
@@ -56,6 +59,7 @@ private:
     ConfigImage &image_;
     const ConnectionSettings &settings_;
     ConfigRecord snapshot_;
+    EditorInput shown_; // what the controls held when the form was shown
     CalculatorModel *model_;
     WindowOperator op_;
 };

@@ -5,6 +5,7 @@
 #include "shell/operation.h"
 #include "ui_main.h"
 #include "windows/about.h"
+#include "windows/connpar.h"
 #include "windows/glyphs.h"
 #include "windows/menubarstyle.h"
 #include "windows/statusbar.h"
@@ -73,7 +74,7 @@ TFormMain::~TFormMain()
 {
     // A window destroyed without being closed still leaves the settings and the line in order.
     if (!closed_)
-        FormClose();
+        FormClose(false);
 }
 
 void TFormMain::connectCommands()
@@ -104,9 +105,12 @@ void TFormMain::FormCreate()
     service_.exchange().StatusPanel = StatusPanel{&op_, Panel::Exchange};
     op_.setResultText([this] { return ResultText(service_.exchange()); });
     op_.setStatusTextsDone([this] { ArmTimerMessage(); });
+    op_.setAbortWait([this] { service_.cutShort(); });
     CreateProgramFolders(programDir_);
     settingsPath_ = SettingsFilePath(programDir_);
-    settings_ = LoadSettings(settingsPath_);
+    const SettingsFileRead read = ReadSettingsFile(settingsPath_);
+    settings_ = read.settings;
+    settingsNotice_ = KeepDamagedSettings(settingsPath_, read);
     hideTopLevelItems();
     showModemPanel(false);
     timerStart_->start();
@@ -238,19 +242,30 @@ void TFormMain::closeEvent(QCloseEvent *event)
         service_.interrupt();
         return;
     }
-    FormClose();
+    FormClose(true);
     event->accept();
 }
 
-void TFormMain::FormClose()
+void TFormMain::FormClose(bool tellFailure)
 {
     if (closed_)
         return;
     closed_ = true;
-    BusyScope busy(op_);
-    timerStart_->stop();
-    Disconnect(service_);
-    SaveSettings(settingsPath_, settings_);
+    FileFault reason = FileFault::None;
+    {
+        BusyScope busy(op_);
+        timerStart_->stop();
+        Disconnect(service_);
+        SaveSettings(settingsPath_, settings_, &reason);
+    }
+    if (reason == FileFault::None)
+        return;
+    // Settings lost without a word would be taken for settings kept.
+    const QStringList lines = SettingsNotSavedText(settingsPath_, reason);
+    if (tellFailure)
+        op_.ShowMessageBox(MessageBoxKind::Error, lines.value(0), lines.value(1));
+    else
+        qCWarning(lcWindows).noquote() << lines.join(QStringLiteral(": "));
 }
 
 void TFormMain::NexitClick()

@@ -79,7 +79,8 @@ private:
     // main.cpp: creation, the menu and the close.
     void FormCreate();
     void FormShow();
-    void FormClose();
+    // `tellFailure`: settings that could not be written are told in a message, else logged.
+    void FormClose(bool tellFailure);
     void buildMenuBitmaps();
     void connectCommands();
     void placeModemPanel();
@@ -92,6 +93,8 @@ private:
     const QString programDir_;
     QString settingsPath_;
     ConnectionSettings settings_;
+    QStringList
+        settingsNotice_; // a damaged settings file, told once when the link is first asked for
     PanelStatusBar *statusBar_;
     WindowOperator op_;
     ServiceSession service_;

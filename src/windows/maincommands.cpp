@@ -57,11 +57,12 @@ void TFormMain::N2Click()
     if (OperationRunning())
         return;
     OperationScope command;
-    ConfigRecord record;
-    if (!ReadConfigurationRecord(service_, record, true).ok())
+    ConfigRecord asRead;
+    if (!ReadConfigurationRecord(service_, asRead, true).ok())
         return;
+    ConfigRecord record = asRead;
     if (EditConfiguration(this, record, service_.image(), settings_, true, true).accepted)
-        WriteChanges(service_, record);
+        WriteChanges(service_, asRead, record);
 }
 
 void TFormMain::N1Click()

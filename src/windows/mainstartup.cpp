@@ -22,6 +22,11 @@ void TFormMain::TimerStartTimer()
         return;
     // The whole sequence is one operation: no command starts inside it, a close waits for it.
     OperationScope sequence;
+    if (!settingsNotice_.isEmpty()) {
+        op_.ShowMessageBox(MessageBoxKind::Notice, settingsNotice_.value(0),
+                           settingsNotice_.value(1));
+        settingsNotice_.clear();
+    }
     Disconnect(service_);
     hideTopLevelItems();
     statusBar_->setPanelText(Panel::Link,

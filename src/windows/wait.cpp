@@ -2,6 +2,7 @@
 #include "windows/wait.h"
 
 #include "ui_wait.h"
+#include "windows/glyphs.h"
 
 #include <QCloseEvent>
 
@@ -14,7 +15,18 @@ TFormWait::TFormWait(QWidget *parent) : QDialog(parent), ui(new Ui::TFormWait)
     // An empty bar until the operation sets its range; a 0..0 range would animate as "busy".
     ui->ProgressBar1->setRange(0, 1);
     ui->ProgressBar1->setValue(0);
+    ui->BitBtn1->setIcon(Glyphs::Cancel());
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TFormWait::BitBtn1Click);
     Mode = 0;
+}
+
+void TFormWait::BitBtn1Click()
+{
+    // Asked once: the transfer ends at its next wait, and there is nothing more to ask for.
+    if (!ui->BitBtn1->isEnabled())
+        return;
+    ui->BitBtn1->setEnabled(false);
+    emit abortRequested();
 }
 
 TFormWait::~TFormWait() = default;

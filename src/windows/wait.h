@@ -31,11 +31,18 @@ public:
 
     quint8 Mode = 0;
 
+signals:
+    // "Прервать" or Esc: the transfer is to be cut short; the window stays until it has ended.
+    void abortRequested();
+
 protected:
     void showEvent(QShowEvent *event) override;
-    // No title-bar buttons and no Esc: the window lives exactly as long as its transfer.
+    // No title-bar buttons: the window lives exactly as long as its transfer.
     void closeEvent(QCloseEvent *event) override;
-    void reject() override {}
+    void reject() override { BitBtn1Click(); }
+
+private slots:
+    void BitBtn1Click();
 
 private:
     void FormShow();

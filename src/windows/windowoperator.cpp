@@ -96,6 +96,10 @@ ProgressSink &WindowOperator::BeginWait(WaitKind kind)
     wait_ = new TFormWait(owner_);
     wait_->Mode =
         kind == WaitKind::ReadingTables ? TFormWait::ReadingTables : TFormWait::WritingTables;
+    QObject::connect(wait_, &TFormWait::abortRequested, wait_, [this] {
+        if (abortWait_)
+            abortWait_();
+    });
     ownerDisabled_ = kind == WaitKind::ReadingTables && owner_;
     if (ownerDisabled_)
         owner_->setEnabled(false);

@@ -53,6 +53,8 @@ public:
     void setResultText(std::function<QString()> resultText) { resultText_ = std::move(resultText); }
     // What StatusTextsDone does: the main window arms the timer that clears panel 1.
     void setStatusTextsDone(std::function<void()> done) { statusTextsDone_ = std::move(done); }
+    // What the wait dialog's "Прервать" does: the main window cuts the transfer short.
+    void setAbortWait(std::function<void()> abort) { abortWait_ = std::move(abort); }
     PanelStatusBar *statusBar() const { return statusBar_; }
 
 private:
@@ -62,6 +64,7 @@ private:
     QPointer<PanelStatusBar> statusBar_;
     std::function<QString()> resultText_;
     std::function<void()> statusTextsDone_;
+    std::function<void()> abortWait_;
     QPointer<TFormWait> wait_;
     std::unique_ptr<ProgressBarSink> waitProgress_;
     bool ownerDisabled_ = false;
