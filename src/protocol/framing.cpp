@@ -19,33 +19,13 @@ quint16 Crc16(const quint8 *data, int length)
 
 namespace {
 
-// How the data of one function code are laid out behind the function byte.
-struct Layout
-{
-    quint8 function;
-    bool credentials;  // user name and password at 4..19
-    int extraAt;       // offset of the extra byte, or -1
-    int dataAt;        // offset of the caller's data
-    int fixedData;     // exact number of data bytes, or -1 for "as given"
-    int frameOverhead; // length = data length + overhead for variable layouts
-    int fixedLength;   // frame length of fixed layouts
-};
-
-constexpr Layout kLayouts[] = {
+constexpr RequestLayout kLayouts[] = {
     {29, false, -1, 4, -1, 6, 0}, {1, false, 4, 5, 3, 0, 10},   {2, true, 20, 21, -1, 23, 0},
     {7, false, -1, 4, 7, 0, 13},  {8, false, -1, 4, 15, 0, 21}, {9, true, -1, 20, 12, 0, 34},
     {11, true, -1, 20, 8, 0, 30}, {12, true, -1, 20, 2, 0, 24}, {25, true, -1, 20, 0, 0, 22},
 };
 
-const Layout *findLayout(quint8 function)
-{
-    for (const Layout &layout : kLayouts)
-        if (layout.function == function)
-            return &layout;
-    return nullptr;
-}
-
-int frameLengthFor(const Layout &layout, int dataLength)
+int frameLengthFor(const RequestLayout &layout, int dataLength)
 {
     if (layout.fixedData >= 0)
         return dataLength == layout.fixedData ? layout.fixedLength : 0;
@@ -58,6 +38,14 @@ int frameLengthFor(const Layout &layout, int dataLength)
 }
 
 } // namespace
+
+const RequestLayout *FindRequestLayout(quint8 function)
+{
+    for (const RequestLayout &layout : kLayouts)
+        if (layout.function == function)
+            return &layout;
+    return nullptr;
+}
 
 void SealFrame(FrameBuffer &tx, int length)
 {
@@ -73,7 +61,7 @@ int BuildRequestFrame(const RequestParts &parts, FrameBuffer &tx)
     tx[FrameOffset::Start] = RequestStartSymbol;
     tx[FrameOffset::Address] = parts.address;
     tx[FrameOffset::Function] = parts.function;
-    const Layout *layout = findLayout(parts.function);
+    const RequestLayout *layout = FindRequestLayout(parts.function);
     if (!layout)
         return 0;
     const int length = frameLengthFor(*layout, parts.dataLength);

@@ -2,6 +2,7 @@
 #include "shell/exchangelog.h"
 
 #include "shell/cp1251.h"
+#include "shell/hexbytes.h"
 #include "shell/wholefile.h"
 
 #include <QCoreApplication>
@@ -26,6 +27,12 @@ constexpr qint64 kEntryOverhead = 64;
 
 std::atomic<ExchangeLog *> g_log{nullptr};
 
+const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+
+constexpr LogLineKind kAllKinds[] = {LogLineKind::Sent,         LogLineKind::Received,
+                                     LogLineKind::ModemCommand, LogLineKind::ModemAnswer,
+                                     LogLineKind::Result,       LogLineKind::Note};
+
 const char *Label(LogLineKind kind)
 {
     switch (kind) {
@@ -43,25 +50,6 @@ const char *Label(LogLineKind kind)
         return "NOTE";
     }
     return "?";
-}
-
-// Modem lines carry their CR and LF and may carry anything else: one log line each, readable.
-QByteArray EscapedModemText(const QByteArray &bytes)
-{
-    QString out;
-    for (const QChar c : fromCp1251(bytes)) {
-        if (c == u'\r')
-            out += QStringLiteral("\\r");
-        else if (c == u'\n')
-            out += QStringLiteral("\\n");
-        else if (c == u'\\')
-            out += QStringLiteral("\\\\");
-        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            out += QStringLiteral("\\x%1").arg(uint(c.unicode()), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out.toUtf8();
 }
 
 QString OlderFile(const QString &path, int age)
@@ -117,6 +105,11 @@ void ExchangeLog::add(LogLineKind kind, const QByteArray &bytes)
 void ExchangeLog::add(LogLineKind kind, const QString &text)
 {
     take(Entry{QDateTime::currentMSecsSinceEpoch(), kind, QByteArray(), text});
+}
+
+void ExchangeLog::add(const ExchangeLine &line)
+{
+    take(line);
 }
 
 void ExchangeLog::take(Entry entry)
@@ -179,9 +172,7 @@ void ExchangeLog::writerLoop()
 QByteArray ExchangeLog::FormatLine(qint64 msSinceEpoch, LogLineKind kind, const QByteArray &bytes,
                                    const QString &text)
 {
-    QByteArray line = QDateTime::fromMSecsSinceEpoch(msSinceEpoch)
-                          .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
-                          .toLatin1();
+    QByteArray line = QDateTime::fromMSecsSinceEpoch(msSinceEpoch).toString(kTimeFormat).toLatin1();
     line += ' ';
     line += Label(kind);
     line += ' ';
@@ -192,7 +183,8 @@ QByteArray ExchangeLog::FormatLine(qint64 msSinceEpoch, LogLineKind kind, const 
         break;
     case LogLineKind::ModemCommand:
     case LogLineKind::ModemAnswer:
-        line += EscapedModemText(bytes);
+        // Modem lines carry their CR and LF and may carry anything else: one log line each.
+        line += EscapedLineText(bytes).toUtf8();
         break;
     case LogLineKind::Result:
     case LogLineKind::Note:
@@ -200,6 +192,53 @@ QByteArray ExchangeLog::FormatLine(qint64 msSinceEpoch, LogLineKind kind, const 
         break;
     }
     return line;
+}
+
+std::optional<ExchangeLine> ExchangeLog::ParseLine(QByteArrayView line)
+{
+    if (line.endsWith('\r'))
+        line.chop(1);
+    constexpr qsizetype kTimeLength = sizeof("yyyy-MM-dd HH:mm:ss.zzz") - 1;
+    if (line.size() < kTimeLength + 2 || line[kTimeLength] != ' ')
+        return std::nullopt;
+    const QDateTime time =
+        QDateTime::fromString(QString::fromLatin1(line.first(kTimeLength)), kTimeFormat);
+    if (!time.isValid())
+        return std::nullopt;
+    const QByteArrayView rest = line.sliced(kTimeLength + 1);
+    const qsizetype blank = rest.indexOf(' ');
+    if (blank < 0)
+        return std::nullopt;
+    const QByteArrayView label = rest.first(blank);
+    const QByteArrayView payload = rest.sliced(blank + 1);
+    ExchangeLine parsed;
+    parsed.msSinceEpoch = time.toMSecsSinceEpoch();
+    for (const LogLineKind kind : kAllKinds)
+        if (label == Label(kind))
+            parsed.kind = kind;
+    if (label != Label(parsed.kind))
+        return std::nullopt;
+    bool ok = true;
+    switch (parsed.kind) {
+    case LogLineKind::Sent:
+    case LogLineKind::Received: {
+        const std::optional<QByteArray> bytes = ParseHexBytes(QString::fromLatin1(payload));
+        ok = bytes.has_value();
+        parsed.bytes = bytes.value_or(QByteArray());
+        break;
+    }
+    case LogLineKind::ModemCommand:
+    case LogLineKind::ModemAnswer:
+        parsed.bytes = LineBytesFromEscaped(QString::fromUtf8(payload), &ok);
+        break;
+    case LogLineKind::Result:
+    case LogLineKind::Note:
+        parsed.text = QString::fromUtf8(payload);
+        break;
+    }
+    if (!ok)
+        return std::nullopt;
+    return parsed;
 }
 
 // Lines are never split across files: a file is rotated before the line that would take it
@@ -227,7 +266,7 @@ void ExchangeLog::writeBatch(const std::vector<Entry> &batch, qint64 lost)
                                     QStringLiteral("%1 lines lost").arg(lost))))
         return;
     for (const Entry &entry : batch)
-        if (!put(FormatLine(entry.ms, entry.kind, entry.bytes, entry.text)))
+        if (!put(FormatLine(entry.msSinceEpoch, entry.kind, entry.bytes, entry.text)))
             return;
     writeChunk(chunk);
 }
