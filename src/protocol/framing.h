@@ -37,6 +37,7 @@ constexpr int RequestIdentifier = 8;
 constexpr int EchoedIdentifier = 6;
 } // namespace FrameOffset
 constexpr int RequestIdentifierShift = 6;
+constexpr quint8 RequestIdentifierFunction = 8; // the function whose requests carry one
 
 constexpr int UserNameSize = 12;
 constexpr int PasswordSize = 4;

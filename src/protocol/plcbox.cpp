@@ -17,7 +17,7 @@ namespace {
 constexpr quint8 kBlank = 0x20;
 constexpr int kIdentifierAt = FrameOffset::RequestIdentifier;
 constexpr int kEchoedIdentifierAt = FrameOffset::EchoedIdentifier;
-constexpr int kRequestIdentifierFunction = 8;
+constexpr int kRequestIdentifierFunction = RequestIdentifierFunction;
 constexpr int kTableFunctionLength = 21;
 // Pauses longer than this keep the event loop running instead of sleeping.
 constexpr qint64 kLongPauseNs = MsToNs(20);
