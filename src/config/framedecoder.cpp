@@ -328,7 +328,7 @@ QString Decoder::head() const
     if (facts_.function >= 0)
         text += QStringLiteral(", функция ") + QString::number(facts_.function);
     if (facts_.address >= 0)
-        text += QStringLiteral(", адрес ") + QString::number(facts_.address);
+        text += QStringLiteral(", контроллер ") + QString::number(facts_.address);
     if (facts_.preambles > 0)
         text += QStringLiteral(", преамбул ") + QString::number(facts_.preambles);
     if (facts_.skipped > 0)
