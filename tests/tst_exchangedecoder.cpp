@@ -279,6 +279,11 @@ void TestExchangeDecoder::framesDecoded_data()
         << Given::Alone << QByteArray() << Bytes({0xFF, 0x01, 0x02}) + Refusal(12) << QString()
         << QStringList{"преамбул 1, лишних байт перед кадром 2", "Запись в таблицу"}
         << QStringList() << true;
+    QTest::newRow("answer after a false start, as the receiver takes it")
+        << Given::AnswerTo << Request(ReadData(0, 0, 17))
+        << Bytes({0x33, 0x05, 0x33, 0x00, 0x03}) + Refusal(12) << QString()
+        << QStringList{"лишних байт перед кадром 5", "Запись в таблицу не допускается"}
+        << QStringList{"кадр неполный", "неверная длина"} << true;
     QTest::newRow("answer for another block than asked")
         << Given::AnswerTo << Request(ReadData(6, 0, 130))
         << Answer(Bytes({6, 1, 130}) + QByteArray(130, '\0')) << QString()

@@ -25,9 +25,20 @@ constexpr int kDestroyedTableReason = 49; // its further value names the table
 constexpr int kLastReasonWithText = ReasonCodeCount - 1;
 constexpr int kLastErrorWithText = ControllerErrorCount - 1;
 
+// "CC 00 0C": written in place, a frame's data can be a few hundred bytes.
 QString Hex(QByteArrayView bytes)
 {
-    return QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper());
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    QString text;
+    text.reserve(bytes.size() * 3);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (i > 0)
+            text += QLatin1Char(' ');
+        const quint8 b = quint8(bytes[i]);
+        text += QLatin1Char(kDigits[b >> 4]);
+        text += QLatin1Char(kDigits[b & 0x0F]);
+    }
+    return text;
 }
 
 QString LayoutFault(int function)
@@ -102,19 +113,26 @@ bool Decoder::findStart()
     while (at < n && quint8(bytes_[at]) == PreambleByte)
         ++at;
     facts_.preambles = qint16(std::min<qsizetype>(at, SHRT_MAX));
-    const auto wanted = [this](quint8 b) {
+    // An answer to a known request starts where the engine's receiver takes it up: the start
+    // symbol, the request's address, a possible length.
+    const int address = facts_.side == FrameSide::Answer && request_ ? request_->address : -1;
+    const auto startsHere = [this, n, address](qsizetype i) {
+        const quint8 b = quint8(bytes_[i]);
         switch (facts_.side) {
         case FrameSide::Request:
             return b == RequestStartSymbol;
         case FrameSide::Answer:
-            return b == AnswerStartSymbol;
+            if (b != AnswerStartSymbol || address < 0)
+                return b == AnswerStartSymbol;
+            return (i + 1 >= n || quint8(bytes_[i + 1]) == address) &&
+                   (i + 2 >= n || quint8(bytes_[i + 2]) >= MinFrameLength);
         case FrameSide::Unknown:
             break;
         }
         return b == RequestStartSymbol || b == AnswerStartSymbol;
     };
     qsizetype start = at;
-    while (start < n && !wanted(quint8(bytes_[start])))
+    while (start < n && !startsHere(start))
         ++start;
     if (start == n) {
         if (facts_.side == FrameSide::Unknown)

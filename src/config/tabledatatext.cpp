@@ -29,6 +29,57 @@ constexpr int kProtocolVersionFields = 3;
 
 const char *const kSeparator = "; ";
 
+// Appends without a temporary per number: a block of a table can hold hundreds of values.
+void AppendNumber(QString &out, int value)
+{
+    char digits[12];
+    int n = 0;
+    unsigned v = value < 0 ? unsigned(-qint64(value)) : unsigned(value);
+    do {
+        digits[n++] = char('0' + v % 10);
+        v /= 10;
+    } while (v);
+    if (value < 0)
+        out += QLatin1Char('-');
+    while (n > 0)
+        out += QLatin1Char(digits[--n]);
+}
+
+// The parts of one text, joined by a separator as they are added.
+class Parts
+{
+public:
+    explicit Parts(const char *separator = kSeparator) : separator_(separator) {}
+    // The text, after the separator where something came before.
+    QString &next()
+    {
+        if (!text_.isEmpty())
+            text_ += QLatin1String(separator_);
+        return text_;
+    }
+    void add(const QString &part) { next() += part; }
+    void add(const QString &label, const QString &value)
+    {
+        QString &out = next();
+        out += label;
+        out += QLatin1String(": ");
+        out += value;
+    }
+    void addNumbered(const QString &label, int number, int value)
+    {
+        QString &out = next();
+        out += label;
+        AppendNumber(out, number);
+        out += QLatin1String(": ");
+        AppendNumber(out, value);
+    }
+    QString take() { return std::move(text_); }
+
+private:
+    const char *separator_;
+    QString text_;
+};
+
 // The identification block is table 0, field for field: its offsets are the field numbers.
 namespace IdentField {
 using namespace ImageOffset;
@@ -91,114 +142,136 @@ QString ByteOrderText(int order)
     }
 }
 
-QString Labelled(const char *label, const QString &value)
-{
-    return QString::fromUtf8(label) + QStringLiteral(": ") + value;
-}
-
 // Table 0 with the labels of the identification view; the build date and the protocol version
 // as one value where the block holds all their fields, field by field where it does not.
 QString IdentificationText(const FieldWindow &w)
 {
     using namespace IdentField;
-    QStringList parts;
+    Parts parts;
     for (int field = w.first(); field < w.end(); ++field) {
         const int v = w.at(field);
         if (field == BuildYear && w.hasAll(BuildYear, kBuildDateFields)) {
-            parts << Labelled("Дата создания ПО",
-                              QStringLiteral("%1.%2.%3  %4:%5:%6")
-                                  .arg(TwoDigitsOrStars(w.at(BuildDay), 1, 31),
-                                       TwoDigitsOrStars(w.at(BuildMonth), 1, 12),
-                                       TwoDigitsOrStars(w.at(BuildYear), 0, 99),
-                                       TwoDigitsOrStars(w.at(BuildHour), 0, 23),
-                                       TwoDigitsOrStars(w.at(BuildMinute), 0, 59),
-                                       TwoDigitsOrStars(w.at(BuildSecond), 0, 59)));
+            parts.add(QStringLiteral("Дата создания ПО"),
+                      QStringLiteral("%1.%2.%3  %4:%5:%6")
+                          .arg(TwoDigitsOrStars(w.at(BuildDay), 1, 31),
+                               TwoDigitsOrStars(w.at(BuildMonth), 1, 12),
+                               TwoDigitsOrStars(w.at(BuildYear), 0, 99),
+                               TwoDigitsOrStars(w.at(BuildHour), 0, 23),
+                               TwoDigitsOrStars(w.at(BuildMinute), 0, 59),
+                               TwoDigitsOrStars(w.at(BuildSecond), 0, 59)));
             field += kBuildDateFields - 1;
             continue;
         }
         if (field == ProtocolVersion && w.hasAll(ProtocolVersion, kProtocolVersionFields)) {
-            parts << Labelled(
-                "Номер последней версии протокола",
-                QStringLiteral("%1.%2.%3").arg(v).arg(w.at(field + 1)).arg(w.at(field + 2)));
+            parts.add(QStringLiteral("Номер последней версии протокола"),
+                      QStringLiteral("%1.%2.%3").arg(v).arg(w.at(field + 1)).arg(w.at(field + 2)));
             field += kProtocolVersionFields - 1;
             continue;
         }
         switch (field) {
         case DestroyedTable:
-            parts << Labelled("Наличие разрушенных таблиц",
-                              v == 0 ? QStringLiteral("Разрушенных таблиц нет")
-                                     : QStringLiteral("Разрушена таблица %1").arg(v));
+            parts.add(QStringLiteral("Наличие разрушенных таблиц"),
+                      v == 0 ? QStringLiteral("Разрушенных таблиц нет")
+                             : QStringLiteral("Разрушена таблица %1").arg(v));
             break;
         case TypeCode:
-            parts << Labelled("Код типа контроллера", QString::number(v));
+            parts.add(QStringLiteral("Код типа контроллера"), QString::number(v));
             break;
         case HardwareVersion:
-            parts << Labelled("Версия аппаратного обеспечения", QString::number(v));
+            parts.add(QStringLiteral("Версия аппаратного обеспечения"), QString::number(v));
             break;
         case SoftwareVersion:
-            parts << Labelled("Версия программного обеспечения", SoftwareVersionText(v));
+            parts.add(QStringLiteral("Версия программного обеспечения"), SoftwareVersionText(v));
             break;
         case ByteOrder:
-            parts << Labelled("Порядок расположения байтов", ByteOrderText(v));
+            parts.add(QStringLiteral("Порядок расположения байтов"), ByteOrderText(v));
             break;
         case MultiSpeed:
-            parts << Labelled("Возможность работы на разных скоростях обмена",
-                              v == 0 ? QStringLiteral("Нет") : QStringLiteral("Есть"));
+            parts.add(QStringLiteral("Возможность работы на разных скоростях обмена"),
+                      v == 0 ? QStringLiteral("Нет") : QStringLiteral("Есть"));
             break;
         case FixedAddress:
-            parts << Labelled("Возможность изменения адреса контроллера",
-                              v == 0 ? QStringLiteral("Есть")
-                                     : QStringLiteral("Нет. Адрес = %1").arg(v));
+            parts.add(QStringLiteral("Возможность изменения адреса контроллера"),
+                      v == 0 ? QStringLiteral("Есть") : QStringLiteral("Нет. Адрес = %1").arg(v));
             break;
         default:
-            parts << QStringLiteral("поле %1: %2").arg(field).arg(v);
+            parts.addNumbered(QStringLiteral("поле "), field, v);
             break;
         }
     }
-    return parts.join(QLatin1String(kSeparator));
+    return parts.take();
 }
 
-QString SpeedMaskText(quint32 mask)
+void AppendSpeeds(QString &out, quint32 mask)
 {
-    QStringList speeds;
-    for (int code = 0; code < SpeedCodeCount; ++code)
-        if (mask >> code & 1u)
-            speeds << QString::number(CodeToSpeed(code));
-    if (speeds.size() == SpeedCodeCount)
-        return QStringLiteral("все");
-    return speeds.isEmpty() ? QStringLiteral("нет") : speeds.join(QLatin1String(", "));
+    constexpr quint32 kAllSpeeds = (1u << SpeedCodeCount) - 1;
+    if ((mask & kAllSpeeds) == kAllSpeeds) {
+        out += QStringLiteral("все");
+        return;
+    }
+    if ((mask & kAllSpeeds) == 0) {
+        out += QStringLiteral("нет");
+        return;
+    }
+    bool firstSpeed = true;
+    for (int code = 0; code < SpeedCodeCount; ++code) {
+        if (!(mask >> code & 1u))
+            continue;
+        if (!firstSpeed)
+            out += QLatin1String(", ");
+        firstSpeed = false;
+        AppendNumber(out, CodeToSpeed(code));
+    }
 }
 
 QString SpeedMasksText(int first, int count, QByteArrayView values)
 {
-    QStringList parts;
+    Parts parts;
     for (int i = 0; i < count && (i + 1) * kSpeedMaskSize <= values.size(); ++i) {
         quint32 mask = 0;
         for (int b = 0; b < kSpeedMaskSize; ++b)
             mask |= quint32(quint8(values[i * kSpeedMaskSize + b])) << (8 * b);
         const int field = first + i;
-        const QString label = field == 0 ? QStringLiteral("Скорости обмена с ВУ")
-                              : field == 1 ? QStringLiteral("Скорости обмена с вычислителями")
-                                           : QStringLiteral("поле %1").arg(field);
-        parts << label + QStringLiteral(": ") + SpeedMaskText(mask);
+        QString &out = parts.next();
+        if (field == 0) {
+            out += QStringLiteral("Скорости обмена с ВУ");
+        } else if (field == 1) {
+            out += QStringLiteral("Скорости обмена с вычислителями");
+        } else {
+            out += QStringLiteral("поле ");
+            AppendNumber(out, field);
+        }
+        out += QLatin1String(": ");
+        AppendSpeeds(out, mask);
     }
-    return parts.join(QLatin1String(kSeparator));
+    return parts.take();
+}
+
+// The editor's labels of table 3, by field, on one line each.
+const QStringList &LinkParameterLabels()
+{
+    static const QStringList labels = [] {
+        QStringList list;
+        for (int field = 0; field < LinkParameterCountLong; ++field)
+            list << PlainLabel(LinkParameterFieldAt(LinkFieldOffset::UpperSpeed + field));
+        return list;
+    }();
+    return labels;
 }
 
 // Table 3 with the editor's labels and value texts; its fields are the record's table-3 bytes.
 QString LinkParametersText(const FieldWindow &w)
 {
-    QStringList parts;
+    Parts parts;
     for (int field = w.first(); field < w.end(); ++field) {
-        const int offset = LinkFieldOffset::UpperSpeed + field;
         if (field >= LinkParameterCountLong) {
-            parts << QStringLiteral("поле %1: %2").arg(field).arg(w.at(field));
+            parts.addNumbered(QStringLiteral("поле "), field, w.at(field));
             continue;
         }
-        parts << PlainLabel(LinkParameterFieldAt(offset)) + QStringLiteral(": ") +
-                     LinkParameterValueText(offset, w.at(field));
+        parts.add(LinkParameterLabels()[field],
+                  LinkParameterValueText(LinkFieldOffset::UpperSpeed + field, w.at(field)));
     }
-    return parts.join(QLatin1String(kSeparator));
+    return parts.take();
 }
 
 // The string up to its first zero byte, between double quotes, CR and the like escaped.
@@ -209,17 +282,30 @@ QString ModemStringText(QByteArrayView values)
     return QLatin1Char('"') + EscapedLineText(text) + QLatin1Char('"');
 }
 
-QString PortText(quint8 port)
+void AppendLink(QString &out, int address, quint8 link)
 {
-    if (port >= 1 && port <= LinkByte::MaxPort)
-        return QStringLiteral("порт ") + QChar(u'A' + (port - 1));
-    return QStringLiteral("неизвестный порт %1").arg(port);
-}
-
-QString LinkSpeedText(quint8 code)
-{
-    const int speed = CodeToSpeed(code);
-    return speed ? QString::number(speed) : QStringLiteral("неизвестный код скорости %1").arg(code);
+    const quint8 port = LinkByte::Port(link);
+    const quint8 code = LinkByte::SpeedCode(link);
+    out += QStringLiteral("адрес ");
+    AppendNumber(out, address);
+    if (port == 0) {
+        out += QStringLiteral(": не подключен");
+        return;
+    }
+    if (port <= LinkByte::MaxPort) {
+        out += QStringLiteral(": порт ");
+        out += QChar(u'A' + (port - 1));
+    } else {
+        out += QStringLiteral(": неизвестный порт ");
+        AppendNumber(out, port);
+    }
+    out += QLatin1String(", ");
+    if (const int speed = CodeToSpeed(code)) {
+        AppendNumber(out, speed);
+    } else {
+        out += QStringLiteral("неизвестный код скорости ");
+        AppendNumber(out, code);
+    }
 }
 
 // Calculator by calculator in address order; a block of more than a few unconnected ones (a
@@ -231,39 +317,36 @@ QString LinksText(const FieldWindow &w)
     for (int address = w.first(); address < w.end(); ++address)
         unconnected += LinkByte::Port(quint8(w.at(address))) == 0 ? 1 : 0;
     const bool nameUnconnected = unconnected <= kNamedUnconnected;
-    QStringList parts;
+    Parts parts;
     for (int address = w.first(); address < w.end(); ++address) {
         const quint8 link = quint8(w.at(address));
-        const quint8 port = LinkByte::Port(link);
-        if (port != 0)
-            parts << QStringLiteral("адрес %1: %2, %3")
-                         .arg(address)
-                         .arg(PortText(port), LinkSpeedText(LinkByte::SpeedCode(link)));
-        else if (nameUnconnected)
-            parts << QStringLiteral("адрес %1: не подключен").arg(address);
+        if (LinkByte::Port(link) != 0 || nameUnconnected)
+            AppendLink(parts.next(), address, link);
     }
-    if (!nameUnconnected)
-        parts << QStringLiteral("не подключено адресов: %1").arg(unconnected);
-    return parts.join(QLatin1String(kSeparator));
+    if (!nameUnconnected) {
+        QString &out = parts.next();
+        out += QStringLiteral("не подключено адресов: ");
+        AppendNumber(out, unconnected);
+    }
+    return parts.take();
 }
 
 // Field n of table 7 tells whether table n is destroyed.
 QString DestroyedFlagsText(const FieldWindow &w)
 {
-    QStringList destroyed;
-    QStringList beyond;
+    Parts destroyed(", ");
+    Parts beyond;
     for (int field = w.first(); field < w.end(); ++field) {
         if (field >= TableStateTableCount)
-            beyond << QStringLiteral("поле %1: %2").arg(field).arg(w.at(field));
+            beyond.addNumbered(QStringLiteral("поле "), field, w.at(field));
         else if (w.at(field) != 0)
-            destroyed << QString::number(field);
+            AppendNumber(destroyed.next(), field);
     }
-    const QString text = destroyed.isEmpty() ? QStringLiteral("разрушенных таблиц нет")
-                                             : QStringLiteral("разрушены таблицы ") +
-                                                   destroyed.join(QLatin1String(", "));
-    return beyond.isEmpty()
-               ? text
-               : text + QLatin1String(kSeparator) + beyond.join(QLatin1String(kSeparator));
+    QString text = destroyed.take();
+    text = text.isEmpty() ? QStringLiteral("разрушенных таблиц нет")
+                          : QStringLiteral("разрушены таблицы ") + text;
+    const QString rest = beyond.take();
+    return rest.isEmpty() ? text : text + QLatin1String(kSeparator) + rest;
 }
 
 QString HexText(QByteArrayView values)

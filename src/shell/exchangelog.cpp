@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <iterator>
 
 Q_LOGGING_CATEGORY(lcExchangeLog, "ktv31.exchangelog", QtInfoMsg)
 
@@ -32,6 +33,39 @@ const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
 constexpr LogLineKind kAllKinds[] = {LogLineKind::Sent,         LogLineKind::Received,
                                      LogLineKind::ModemCommand, LogLineKind::ModemAnswer,
                                      LogLineKind::Result,       LogLineKind::Note};
+
+constexpr qsizetype kTimeLength = sizeof("yyyy-MM-dd HH:mm:ss.zzz") - 1;
+
+// The time FormatLine writes, read field by field: a log of many thousand lines is read at once.
+QDateTime ParseLocalTime(QByteArrayView text)
+{
+    // Where each field's digits stand, and the separator after it.
+    struct Field
+    {
+        int at;
+        int digits;
+        char after;
+    };
+    constexpr Field kFields[] = {{0, 4, '-'},  {5, 2, '-'},  {8, 2, ' '},  {11, 2, ':'},
+                                 {14, 2, ':'}, {17, 2, '.'}, {20, 3, '\0'}};
+    int values[std::size(kFields)] = {};
+    for (size_t f = 0; f < std::size(kFields); ++f) {
+        const Field &field = kFields[f];
+        for (int i = 0; i < field.digits; ++i) {
+            const char c = text[field.at + i];
+            if (c < '0' || c > '9')
+                return {};
+            values[f] = values[f] * 10 + (c - '0');
+        }
+        if (field.after && text[field.at + field.digits] != field.after)
+            return {};
+    }
+    const QDate date(values[0], values[1], values[2]);
+    const QTime time(values[3], values[4], values[5], values[6]);
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time);
+}
 
 const char *Label(LogLineKind kind)
 {
@@ -196,13 +230,12 @@ QByteArray ExchangeLog::FormatLine(qint64 msSinceEpoch, LogLineKind kind, const 
 
 std::optional<ExchangeLine> ExchangeLog::ParseLine(QByteArrayView line)
 {
-    if (line.endsWith('\r'))
+    // A line break of another system; a text of the program never ends with a CR.
+    while (line.endsWith('\r'))
         line.chop(1);
-    constexpr qsizetype kTimeLength = sizeof("yyyy-MM-dd HH:mm:ss.zzz") - 1;
     if (line.size() < kTimeLength + 2 || line[kTimeLength] != ' ')
         return std::nullopt;
-    const QDateTime time =
-        QDateTime::fromString(QString::fromLatin1(line.first(kTimeLength)), kTimeFormat);
+    const QDateTime time = ParseLocalTime(line.first(kTimeLength));
     if (!time.isValid())
         return std::nullopt;
     const QByteArrayView rest = line.sliced(kTimeLength + 1);

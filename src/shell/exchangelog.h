@@ -63,7 +63,7 @@ public:
     // One line as the file holds it, without its line break; `msSinceEpoch` is local time.
     static QByteArray FormatLine(qint64 msSinceEpoch, LogLineKind kind, const QByteArray &bytes,
                                  const QString &text);
-    // The line back from what FormatLine made of it (a CR before the line break is allowed);
+    // The line back from what FormatLine made of it (CRs before the line break are dropped);
     // nothing for a line of another form.
     static std::optional<ExchangeLine> ParseLine(QByteArrayView line);
 
