@@ -143,7 +143,7 @@ CpuCost CostOfSilentWait(int waitMs)
         const quint8 request[6] = {0, 0, 17, 0, 0, 0};
         const double cpu = CpuMs();
         const qint64 start = NowNs();
-        Exchange(session, 29, request, 6, 0);
+        Exchange(session, TableFunctionCode, request, 6, 0);
         cost.wallMs = double(NowNs() - start) / 1e6;
         cost.cpuMs = CpuMs() - cpu;
         if (session.ResultCode != Result::NoAnswer)

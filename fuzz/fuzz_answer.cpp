@@ -12,7 +12,7 @@ using namespace ktv31;
 
 namespace {
 
-constexpr quint8 kFunction = 29;
+constexpr quint8 kFunction = TableFunctionCode;
 const quint8 kRequest[6] = {0, 0, 17, 0, 0, 0};
 
 // The exchange's timing, on the virtual clock: a controller that starts answering at once and

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const ConfigFileResult parsed = ParseConfigFile(bytes);
 
-    FUZZ_CHECK(parsed.ok() == (parsed.record.u8(RecordOffset::TypeCode) == ConfigTypeCode));
+    FUZZ_CHECK(parsed.ok() == (parsed.record.u8(RecordOffset::TypeCode) == ServedTypeCode));
     if (bytes.size() >= RecordSize)
         FUZZ_CHECK(parsed.record.toBytes() == bytes.left(RecordSize));
     else if (bytes.size() != OldRecordOffset::Size)

@@ -962,7 +962,7 @@ void TestCli::garbageIsNeverWritten()
     QByteArray bytes(RecordSize, '\0');
     for (char &b : bytes)
         b = char(random.bounded(256));
-    bytes[RecordOffset::TypeCode] = char(ConfigTypeCode);
+    bytes[RecordOffset::TypeCode] = char(ServedTypeCode);
     ConfigRecord garbage;
     garbage.assign(bytes);
     const QString file = writeRecord(QStringLiteral("garbage.cnf"), garbage);

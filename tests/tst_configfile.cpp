@@ -43,7 +43,7 @@ ConfigRecord sampleRecord(int seed)
 {
     ConfigRecord record;
     record.assign(patternBytes(RecordSize, seed));
-    record.setU8(RecordOffset::TypeCode, ConfigTypeCode);
+    record.setU8(RecordOffset::TypeCode, ServedTypeCode);
     return record;
 }
 

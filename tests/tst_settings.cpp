@@ -1,4 +1,5 @@
 // Tests of the settings record, its file, the program folders and the configuration table flags.
+#include "shell/configtables.h"
 #include "shell/settings.h"
 
 #include "link/comportfunctions.h"

@@ -167,14 +167,14 @@ void TstTableTransfer::readConfigurationShowsEveryStep()
     QVERIFY2(beatsInPause >= 2, qPrintable(QString::number(beatsInPause)));
 
     QCOMPARE(rig.image.toBytes(), rig.sim->image().toBytes());
-    QCOMPARE(rig.op.statusTexts(TransferPanel::Step),
+    QCOMPARE(rig.op.statusTexts(Panel::Step),
              QStringList({QStringLiteral("Чтение из таблицы 0 (поля 0-17)"),
                           QStringLiteral("Чтение из таблицы 3 (поля 0-8)"),
                           QStringLiteral("Чтение из таблицы 5 (поле 0)"),
                           QStringLiteral("Чтение из таблицы 6 (поля 0-130)"),
                           QStringLiteral("Чтение из таблицы 6 (поля 130-255)"),
                           QStringLiteral("Чтение из таблицы 1 (поля 0-2)")}));
-    QVERIFY(rig.op.currentStatus(TransferPanel::Step).isEmpty());
+    QVERIFY(rig.op.currentStatus(Panel::Step).isEmpty());
     QCOMPARE(rig.progress.Maximum(), 6);
     QCOMPARE(rig.progress.Position(), 6);
     QVERIFY(rig.op.messages.isEmpty());
@@ -244,7 +244,7 @@ void TstTableTransfer::unknownSpeedCodeIsNotFollowed()
     QCOMPARE(controller.port.writes().size(), 7);
     QCOMPARE(controller.settings.Speed(), 9600);
     QCOMPARE(controller.session.Speed, 9600);
-    QVERIFY(controller.op.statusTexts(TransferPanel::Link).isEmpty());
+    QVERIFY(controller.op.statusTexts(Panel::Link).isEmpty());
 }
 
 void TstTableTransfer::table3FieldsByFirmware_data()
@@ -268,7 +268,7 @@ void TstTableTransfer::table3FieldsByFirmware()
     Rig rig;
     QVERIFY(rig.start(options));
     QVERIFY(ReadConfiguration(rig.context, rig.progress));
-    QCOMPARE(rig.op.statusTexts(TransferPanel::Step).at(1),
+    QCOMPARE(rig.op.statusTexts(Panel::Step).at(1),
              QStringLiteral("Чтение из таблицы 3 (поля 0-%1)").arg(fields));
     QCOMPARE(rig.requests().at(1),
              TableRequest::Read(3, 0, fields).slice(0, TableRequest::ReadLength));
@@ -299,7 +299,7 @@ void TstTableTransfer::wrongHeaderRetriedOrAbandoned()
     const QString linksStep = QStringLiteral("Чтение из таблицы 6 (поля 0-130)");
     bool injected = false;
     rig.op.onStatusText = [&](int panel, const QString &text) {
-        if (panel == TransferPanel::Step && text == linksStep && !injected) {
+        if (panel == Panel::Step && text == linksStep && !injected) {
             injected = true;
             FaultRule rule = Fault(FaultKind::WrongHeader);
             rule.field = HeaderField::First;
@@ -314,7 +314,7 @@ void TstTableTransfer::wrongHeaderRetriedOrAbandoned()
     QCOMPARE(rig.op.messages[0].line1, QStringLiteral("Не выполнено чтение из таблицы 6."));
     QCOMPARE(rig.op.messages[0].line2, LinksCaption);
 
-    const QStringList steps = rig.op.statusTexts(TransferPanel::Step, true);
+    const QStringList steps = rig.op.statusTexts(Panel::Step, true);
     const int mismatch =
         steps.indexOf(QStringLiteral("Несоответствие запрошенных и переданных данных"));
     QVERIFY(mismatch > 0);
@@ -384,8 +384,8 @@ void TstTableTransfer::failedExchangeOffersRetries()
                                 : QStringLiteral("\"Общие параметры идентификации\""));
     }
     const QString refused = QStringLiteral("Команда 29.  Неправильные параметры в запросе");
-    QCOMPARE(rig.op.statusTexts(TransferPanel::Step).count(refused), failures);
-    QVERIFY(rig.op.currentStatus(TransferPanel::Step).isEmpty());
+    QCOMPARE(rig.op.statusTexts(Panel::Step).count(refused), failures);
+    QVERIFY(rig.op.currentStatus(Panel::Step).isEmpty());
     if (write && done)
         QCOMPARE(rig.sim->image().u8(ImageOffset::ModemString), 'B');
 }
@@ -396,7 +396,7 @@ void TstTableTransfer::cancelledExchangeAsksNothing()
     QVERIFY(rig.start(SimOptions{}));
     rig.sim->injectFault(Fault(FaultKind::Silence, FaultWhen::Always));
     rig.op.onStatusText = [&](int panel, const QString &text) {
-        if (panel == TransferPanel::Step && !text.isEmpty())
+        if (panel == Panel::Step && !text.isEmpty())
             rig.session.AbortFlag = true; // as the closing program would
     };
     rig.op.defaultAnswer = true; // a question would retry for ever
@@ -404,9 +404,9 @@ void TstTableTransfer::cancelledExchangeAsksNothing()
     QVERIFY(!ReadConfiguration(rig.context, rig.progress));
     QCOMPARE(rig.session.ResultCode, ResultAborted);
     QVERIFY(rig.op.messages.isEmpty());
-    QCOMPARE(rig.op.statusTexts(TransferPanel::Step),
+    QCOMPARE(rig.op.statusTexts(Panel::Step),
              QStringList{QStringLiteral("Чтение из таблицы 0 (поля 0-17)")});
-    QVERIFY(rig.op.currentStatus(TransferPanel::Step).isEmpty());
+    QVERIFY(rig.op.currentStatus(Panel::Step).isEmpty());
     QCOMPARE(rig.progress.Position(), 0);
 }
 
@@ -425,7 +425,7 @@ void TstTableTransfer::shortAnswerIsNotCopied()
     QVERIFY(!ReadSpeedAvailability(controller.context));
     QCOMPARE(controller.op.messages.size(), 1);
     QCOMPARE(controller.op.messages[0].line1, QStringLiteral("Не выполнено чтение из таблицы 1."));
-    QVERIFY(controller.op.statusTexts(TransferPanel::Step, true)
+    QVERIFY(controller.op.statusTexts(Panel::Step, true)
                 .contains(QStringLiteral("Несоответствие запрошенных и переданных данных")));
     QCOMPARE(controller.image.slice(ImageOffset::UpperSpeedMask, 8), QByteArray(8, 'x'));
 }
@@ -439,7 +439,7 @@ void TstTableTransfer::readTableStateFillsTheBuffer()
     TableStateBuffer state;
     state.fill(0, TableStateBuffer::Size, 0xAA);
     QVERIFY(ReadTableState(rig.context, state));
-    QCOMPARE(rig.op.statusTexts(TransferPanel::Step),
+    QCOMPARE(rig.op.statusTexts(Panel::Step),
              QStringList{QStringLiteral("Чтение из таблицы 7 (поля 0-8)")});
     QCOMPARE(state.toBytes(), QByteArray::fromHex("0000000100010100") +     // writable: 3, 5, 6
                                   QByteArray::fromHex("0000010000000100") + // destroyed: 2, 6
@@ -462,7 +462,7 @@ void TstTableTransfer::writeSelectedTablesInFullAndFollowsSpeed()
         state.setWriteChosen(table, true);
 
     QVERIFY(WriteSelectedTables(rig.context, state, rig.progress));
-    QCOMPARE(rig.op.statusTexts(TransferPanel::Step),
+    QCOMPARE(rig.op.statusTexts(Panel::Step),
              QStringList({QStringLiteral("Запись в таблицу 3 (поля 0-8)"),
                           QStringLiteral("Запись в таблицу 5 (поле 0)"),
                           QStringLiteral("Запись в таблицу 6 (поля 0-243)"),
@@ -479,8 +479,7 @@ void TstTableTransfer::writeSelectedTablesInFullAndFollowsSpeed()
 
     QCOMPARE(rig.settings.Speed(), 19200);
     QCOMPARE(rig.session.Speed, 19200);
-    QCOMPARE(rig.op.statusTexts(TransferPanel::Link),
-             QStringList{QStringLiteral(" COM3,   19200 бит/с")});
+    QCOMPARE(rig.op.statusTexts(Panel::Link), QStringList{QStringLiteral(" COM3,   19200 бит/с")});
     QVERIFY(ReadIdentification(rig.context)); // the controller now answers at 19200 only
     QCOMPARE(rig.sim->speed(), 19200);
 }
@@ -568,7 +567,7 @@ void TstTableTransfer::table3SpeedFollowedOnlyOnDirectLink()
     QCOMPARE(rig.sim->speed(), 9600);
     QCOMPARE(rig.settings.Speed(), programSpeed);
     QCOMPARE(rig.session.Speed, programSpeed);
-    QCOMPARE(rig.op.statusTexts(TransferPanel::Link).size(), programSpeed == 9600 ? 1 : 0);
+    QCOMPARE(rig.op.statusTexts(Panel::Link).size(), programSpeed == 9600 ? 1 : 0);
     QVERIFY(rig.op.messages.isEmpty());
 }
 

@@ -8,9 +8,6 @@
 namespace ktv31::cli {
 namespace {
 
-constexpr int kLinkPanel = 0;
-constexpr int kStepPanel = 1;
-
 QString Answer(bool yes)
 {
     return yes ? QStringLiteral("Да") : QStringLiteral("Нет");
@@ -64,7 +61,7 @@ bool CliOperator::ShowMessageBox(MessageBoxKind kind, const QString &line1, cons
 
 void CliOperator::SetStatusText(int panel, const QString &text)
 {
-    if (panel == kStepPanel && !text.isEmpty()) {
+    if (panel == Panel::Step && !text.isEmpty()) {
         if (verbose_)
             PrintError(WithoutControls(text));
         // A step text is followed by its failure (or by nothing); keep both.
@@ -75,7 +72,7 @@ void CliOperator::SetStatusText(int panel, const QString &text)
         } else {
             failureText_ = text;
         }
-    } else if (panel == kLinkPanel && !text.isEmpty()) {
+    } else if (panel == Panel::Link && !text.isEmpty()) {
         Complain(QStringLiteral("the program's link is now%1 (the settings file is not changed)")
                      .arg(text));
     }

@@ -8,9 +8,6 @@
 #include "shell/settings.h"
 
 namespace ktv31::cli {
-namespace {
-constexpr int kDialPanel = 1;
-} // namespace
 
 CliSession::CliSession(const LinkSetup &setup, CliOperator &op, bool trace)
     : setup_(setup), settings_(setup.settings), op_(op), trace_(trace)
@@ -58,7 +55,7 @@ int CliSession::dial()
         cancel_.cancel();
     const int code =
         Dial(port_.get(), setup_.number, settings_.ModemCommand(), &cancel_,
-             StatusPanel{&op_, kDialPanel}, settings_.ConnectAttempts(), settings_.ConnectWaitS());
+             StatusPanel{&op_, Panel::Step}, settings_.ConnectAttempts(), settings_.ConnectWaitS());
     // A dial that ran out of time may still connect later; a cancelled one has been put on
     // hook by the dialler, and the other failures leave the modem on hook.
     mayBeOffHook_ = code == DialResult::Ok || code == DialResult::AnswerTimeout;

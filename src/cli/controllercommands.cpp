@@ -19,7 +19,6 @@
 namespace ktv31::cli {
 namespace {
 
-constexpr int kStepPanel = 1;
 const QList<int> kAllWritableTables{ConfigTable::LinkParameters, ConfigTable::ModemString,
                                     ConfigTable::Links};
 
@@ -75,7 +74,7 @@ int Identify(CliSession &session, const CliOptions &options)
 
 int DetectSpeedCommand(CliSession &session, const CliOptions &options)
 {
-    const int speed = DetectSpeed(session.exchange(), StatusPanel{&session.op(), kStepPanel});
+    const int speed = DetectSpeed(session.exchange(), StatusPanel{&session.op(), Panel::Step});
     if (session.interrupted())
         return session.transferFailed();
     PrintDetectedSpeed(speed, options.json);

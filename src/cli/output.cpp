@@ -140,7 +140,7 @@ void PrintDifferences(const QList<Difference> &differences, bool json)
 void PrintTableState(const TableStateBuffer &state, bool json)
 {
     QJsonArray tables;
-    for (int table = 0; table < TableStateTableCount; ++table) {
+    for (int table = 0; table < ConfigTableCount; ++table) {
         if (!state.Writable(table))
             continue;
         const bool destroyed = state.Destroyed(table);

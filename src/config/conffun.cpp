@@ -56,7 +56,7 @@ bool NewConfigRecord(ConfigRecord &record, int generation,
             return false;
     }
     record = ConfigRecord();
-    record.setU8(RecordOffset::TypeCode, NewRecordDefaults::TypeCode);
+    record.setU8(RecordOffset::TypeCode, ServedTypeCode);
     record.setU8(RecordOffset::SoftwareVersion, quint8(generation));
     const int lp = RecordOffset::LinkParameters;
     record.setU8(lp + 0, NewRecordDefaults::UpperSpeedCode);

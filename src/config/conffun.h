@@ -9,7 +9,6 @@ namespace ktv31 {
 
 // Table-3 defaults of a new configuration.
 namespace NewRecordDefaults {
-constexpr quint8 TypeCode = 8;
 constexpr quint8 UpperSpeedCode = 2; // 1200 bit/s
 constexpr quint8 AnswerPreambles = 3;
 constexpr quint8 RequestPreambles = 5;

@@ -17,7 +17,7 @@ ConfigRecord FromOldLayout(const QByteArray &old)
 {
     ConfigRecord record;
     record.setU8(RecordOffset::Marker, 0);
-    record.setU8(RecordOffset::TypeCode, ConfigTypeCode);
+    record.setU8(RecordOffset::TypeCode, ServedTypeCode);
     record.setU8(RecordOffset::SoftwareVersion, 3);
     record.setSlice(RecordOffset::LinkParameters, LinkParameterCountShort,
                     old.mid(OldRecordOffset::LinkParameters, LinkParameterCountShort));
@@ -112,7 +112,7 @@ ConfigFileResult ParseConfigFile(const QByteArray &bytes)
         result.record.assign(bytes.left(RecordSize));
     else if (bytes.size() == OldRecordOffset::Size)
         result.record = FromOldLayout(bytes);
-    if (result.record.u8(RecordOffset::TypeCode) != ConfigTypeCode)
+    if (result.record.u8(RecordOffset::TypeCode) != ServedTypeCode)
         result.error = ConfigFileError::NotConfiguration;
     return result;
 }

@@ -19,8 +19,6 @@ constexpr int Links = 25;         // 255 link entries
 constexpr int ModemString = 1045;
 } // namespace OldRecordOffset
 
-constexpr quint8 ConfigTypeCode = 8;
-
 enum class ConfigFileError
 {
     None,

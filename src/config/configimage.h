@@ -2,6 +2,7 @@
 #pragma once
 
 #include "shell/byterecord.h"
+#include "shell/configtables.h"
 
 namespace ktv31 {
 
@@ -10,12 +11,8 @@ constexpr int ModemStringSize = 64;
 constexpr quint8 ModemStringEnd = 13; // the carriage return that ends the modem string
 constexpr int IdentificationSize = 17;
 
-// The tables the program writes.
-namespace ConfigTable {
-constexpr int LinkParameters = 3;
-constexpr int ModemString = 5;
-constexpr int Links = 6;
-} // namespace ConfigTable
+// The only device type the program serves, and the type byte of every configuration file.
+constexpr quint8 ServedTypeCode = 8;
 
 // Where each controller table lands in the image.
 namespace ImageOffset {

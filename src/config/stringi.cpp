@@ -3,9 +3,9 @@
 
 namespace ktv31 {
 
-const std::array<QString, TableCaptionCount> &Stringi()
+const std::array<QString, ConfigTableCount> &Stringi()
 {
-    static const std::array<QString, TableCaptionCount> captions = {
+    static const std::array<QString, ConfigTableCount> captions = {
         QStringLiteral("Общие параметры идентификации"),
         QStringLiteral("Наличие значения скорости обмена"),
         QString(),
@@ -20,7 +20,7 @@ const std::array<QString, TableCaptionCount> &Stringi()
 
 QString TableCaption(int table)
 {
-    if (table < 0 || table >= TableCaptionCount)
+    if (table < 0 || table >= ConfigTableCount)
         return {};
     return Stringi()[table];
 }

@@ -5,8 +5,8 @@
 #include "config/configimage.h"
 #include "config/configtexts.h"
 #include "config/stringi.h"
-#include "config/tablestate.h"
 #include "protocol/suplfunc.h"
+#include "shell/configtables.h"
 #include "shell/cp1251.h"
 
 #include <QStringList>
@@ -15,13 +15,6 @@
 
 namespace ktv31 {
 namespace {
-
-// The tables whose fields the decoder names.
-namespace Table {
-constexpr int Identification = 0;
-constexpr int SpeedMasks = 1;
-constexpr int DestroyedFlags = 7;
-} // namespace Table
 
 constexpr int kSpeedMaskSize = 4;
 constexpr int kBuildDateFields = 6; // year, month, day, hour, minute, second
@@ -337,7 +330,7 @@ QString DestroyedFlagsText(const FieldWindow &w)
     Parts destroyed(", ");
     Parts beyond;
     for (int field = w.first(); field < w.end(); ++field) {
-        if (field >= TableStateTableCount)
+        if (field >= ConfigTableCount)
             beyond.addNumbered(QStringLiteral("поле "), field, w.at(field));
         else if (w.at(field) != 0)
             AppendNumber(destroyed.next(), field);
@@ -360,7 +353,7 @@ QString HexText(QByteArrayView values)
 int TableFieldSize(int table)
 {
     switch (table) {
-    case Table::SpeedMasks:
+    case ConfigTable::SpeedAvailability:
         return kSpeedMaskSize;
     case ConfigTable::ModemString:
         return ModemStringSize;
@@ -372,12 +365,12 @@ int TableFieldSize(int table)
 bool TableLayoutKnown(int table)
 {
     switch (table) {
-    case Table::Identification:
-    case Table::SpeedMasks:
+    case ConfigTable::Identification:
+    case ConfigTable::SpeedAvailability:
     case ConfigTable::LinkParameters:
     case ConfigTable::ModemString:
     case ConfigTable::Links:
-    case Table::DestroyedFlags:
+    case ConfigTable::TableState:
         return true;
     default:
         return false;
@@ -390,9 +383,9 @@ QString TableValuesText(int table, int first, int count, QByteArrayView values)
         return {};
     const FieldWindow window(first, count, values);
     switch (table) {
-    case Table::Identification:
+    case ConfigTable::Identification:
         return IdentificationText(window);
-    case Table::SpeedMasks:
+    case ConfigTable::SpeedAvailability:
         return SpeedMasksText(first, count, values);
     case ConfigTable::LinkParameters:
         return LinkParametersText(window);
@@ -400,7 +393,7 @@ QString TableValuesText(int table, int first, int count, QByteArrayView values)
         return ModemStringText(values.first(std::min<qsizetype>(values.size(), ModemStringSize)));
     case ConfigTable::Links:
         return LinksText(window);
-    case Table::DestroyedFlags:
+    case ConfigTable::TableState:
         return DestroyedFlagsText(window);
     default:
         return HexText(values);

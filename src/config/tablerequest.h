@@ -1,6 +1,7 @@
 // The request data of one table transfer (function 29), in its read and write forms.
 #pragma once
 
+#include "protocol/framing.h"
 #include "shell/byterecord.h"
 
 #include <QByteArray>
@@ -25,8 +26,7 @@ constexpr int Count = 6;
 constexpr int Data = 7;
 } // namespace TableAnswerOffset
 
-constexpr quint8 TableFunctionCode = 29;
-constexpr int TableRequestSize = 249;
+constexpr int TableRequestSize = MaxTableRequestBytes;
 constexpr int TableRequestHeaderSize = 6;
 constexpr int MaxTableRequestData = TableRequestSize - TableRequestHeaderSize; // 243
 

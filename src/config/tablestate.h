@@ -2,6 +2,7 @@
 #pragma once
 
 #include "shell/byterecord.h"
+#include "shell/configtables.h"
 
 namespace ktv31 {
 
@@ -11,8 +12,6 @@ constexpr int Destroyed = 8;    // table 7 fields 0..7 as the controller reports
 constexpr int WriteChoice = 16; // 8 flags, set by the table-state view
 } // namespace TableStateOffset
 
-constexpr int TableStateTableCount = 8;
-
 class TableStateBuffer : public ByteRecord<24>
 {
 public:
@@ -21,13 +20,13 @@ public:
     bool WriteChosen(int table) const { return flag(TableStateOffset::WriteChoice, table); }
     void setWriteChosen(int table, bool chosen)
     {
-        if (table >= 0 && table < TableStateTableCount)
+        if (table >= 0 && table < ConfigTableCount)
             setU8(TableStateOffset::WriteChoice + table, chosen ? 1 : 0);
     }
     int WriteChoiceCount() const
     {
         int count = 0;
-        for (int table = 0; table < TableStateTableCount; ++table)
+        for (int table = 0; table < ConfigTableCount; ++table)
             count += WriteChosen(table) ? 1 : 0;
         return count;
     }
@@ -35,7 +34,7 @@ public:
 private:
     bool flag(int base, int table) const
     {
-        return table >= 0 && table < TableStateTableCount && u8(base + table) != 0;
+        return table >= 0 && table < ConfigTableCount && u8(base + table) != 0;
     }
 };
 

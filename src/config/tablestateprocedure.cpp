@@ -48,15 +48,15 @@ void WriteChosenTables(TransferContext &context, TableStateSeam &seam,
     SelectedWriteOutcome outcome;
     {
         Busy busy(seam);
-        context.op.SetStatusText(TransferPanel::Step, QString());
+        context.op.SetStatusText(Panel::Step, QString());
         ProgressSink &progress = seam.BeginWrite();
         outcome = WriteSelectedAndReidentify(context, state, progress, [&] {
             seam.ArmStatusTimer();
-            context.op.SetStatusText(TransferPanel::Exchange, QString());
+            context.op.SetStatusText(Panel::Exchange, QString());
             seam.UpdateMenus();
         });
         seam.ArmStatusTimer();
-        context.op.SetStatusText(TransferPanel::Exchange, QString());
+        context.op.SetStatusText(Panel::Exchange, QString());
         seam.EndWrite();
     }
     if (outcome.identified && outcome.destroyedTable != 0)
@@ -68,8 +68,7 @@ void WriteChosenTables(TransferContext &context, TableStateSeam &seam,
 QList<TableStateRow> TableStateRows(const TableStateBuffer &state, bool telephone)
 {
     QList<TableStateRow> rows;
-    for (int table = 0; table < TableStateTableCount && rows.size() < TableStateRowCapacity;
-         ++table) {
+    for (int table = 0; table < ConfigTableCount && rows.size() < TableStateRowCapacity; ++table) {
         if (!state.Writable(table))
             continue;
         TableStateRow row;
@@ -85,7 +84,7 @@ QList<TableStateRow> TableStateRows(const TableStateBuffer &state, bool telephon
 
 bool ChooseTickedTables(TableStateBuffer &state, const QList<int> &tickedTables)
 {
-    for (int table = 0; table < TableStateTableCount; ++table)
+    for (int table = 0; table < ConfigTableCount; ++table)
         if (state.Writable(table))
             state.setWriteChosen(table, tickedTables.contains(table));
     return state.WriteChoiceCount() > 0;
@@ -93,7 +92,7 @@ bool ChooseTickedTables(TableStateBuffer &state, const QList<int> &tickedTables)
 
 void ChooseAllTables(TableStateBuffer &state)
 {
-    for (int table = 0; table < TableStateTableCount; ++table)
+    for (int table = 0; table < ConfigTableCount; ++table)
         if (state.Writable(table))
             state.setWriteChosen(table, true);
 }

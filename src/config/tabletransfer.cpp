@@ -2,7 +2,7 @@
 #include "config/tabletransfer.h"
 
 #include "config/stringi.h"
-#include "connection/controllerlink.h"
+#include "link/comportfunctions.h"
 #include "protocol/plcbox.h"
 #include "protocol/suplfunc.h"
 #include "shell/monoclock.h"
@@ -27,7 +27,7 @@ constexpr quint8 FallbackSpeedCode = 2; // 1200 bit/s, for a code the table does
 
 void SetStepText(TransferContext &context, const QString &text)
 {
-    context.op.SetStatusText(TransferPanel::Step, text);
+    context.op.SetStatusText(Panel::Step, text);
 }
 
 bool AskRetry(TransferContext &context, const TableRequest &request)
@@ -128,7 +128,7 @@ void FollowWrittenSpeed(TransferContext &context)
     context.session.Speed = speed;
     const QString port =
         context.portName.isEmpty() ? ComPortName(context.settings.PortNumber()) : context.portName;
-    context.op.SetStatusText(TransferPanel::Link, LinkText(port, speed));
+    context.op.SetStatusText(Panel::Link, LinkText(port, speed));
 }
 
 bool WriteModemString(TransferContext &context)
@@ -278,12 +278,12 @@ bool ReadConfiguration(TransferContext &context, ProgressSink &progress)
 
 bool ReadTableState(TransferContext &context, TableStateBuffer &state)
 {
-    if (!TransferTable(context, TableRequest::Read(TableStateTable, 0, TableStateTableCount),
+    if (!TransferTable(context, TableRequest::Read(TableStateTable, 0, ConfigTableCount),
                        TableRequest::ReadLength))
         return false;
     state = TableStateBuffer();
-    state.setSlice(TableStateOffset::Destroyed, TableStateTableCount,
-                   AnswerData(context.session, TableStateTableCount));
+    state.setSlice(TableStateOffset::Destroyed, ConfigTableCount,
+                   AnswerData(context.session, ConfigTableCount));
     for (const ConfigTableFlag &flag : ConfigTableFlags())
         state.setU8(TableStateOffset::Writable + flag.table, flag.writable);
     return true;

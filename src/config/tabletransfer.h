@@ -64,13 +64,6 @@ struct TransferContext
     TableWrites writes;
 };
 
-// Status panels of the main window that the transfers write to.
-namespace TransferPanel {
-constexpr int Link = 0;
-constexpr int Step = 1;
-constexpr int Exchange = 2; // the exchange engine's activity
-} // namespace TransferPanel
-
 // The step text of a request, e.g. "Чтение из таблицы 0 (поля 0-17)": the range ends one past
 // the last field moved.
 QString TransferStepText(const TableRequest &request);

@@ -7,16 +7,6 @@
 
 namespace ktv31 {
 
-QString ComPortName(int portNumber)
-{
-    return QStringLiteral("COM%1").arg(portNumber);
-}
-
-QString LinkText(const QString &portName, int speed)
-{
-    return QStringLiteral(" %1,   %2 бит/с").arg(portName).arg(speed);
-}
-
 PortOpenResult OpenControllerPort(const ConnectionSettings &settings, const QString &programDir,
                                   const QString &devicePath)
 {

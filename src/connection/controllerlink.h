@@ -13,16 +13,8 @@ struct ExchangeSession;
 class ConnectionSettings;
 
 constexpr int ControllerAddress = 0;
-constexpr quint8 DirectLink = 0;
-constexpr quint8 TelephoneLink = 1;
 // The controller's line settles this long after DTR rises, before the first request.
 constexpr int AfterDtrSettleMs = 300;
-
-// "COM<n>".
-QString ComPortName(int portNumber);
-// The link text of status panel 0: " COM1,   1200 бит/с"; `portName` as ComPortName gives it, or
-// a device path.
-QString LinkText(const QString &portName, int speed);
 
 // Opens COM port `settings.PortNumber()` (or `devicePath` when given) as the connection dialog
 // does: the settings' speed, 8 data bits, no parity, one stop bit, queues of 1000 bytes, DTR

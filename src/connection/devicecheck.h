@@ -8,7 +8,6 @@ namespace ktv31 {
 class ConfigImage;
 struct TransferContext;
 
-constexpr int ServedTypeCode = 8;
 constexpr int LowestServedVersion = 3;
 constexpr int HighestServedVersion = 6;
 

@@ -1,6 +1,7 @@
 // Speed detection: one identification probe per speed of the controller's speed table.
 #include "connection/speeddetect.h"
 
+#include "protocol/framing.h"
 #include "protocol/plcbox.h"
 #include "protocol/suplfunc.h"
 #include "shell/monoclock.h"
@@ -10,7 +11,6 @@ namespace ktv31 {
 namespace {
 // Read table 0 from field 0, 17 fields: the identification block.
 constexpr quint8 kProbe[6] = {0, 0, 17, 0, 0, 0};
-constexpr quint8 kTableFunction = 29;
 } // namespace
 
 int DetectSpeed(ExchangeSession &session, const StatusPanel &panel)
@@ -24,7 +24,7 @@ int DetectSpeed(ExchangeSession &session, const StatusPanel &panel)
         panel.setText(QStringLiteral("Скорость обмена:  %1").arg(speed));
         PumpEvents();
         session.Speed = speed;
-        if (Exchange(session, kTableFunction, kProbe, int(sizeof kProbe), 0)) {
+        if (Exchange(session, TableFunctionCode, kProbe, int(sizeof kProbe), 0)) {
             panel.setText(QString());
             return speed;
         }

@@ -260,6 +260,16 @@ void QtSerialLink::closeDevice()
     }
 }
 
+QString ComPortName(int portNumber)
+{
+    return QStringLiteral("COM%1").arg(portNumber);
+}
+
+QString LinkText(const QString &portName, int speed)
+{
+    return QStringLiteral(" %1,   %2 бит/с").arg(portName).arg(speed);
+}
+
 QString ComPortDescription(int portNumber, const QString &programDir)
 {
     const QString device = ComPortDevice(portNumber, programDir);

@@ -83,6 +83,12 @@ struct LineFormat
 // 1/1.5/2/1.
 LineFormat LineFormatFor(int dataBits, int paritySelector, int stopBitsSelector);
 
+// "COM<n>".
+QString ComPortName(int portNumber);
+// The link text of the main window's status bar: " COM1,   1200 бит/с"; `portName` as ComPortName
+// gives it, or a device path.
+QString LinkText(const QString &portName, int speed);
+
 // The device that COM port `portNumber` stands for. `programDir` is the program folder
 // (ProgramDir(), or a test's own), ending with '/'.
 // Unix: the target of the link <programDir>INI/COM<n> when it exists, else /dev/ttyS<n-1>.

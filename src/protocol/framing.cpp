@@ -20,9 +20,15 @@ quint16 Crc16(const quint8 *data, int length)
 namespace {
 
 constexpr RequestLayout kLayouts[] = {
-    {29, false, -1, 4, -1, 6, 0}, {1, false, 4, 5, 3, 0, 10},   {2, true, 20, 21, -1, 23, 0},
-    {7, false, -1, 4, 7, 0, 13},  {8, false, -1, 4, 15, 0, 21}, {9, true, -1, 20, 12, 0, 34},
-    {11, true, -1, 20, 8, 0, 30}, {12, true, -1, 20, 2, 0, 24}, {25, true, -1, 20, 0, 0, 22},
+    {TableFunctionCode, false, -1, 4, -1, 6, 0},
+    {1, false, 4, 5, 3, 0, 10},
+    {2, true, 20, 21, -1, 23, 0},
+    {7, false, -1, 4, 7, 0, 13},
+    {8, false, -1, 4, 15, 0, 21},
+    {9, true, -1, 20, 12, 0, 34},
+    {11, true, -1, 20, 8, 0, 30},
+    {12, true, -1, 20, 2, 0, 24},
+    {25, true, -1, 20, 0, 0, 22},
 };
 
 int frameLengthFor(const RequestLayout &layout, int dataLength)
@@ -32,7 +38,7 @@ int frameLengthFor(const RequestLayout &layout, int dataLength)
     const int length = dataLength + layout.frameOverhead;
     if (dataLength < 0 || length > MaxFrameLength)
         return 0;
-    if (layout.function == 29 && dataLength > MaxTableRequestBytes)
+    if (layout.function == TableFunctionCode && dataLength > MaxTableRequestBytes)
         return 0;
     return length;
 }
@@ -85,7 +91,7 @@ bool RequestNeedsLongWait(const FrameBuffer &tx)
 {
     constexpr int kWriteCountAt = FrameOffset::Data + 5;
     const quint8 function = tx[FrameOffset::Function];
-    return function == 2 || (function == 29 && tx[kWriteCountAt] != 0);
+    return function == 2 || (function == TableFunctionCode && tx[kWriteCountAt] != 0);
 }
 
 bool AnswerReceiver::feed(quint8 byte)

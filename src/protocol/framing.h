@@ -41,7 +41,9 @@ constexpr quint8 RequestIdentifierFunction = 8; // the function whose requests c
 
 constexpr int UserNameSize = 12;
 constexpr int PasswordSize = 4;
-// Function 29 carries at most the 249 bytes of a table request.
+// The one function the program uses: read or write a range of fields of one table. It carries at
+// most the 249 bytes of a table request.
+constexpr quint8 TableFunctionCode = 29;
 constexpr int MaxTableRequestBytes = 249;
 
 // CRC-16 with the MODBUS parameters (reflected 0xA001, start 0xFFFF, no final XOR).

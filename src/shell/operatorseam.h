@@ -8,6 +8,16 @@
 
 namespace ktv31 {
 
+// The panels of the main window's status bar that the core writes to.
+namespace Panel {
+enum : int
+{
+    Link = 0,     // " COM1,   1200 бит/с"
+    Step = 1,     // the progress and results of the current operation
+    Exchange = 2, // the exchange engine's "Обмен..."
+};
+} // namespace Panel
+
 // What a file chooser is asked to show. An empty answer means the operator cancelled.
 struct FileChoice
 {
@@ -30,7 +40,7 @@ public:
     // Shows a message of the given kind; true only when the operator answered "Да".
     virtual bool ShowMessageBox(MessageBoxKind kind, const QString &line1,
                                 const QString &line2) = 0;
-    // Status panels by index: 0 link text, 1 progress and results, 2 exchange activity.
+    // Status panels by index (Panel).
     virtual void SetStatusText(int panel, const QString &text) = 0;
     virtual QString ChooseOpenFile(const FileChoice &choice) = 0;
     virtual QString ChooseSaveFile(const FileChoice &choice) = 0;

@@ -182,26 +182,4 @@ void CreateProgramFolders(const QString &programDir)
     }
 }
 
-std::array<ConfigTableFlag, ConfigTableCount> ConfigTableFlags()
-{
-    std::array<ConfigTableFlag, ConfigTableCount> flags{};
-    for (int table = 0; table < ConfigTableCount; ++table)
-        flags[table] = {quint8(table), quint8(IsWritableTable(table) ? 1 : 0)};
-    return flags;
-}
-
-int WritableTableCount()
-{
-    int count = 0;
-    for (const ConfigTableFlag &flag : ConfigTableFlags())
-        count += flag.writable;
-    return count;
-}
-
-// The link parameters (3), the modem command string (5) and the calculator links (6).
-bool IsWritableTable(int table)
-{
-    return table == 3 || table == 5 || table == 6;
-}
-
 } // namespace ktv31

@@ -1,4 +1,4 @@
-// The connection settings record, its settings file, the program folders and the table flags.
+// The connection settings record, its settings file and the program folders.
 #pragma once
 
 #include "shell/byterecord.h"
@@ -7,9 +7,11 @@
 #include <QByteArray>
 #include <QString>
 
-#include <array>
-
 namespace ktv31 {
+
+// The link types of the settings record.
+constexpr quint8 DirectLink = 0;
+constexpr quint8 TelephoneLink = 1;
 
 // The 286-byte settings record as it lies in the settings file: packed, little-endian, texts
 // zero-terminated in Windows-1251. Values are not range-checked here; the connection dialog does
@@ -136,16 +138,5 @@ QString SettingsFilePath(const QString &programDir);
 QString ExchangeLogPath(const QString &programDir);
 // Creates CONFIG and INI in the program folder when missing (one level only; failures are ignored).
 void CreateProgramFolders(const QString &programDir);
-
-// Which configuration tables the program writes (and so lists in the table-state view).
-struct ConfigTableFlag
-{
-    quint8 table;
-    quint8 writable;
-};
-constexpr int ConfigTableCount = 8;
-std::array<ConfigTableFlag, ConfigTableCount> ConfigTableFlags();
-int WritableTableCount();
-bool IsWritableTable(int table);
 
 } // namespace ktv31

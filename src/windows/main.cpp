@@ -100,7 +100,7 @@ void TFormMain::FormCreate()
     // Numbers are written with a point whatever the desktop's language.
     QLocale::setDefault(QLocale::c());
     InitExchangeSession(state_.session, ControllerAddress);
-    state_.session.StatusPanel = StatusPanel{&op_, MainPanel::Exchange};
+    state_.session.StatusPanel = StatusPanel{&op_, Panel::Exchange};
     op_.setResultText([this] { return ResultText(state_.session); });
     state_.image = ConfigImage();
     CreateProgramFolders(state_.programDir);
@@ -147,7 +147,7 @@ void TFormMain::UpdateMenus()
     if (!state_.deviceAccepted) {
         ui->NWorkPar->menuAction()->setVisible(false);
         ui->N3->setVisible(false);
-        statusBar_->setPanelText(MainPanel::Link, QString());
+        statusBar_->setPanelText(Panel::Link, QString());
     }
 }
 
@@ -193,9 +193,8 @@ void TFormMain::showEvent(QShowEvent *event)
 
 void TFormMain::FormShow()
 {
-    statusBar_->setPanelWidth(MainPanel::Progress, statusBar_->width() -
-                                                       statusBar_->panelWidth(MainPanel::Link) -
-                                                       kPanelRightGap);
+    statusBar_->setPanelWidth(
+        Panel::Step, statusBar_->width() - statusBar_->panelWidth(Panel::Link) - kPanelRightGap);
 }
 
 // The window opens maximised, so its final width is known only once it has been laid out; the
@@ -225,7 +224,7 @@ void TFormMain::showModemPanel(bool shown)
 void TFormMain::TimerMessageTimer()
 {
     timerMessage_->stop();
-    statusBar_->setPanelText(MainPanel::Progress, QString());
+    statusBar_->setPanelText(Panel::Step, QString());
 }
 
 void TFormMain::TimerMoneyTimer()

@@ -24,13 +24,6 @@ namespace ktv31 {
 
 class PanelStatusBar;
 
-// The panels of StatusBar1 are those the core writes to.
-namespace MainPanel {
-constexpr int Link = TransferPanel::Link;         // " COM1,   1200 бит/с"
-constexpr int Progress = TransferPanel::Step;     // progress and results of the current operation
-constexpr int Exchange = TransferPanel::Exchange; // the exchange engine's "Обмен..."
-} // namespace MainPanel
-
 class TFormMain : public QMainWindow
 {
     Q_OBJECT

@@ -148,7 +148,7 @@ void TFormMain::writeEditedConfiguration(const ConfigImage &before)
     if (HasChangesToWrite(state_.image, before)) {
         const BackupResult backup = SaveConfigBackup(state_.programDir, before, clock());
         if (!backup.saved)
-            statusBar_->setPanelText(MainPanel::Progress, BackupFailedText(backup));
+            statusBar_->setPanelText(Panel::Step, BackupFailedText(backup));
     }
     TransferContext context = transferContext();
     WriteChangedConfiguration(context, before);
@@ -209,7 +209,7 @@ void TFormMain::hangUpAndDisconnect()
     repaint();
     timerMoney_->stop();
     ResetCredentials(state_.session);
-    statusBar_->setPanelText(MainPanel::Progress, QString());
+    statusBar_->setPanelText(Panel::Step, QString());
     EndLink(state_.openPort, state_.session, false);
     UpdateMenus();
 }

@@ -32,7 +32,7 @@ void TFormMain::TimerStartTimer()
     EndLink(state_.openPort, state_.session, false);
     hideTopLevelItems();
     const ConnectionSettings &settings = state_.settings;
-    statusBar_->setPanelText(MainPanel::Link,
+    statusBar_->setPanelText(Panel::Link,
                              LinkText(ComPortName(settings.PortNumber()), settings.Speed()));
 
     QPointer<TFormConnPar> dialog = new TFormConnPar(state_, this);
@@ -79,8 +79,7 @@ void TFormMain::startUpAccepted()
     const int destroyed = state_.image.u8(ImageOffset::DestroyedTable);
     if (destroyed == 0 || closeRequested_)
         return;
-    statusBar_->setPanelText(MainPanel::Progress,
-                             QStringLiteral("Разрушена таблица № %1").arg(destroyed));
+    statusBar_->setPanelText(Panel::Step, QStringLiteral("Разрушена таблица № %1").arg(destroyed));
     ArmTimerMessage();
     runTableStateProcedure();
 }
@@ -108,7 +107,7 @@ bool TFormMain::DialController()
             dialCancel_.cancel();
         escapeCancelsDial_->setEnabled(true);
         code = ktv31::DialController(state_.session.PortHandle, state_.settings, &dialCancel_,
-                                     StatusPanel{&op_, MainPanel::Progress}, modemTiming);
+                                     StatusPanel{&op_, Panel::Step}, modemTiming);
         escapeCancelsDial_->setEnabled(false);
     }
     ArmTimerMessage();

@@ -71,7 +71,7 @@ void TFormTableInfo::FormShow()
 void TFormTableInfo::BitBtn3Click()
 {
     QList<int> ticked;
-    for (int table = 0; table < TableStateTableCount; ++table)
+    for (int table = 0; table < ConfigTableCount; ++table)
         if (boxes_[size_t(table)] && boxes_[size_t(table)]->isChecked())
             ticked.append(table);
     if (!ChooseTickedTables(state_, ticked)) {

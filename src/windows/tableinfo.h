@@ -45,9 +45,9 @@ private:
     bool telephone_;
     WindowOperator op_;
     // The controls of each table's row, by table number; null for tables without a row.
-    std::array<QLabel *, TableStateTableCount> captions_{};
-    std::array<QLabel *, TableStateTableCount> states_{};
-    std::array<QCheckBox *, TableStateTableCount> boxes_{};
+    std::array<QLabel *, ConfigTableCount> captions_{};
+    std::array<QLabel *, ConfigTableCount> states_{};
+    std::array<QCheckBox *, ConfigTableCount> boxes_{};
 };
 
 } // namespace ktv31

@@ -14,7 +14,7 @@ bool SoakOperator::ShowMessageBox(MessageBoxKind kind, const QString &line1, con
 
 void SoakOperator::SetStatusText(int panel, const QString &text)
 {
-    if (panel != TransferPanel::Exchange)
+    if (panel != Panel::Exchange)
         return;
     if (text.isEmpty())
         observer_.exchangeFinished();

@@ -107,7 +107,7 @@ SoakRun::SoakRun(const SoakOptions &options, SoakTally &tally)
       operator_(*this), settings_(SoakSettings(options.speed)), watchdog_([this] { stuck(); })
 {
     InitExchangeSession(session_, ControllerAddress);
-    session_.StatusPanel = StatusPanel{&operator_, TransferPanel::Exchange};
+    session_.StatusPanel = StatusPanel{&operator_, Panel::Exchange};
 }
 
 SoakRun::~SoakRun()
@@ -242,7 +242,7 @@ bool SoakRun::readTableState()
         return false;
     const sim::DestroyedFlags flags = sim_.destroyed();
     const QByteArray expected(reinterpret_cast<const char *>(flags.data()), int(flags.size()));
-    if (state.slice(TableStateOffset::Destroyed, TableStateTableCount) != expected)
+    if (state.slice(TableStateOffset::Destroyed, ConfigTableCount) != expected)
         mismatch(QStringLiteral("table state read differs from the controller's"));
     return true;
 }

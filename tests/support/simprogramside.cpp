@@ -116,7 +116,7 @@ QByteArray SimProgramSide::TableFrame(const QByteArray &requestData, quint8 addr
     FrameBuffer tx;
     RequestParts parts;
     parts.address = address;
-    parts.function = 29;
+    parts.function = TableFunctionCode;
     parts.data = reinterpret_cast<const quint8 *>(requestData.constData());
     parts.dataLength = int(requestData.size());
     const int length = BuildRequestFrame(parts, tx);
