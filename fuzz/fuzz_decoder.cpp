@@ -94,7 +94,8 @@ void CheckLogLines(const QByteArray &bytes)
         const std::optional<ExchangeLine> reparsed = ExchangeLog::ParseLine(again);
         FUZZ_CHECK(reparsed && *reparsed == *line);
         const DecodedRow row = decoder.decode(*line);
-        FUZZ_CHECK(Printable(RowText(row))); // the summary, the time, the bytes
+        // RowText adds only the time, the label and hex digits to the summary.
+        FUZZ_CHECK(Printable(row.summary));
         FUZZ_CHECK(row.timeMs == line->msSinceEpoch);
     }
 }
