@@ -2,6 +2,7 @@
 // pseudo-terminal.
 #include "config/conffun.h"
 #include "config/configfile.h"
+#include "config/stringi.h"
 #include "protocol/suplfunc.h"
 #include "shell/cp1251.h"
 #include "shell/settings.h"
@@ -199,6 +200,9 @@ private slots:
     void lostStandardOutputIsAFailure_data();
     void lostStandardOutputIsAFailure();
     void showMakesControlCharactersVisible();
+    void decodeWithoutALink_data();
+    void decodeWithoutALink();
+    void decodeLogNamesTheTablesOfASession();
 
 private:
     QString path(const QString &name) const { return dir_->filePath(name); }
@@ -685,6 +689,8 @@ void TestCli::helpDescribesEverything()
                              "show",
                              "diff",
                              "new",
+                             "decode HEX",
+                             "decode-log FILE",
                              "--port",
                              "--device",
                              "--speed",
@@ -708,6 +714,9 @@ void TestCli::helpDescribesEverything()
     QCOMPARE(command.status, 0);
     QVERIFY(command.out.startsWith(QStringLiteral("Usage: ktv31-cli [link options] write-config")));
     QVERIFY(command.out.contains(QStringLiteral("--tables")));
+    const CliRun decode = runCli({QStringLiteral("decode"), QStringLiteral("--help")});
+    QCOMPARE(decode.status, 0);
+    QVERIFY(decode.out.startsWith(QStringLiteral("Usage: ktv31-cli decode HEX... [--json]")));
 }
 
 void TestCli::usageIsChecked_data()
@@ -1066,6 +1075,100 @@ void TestCli::showMakesControlCharactersVisible()
     QVERIFY2(run.out.contains(QStringLiteral("Строка инициализации модема: AT\\x1b[2JZ\\x7f\n")),
              qPrintable(run.out));
     QVERIFY(!run.out.contains(QChar(0x1b)));
+}
+
+void TestCli::decodeWithoutALink_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // "@FILE@": a file holding `file`
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said"); // on standard output for status 0, else on standard error
+    const QString refusal12 = QStringLiteral("33 00 09 1D 0C 00 00 02 6D");
+    QTest::newRow("refusal, error 12")
+        << QStringList{"decode", refusal12} << QByteArray() << 0
+        << QStringLiteral("! Отказ, функция 29, контроллер 0: Запись в таблицу не допускается  [") +
+               refusal12 + "]";
+    QTest::newRow("wrong CRC, bytes as several arguments")
+        << QStringList{"decode", "CC", "000C1D", "00 00 11 00 00 00 7D 6D"} << QByteArray() << 0
+        << QStringLiteral("Чтение из таблицы 0 (поля 0-17) \"Общие параметры идентификации\"; CRC "
+                          "неверна");
+    QTest::newRow("--json") << QStringList{"--json", "decode", refusal12} << QByteArray() << 0
+                            << QStringLiteral("\"errorText\": \"Запись в таблицу не допускается\"");
+    QTest::newRow("not hex") << QStringList{"decode", "CC 0"} << QByteArray() << 2
+                             << QStringLiteral("not bytes in hex");
+    QTest::newRow("no bytes") << QStringList{"decode"} << QByteArray() << 2
+                              << QStringLiteral("decode needs the bytes of a frame");
+    QTest::newRow("log with a foreign line")
+        << QStringList{"decode-log", "@FILE@"}
+        << QByteArray("2024-06-14 09:30:15.250 RX 33 00 09 1D 0C 00 00 02 6D\nnot a log line\n")
+        << 0 << QStringLiteral("2024-06-14 09:30:15.250            RX     ! Отказ");
+    QTest::newRow("no log at all") << QStringList{"decode-log", "@FILE@"} << QByteArray("hello\n")
+                                   << 3 << QStringLiteral("not an exchange log");
+    QTest::newRow("missing log") << QStringList{"decode-log", "@FILE@"} << QByteArray() << 3
+                                 << QStringLiteral("Ошибка открытия файла: файла нет");
+}
+
+// The decode commands open no port: a device that does not exist does not matter.
+void TestCli::decodeWithoutALink()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, file);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    const QString log = path(QStringLiteral("exchange.log"));
+    if (!file.isEmpty()) {
+        QFile out(log);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(file);
+    }
+    arguments.replaceInStrings(QStringLiteral("@FILE@"), log);
+    const CliRun run = runCli(
+        QStringList{QStringLiteral("--device"), QStringLiteral("/nonexistent/tty")} << arguments);
+    QCOMPARE(run.status, status);
+    const QString &where = status == 0 ? run.out : run.err;
+    QVERIFY2(where.contains(said), qPrintable(run.out + run.err));
+}
+
+// The log of a session that identified and read the configuration names every table it read.
+void TestCli::decodeLogNamesTheTablesOfASession()
+{
+    const QString tool = path(QStringLiteral("ktv31-cli"));
+    QVERIFY(QFile::copy(cliBinary(), tool));
+    SimOptions options = fastSim();
+    options.configFile = writeRecord(QStringLiteral("station.cnf"), stationRecord());
+    Simulator simulator(options);
+    QVERIFY(simulator.start());
+    QCOMPARE(runCli(link(simulator) << QStringLiteral("identify"), tool).status, 0);
+    QCOMPARE(
+        runCli(link(simulator) << QStringLiteral("read-config") << path("read.cnf"), tool).status,
+        0);
+
+    const QString log = path(QStringLiteral("LOG/exchange.log"));
+    const CliRun run = runCli({QStringLiteral("decode-log"), log});
+    QCOMPARE(run.status, 0);
+    for (int table : {0, 3, 5, 6})
+        QVERIFY2(run.out.contains(QStringLiteral("Чтение из таблицы %1 ").arg(table) +
+                                  QStringLiteral("(")) &&
+                     run.out.contains(QLatin1Char('"') + TableCaption(table) + QLatin1Char('"')),
+                 qPrintable(QString::number(table)));
+    QVERIFY(run.out.contains(QStringLiteral("адрес 7: порт B, 9600")));
+    QVERIFY(run.out.contains(QStringLiteral("\"ATZ\\r\"")));
+    QVERIFY2(!run.out.contains(QStringLiteral(" ! ")), qPrintable(run.out));
+
+    const CliRun json = runCli({QStringLiteral("--json"), QStringLiteral("decode-log"), log});
+    QCOMPARE(json.status, 0);
+    const QJsonArray rows =
+        QJsonDocument::fromJson(json.out.toUtf8()).object().value("rows").toArray();
+    QCOMPARE(rows.size(), lines(run.out).size());
+    QList<int> tablesRead;
+    for (const QJsonValue &row : rows) {
+        const QJsonObject frame = row.toObject().value("frame").toObject();
+        if (row.toObject().value("kind") == QStringLiteral("request") &&
+            frame.value("access") == QStringLiteral("read"))
+            tablesRead << frame.value("table").toInt();
+    }
+    // identify; read-config checks the device, then reads 0, 3, 5, 6 in two parts and 1.
+    QCOMPARE(tablesRead, (QList<int>{0, 0, 0, 3, 5, 6, 6, 1}));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

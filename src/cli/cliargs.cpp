@@ -9,6 +9,8 @@
 namespace ktv31::cli {
 namespace {
 
+constexpr int kOneOrMore = -1; // arguments, not files: the bytes of decode
+
 struct CommandName
 {
     Command command;
@@ -24,6 +26,8 @@ constexpr CommandName kCommands[] = {
     {Command::Show, "show", 1},
     {Command::Diff, "diff", 2},
     {Command::New, "new", 1},
+    {Command::Decode, "decode", kOneOrMore},
+    {Command::DecodeLog, "decode-log", 1},
 };
 
 constexpr int kMaxRetry = 1000;
@@ -254,7 +258,12 @@ ParsedCommandLine ParseCommandLine(const QStringList &arguments)
         return result;
     }
     const int files = FileCount(options.command);
-    if (positional.size() != files) {
+    if (files == kOneOrMore && positional.isEmpty()) {
+        result.error = QStringLiteral("%1 needs the bytes of a frame in hex, e.g. CC 00 0C 1D")
+                           .arg(options.commandName);
+        return result;
+    }
+    if (files != kOneOrMore && positional.size() != files) {
         result.error = files == 0 ? QStringLiteral("%1 takes no file").arg(options.commandName)
                                   : QStringLiteral("%1 needs %2 file name%3")
                                         .arg(options.commandName)

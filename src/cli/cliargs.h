@@ -20,6 +20,8 @@ enum class Command
     Show,
     Diff,
     New,
+    Decode,
+    DecodeLog,
 };
 
 // Link options as given; what is not given comes from the settings file.
@@ -45,7 +47,7 @@ struct CliOptions
 {
     Command command = Command::None;
     QString commandName;
-    QStringList files; // the command's file arguments
+    QStringList files; // the command's file arguments (decode: the frame's hex bytes)
     bool help = false;
     bool version = false;
 

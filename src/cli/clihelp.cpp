@@ -20,7 +20,10 @@ const char kCommands[] =
     "  show FILE                 decode a configuration file\n"
     "  diff FILE1 FILE2          list every difference between two configuration files\n"
     "  new FILE --generation 3|5 write a new empty configuration file for software versions\n"
-    "                            3/4 or 5/6\n";
+    "                            3/4 or 5/6\n"
+    "  decode HEX...             decode one frame given as hex bytes (\"CC 00 0C 1D ...\")\n"
+    "  decode-log FILE           print an exchange log (LOG/exchange.log) decoded, one line a\n"
+    "                            row\n";
 
 const char kLinkOptions[] =
     "Link options (what is not given comes from the program's settings file, INI/ktv31.ini\n"
@@ -151,6 +154,26 @@ QString CommandHelp(Command command)
             "Usage: ktv31-cli new FILE --generation 3|5\n"
             "Writes a new empty configuration file: type 8, the generation, 1200 bit/s, 3 and\n"
             "5 preambles, low priority, no calculator connected.\n");
+    case Command::Decode:
+        return QStringLiteral(
+            "Usage: ktv31-cli decode HEX... [--json]\n"
+            "Decodes one frame without opening a port: the bytes as pairs of hex digits, blanks\n"
+            "between the pairs allowed, also as several arguments (CC 00 0C 1D 00 00 11 00 00 00\n"
+            "7D 6C). A request or an answer by its start symbol; preambles counted; address,\n"
+            "function, for function 29 the table with its caption, the fields and what they\n"
+            "hold; a refusal with the controller's error text; \"CRC неверна\", \"кадр\n"
+            "неполный\" and bytes beyond the frame's length marked. Exit 2 for bytes that are no\n"
+            "hex.\n");
+    case Command::DecodeLog:
+        return QStringLiteral(
+            "Usage: ktv31-cli decode-log FILE [--json]\n"
+            "Prints an exchange log as the program writes it (LOG/exchange.log in the program\n"
+            "folder, and its older files .1 and .2) decoded, one line a row: time, milliseconds\n"
+            "since the row before, TX/RX/MODEM>/MODEM</RESULT/NOTE, \"!\" for a fault (a\n"
+            "refusal, a CRC or length fault, a cut frame, a failed result), what the row says\n"
+            "and the bytes of a frame. An answer is decoded against the request before it.\n"
+            "Lines of another form are named on standard error and skipped; a file with none\n"
+            "of the log's lines gives exit 3, as does a file that cannot be read.\n");
     case Command::None:
         break;
     }

@@ -7,6 +7,8 @@ namespace ktv31::cli {
 
 // show, diff, new: configuration files without a controller.
 int RunFileCommand(const CliOptions &options);
+// decode, decode-log: frames and exchange logs, without a link.
+int RunDecodeCommand(const CliOptions &options);
 // identify, detect-speed, read-config, write-config, table-state: over a link.
 int RunControllerCommand(const CliOptions &options);
 

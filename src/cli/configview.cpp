@@ -5,17 +5,6 @@
 #include "shell/cp1251.h"
 
 namespace ktv31::cli {
-namespace {
-
-// The value behind a list item, as the editor's item reads without its leading blank.
-QString Choice(const LinkParameterField &field, int value)
-{
-    if (value >= 0 && value < field.items.size())
-        return field.items[value].trimmed();
-    return QStringLiteral("? (%1)").arg(value);
-}
-
-} // namespace
 
 QString CalculatorView::portText() const
 {
@@ -45,18 +34,7 @@ QString CalculatorView::text() const
 
 QString LinkParameterText(int offset, int value)
 {
-    const LinkParameterField &field = LinkParameterFieldAt(offset);
-    if (!field.items.isEmpty())
-        return Choice(field, value);
-    switch (offset) {
-    case LinkFieldOffset::UpperSpeed:
-        return CodeToSpeed(value) ? QStringLiteral("%1 бит/с").arg(CodeToSpeed(value))
-                                  : QStringLiteral("? (код %1)").arg(value);
-    case LinkFieldOffset::AnswerWait:
-        return QStringLiteral("%1 * 20 мс + 1000 мс = %2 мс").arg(value).arg(value * 20 + 1000);
-    default:
-        return QString::number(value);
-    }
+    return LinkParameterValueText(offset, value);
 }
 
 QString RawModemString(const ConfigRecord &record)

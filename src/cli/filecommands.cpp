@@ -48,6 +48,9 @@ int RunFileCommand(const CliOptions &options)
         return Diff(options);
     case Command::New:
         return New(options);
+    case Command::Decode:
+    case Command::DecodeLog:
+        return RunDecodeCommand(options);
     default:
         return ExitStatus::BadUsage;
     }

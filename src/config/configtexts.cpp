@@ -2,6 +2,7 @@
 #include "config/configtexts.h"
 
 #include "config/configimage.h"
+#include "protocol/suplfunc.h"
 
 #include <QRegularExpression>
 
@@ -65,6 +66,23 @@ QString PlainLabel(const LinkParameterField &field)
 {
     static const QRegularExpression range(QStringLiteral(" \\(\\d+\\.\\.\\.\\d+\\)$"));
     return field.labelParts.join(QLatin1Char(' ')).remove(range);
+}
+
+QString LinkParameterValueText(int offset, int value)
+{
+    const LinkParameterField &field = LinkParameterFieldAt(offset);
+    if (!field.items.isEmpty())
+        return value >= 0 && value < field.items.size() ? field.items[value].trimmed()
+                                                        : QStringLiteral("? (%1)").arg(value);
+    switch (offset) {
+    case LinkFieldOffset::UpperSpeed:
+        return CodeToSpeed(value) ? QStringLiteral("%1 бит/с").arg(CodeToSpeed(value))
+                                  : QStringLiteral("? (код %1)").arg(value);
+    case LinkFieldOffset::AnswerWait:
+        return QStringLiteral("%1 * 20 мс + 1000 мс = %2 мс").arg(value).arg(value * 20 + 1000);
+    default:
+        return QString::number(value);
+    }
 }
 
 namespace EditorText {

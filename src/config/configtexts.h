@@ -33,6 +33,9 @@ const LinkParameterField &LinkParameterFieldAt(int offset);
 bool HasRtsField(quint8 softwareVersion);
 // The label on one line without the range it carries: "Количество преамбул при ответе ВУ".
 QString PlainLabel(const LinkParameterField &field);
+// The text of one table-3 value by its record offset, as the editor means it: "9600 бит/с",
+// "Низкий", "5 * 20 мс + 1000 мс = 1100 мс"; "? (...)" for a value the editor has no text for.
+QString LinkParameterValueText(int offset, int value);
 
 namespace EditorText {
 QString FormCaption(); // " Параметры конфигурации контроллера"

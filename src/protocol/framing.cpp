@@ -19,19 +19,7 @@ quint16 Crc16(const quint8 *data, int length)
 
 namespace {
 
-// How the data of one function code are laid out behind the function byte.
-struct Layout
-{
-    quint8 function;
-    bool credentials;  // user name and password at 4..19
-    int extraAt;       // offset of the extra byte, or -1
-    int dataAt;        // offset of the caller's data
-    int fixedData;     // exact number of data bytes, or -1 for "as given"
-    int frameOverhead; // length = data length + overhead for variable layouts
-    int fixedLength;   // frame length of fixed layouts
-};
-
-constexpr Layout kLayouts[] = {
+constexpr RequestLayout kLayouts[] = {
     {TableFunctionCode, false, -1, 4, -1, 6, 0},
     {1, false, 4, 5, 3, 0, 10},
     {2, true, 20, 21, -1, 23, 0},
@@ -43,15 +31,7 @@ constexpr Layout kLayouts[] = {
     {25, true, -1, 20, 0, 0, 22},
 };
 
-const Layout *findLayout(quint8 function)
-{
-    for (const Layout &layout : kLayouts)
-        if (layout.function == function)
-            return &layout;
-    return nullptr;
-}
-
-int frameLengthFor(const Layout &layout, int dataLength)
+int frameLengthFor(const RequestLayout &layout, int dataLength)
 {
     if (layout.fixedData >= 0)
         return dataLength == layout.fixedData ? layout.fixedLength : 0;
@@ -64,6 +44,14 @@ int frameLengthFor(const Layout &layout, int dataLength)
 }
 
 } // namespace
+
+const RequestLayout *FindRequestLayout(quint8 function)
+{
+    for (const RequestLayout &layout : kLayouts)
+        if (layout.function == function)
+            return &layout;
+    return nullptr;
+}
 
 void SealFrame(FrameBuffer &tx, int length)
 {
@@ -79,7 +67,7 @@ int BuildRequestFrame(const RequestParts &parts, FrameBuffer &tx)
     tx[FrameOffset::Start] = RequestStartSymbol;
     tx[FrameOffset::Address] = parts.address;
     tx[FrameOffset::Function] = parts.function;
-    const Layout *layout = findLayout(parts.function);
+    const RequestLayout *layout = FindRequestLayout(parts.function);
     if (!layout)
         return 0;
     const int length = frameLengthFor(*layout, parts.dataLength);

@@ -32,7 +32,12 @@ constexpr int AfterCredentials = 20;
 constexpr int ErrorCode = 4;
 constexpr int Reason = 5;
 constexpr int ErrorValue = 6;
+// Function 8: the request identifier in bits 7-6, and where the answer echoes it.
+constexpr int RequestIdentifier = 8;
+constexpr int EchoedIdentifier = 6;
 } // namespace FrameOffset
+constexpr int RequestIdentifierShift = 6;
+constexpr quint8 RequestIdentifierFunction = 8; // the function whose requests carry one
 
 constexpr int UserNameSize = 12;
 constexpr int PasswordSize = 4;
@@ -47,6 +52,20 @@ inline quint16 Crc16(const QByteArray &bytes)
 {
     return Crc16(reinterpret_cast<const quint8 *>(bytes.constData()), int(bytes.size()));
 }
+
+// How the data of one function code are laid out behind the function byte.
+struct RequestLayout
+{
+    quint8 function;
+    bool credentials;  // user name and password at 4..19
+    int extraAt;       // offset of the extra byte, or -1
+    int dataAt;        // offset of the caller's data
+    int fixedData;     // exact number of data bytes, or -1 for "as given"
+    int frameOverhead; // length = data length + overhead for variable layouts
+    int fixedLength;   // frame length of fixed layouts
+};
+// The layout of a function code the engine can send, or null.
+const RequestLayout *FindRequestLayout(quint8 function);
 
 struct RequestParts
 {

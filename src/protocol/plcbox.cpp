@@ -15,9 +15,9 @@ namespace ktv31 {
 namespace {
 
 constexpr quint8 kBlank = 0x20;
-constexpr int kIdentifierAt = FrameOffset::Data + 4; // function 8: bits 7-6 of frame byte 8
-constexpr int kEchoedIdentifierAt = 6;               // and of answer byte 6
-constexpr int kRequestIdentifierFunction = 8;
+constexpr int kIdentifierAt = FrameOffset::RequestIdentifier;
+constexpr int kEchoedIdentifierAt = FrameOffset::EchoedIdentifier;
+constexpr int kRequestIdentifierFunction = RequestIdentifierFunction;
 constexpr int kTableFunctionLength = 21;
 // Pauses longer than this keep the event loop running instead of sleeping.
 constexpr qint64 kLongPauseNs = MsToNs(20);
@@ -284,8 +284,8 @@ public:
     {
         s_.Running = false;
         s_.ActivePort = nullptr;
-        if (ExchangeLog *log = CurrentExchangeLog())
-            log->add(LogLineKind::Result, ComposeResultText(s_));
+        if (ExchangeLinesWanted())
+            LogExchange(LogLineKind::Result, ComposeResultText(s_));
     }
     SerialPort *port() const { return port_; }
 

@@ -80,4 +80,63 @@ void setFieldText(quint8 *field, int size, const QString &text)
     std::memcpy(field, bytes.constData(), size_t(bytes.size()));
 }
 
+QString EscapedLineText(const QByteArray &bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        const quint8 b = quint8(c);
+        if (b == '\r')
+            out += QLatin1String("\\r");
+        else if (b == '\n')
+            out += QLatin1String("\\n");
+        else if (b == '\\')
+            out += QLatin1String("\\\\");
+        else if (b < 0x20 || b == 0x7F || decodeByte(b) == 0xFFFD)
+            out += QStringLiteral("\\x%1").arg(uint(b), 2, 16, QLatin1Char('0'));
+        else
+            out += QChar(decodeByte(b));
+    }
+    return out;
+}
+
+QByteArray LineBytesFromEscaped(QStringView text, bool *ok)
+{
+    const auto hexDigit = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u >= u'0' && u <= u'9'   ? int(u - u'0')
+               : u >= u'a' && u <= u'f' ? int(u - u'a' + 10)
+               : u >= u'A' && u <= u'F' ? int(u - u'A' + 10)
+                                        : -1;
+    };
+    QByteArray out;
+    out.reserve(text.size());
+    bool faithful = true;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u != u'\\') {
+            out += u < 0x80 ? char(u) : char(encodeTable().value(u, quint8('?')));
+            continue;
+        }
+        const char16_t next = i + 1 < text.size() ? text[i + 1].unicode() : 0;
+        if (next == u'r' || next == u'n' || next == u'\\') {
+            out += next == u'r' ? '\r' : next == u'n' ? '\n' : '\\';
+            ++i;
+            continue;
+        }
+        const int high = next == u'x' && i + 3 < text.size() ? hexDigit(text[i + 2]) : -1;
+        const int low = high >= 0 ? hexDigit(text[i + 3]) : -1;
+        if (low >= 0) {
+            out += char(high * 16 + low);
+            i += 3;
+            continue;
+        }
+        faithful = false;
+        out += '\\';
+    }
+    if (ok)
+        *ok = faithful;
+    return out;
+}
+
 } // namespace ktv31

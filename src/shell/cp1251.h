@@ -17,4 +17,11 @@ QString fromCp1251(const QByteArray &bytes);
 QString fieldText(const quint8 *field, int size);
 void setFieldText(quint8 *field, int size, const QString &text);
 
+// Bytes of a line (a modem command or answer, a modem string) as one readable line: CR, LF and
+// the backslash as \r, \n and \\, other control bytes and the one byte Windows-1251 leaves
+// undefined as \xNN, everything else as its character.
+QString EscapedLineText(const QByteArray &bytes);
+// The bytes back from such a text; false in `ok` (when given) for an escape it cannot have made.
+QByteArray LineBytesFromEscaped(QStringView text, bool *ok = nullptr);
+
 } // namespace ktv31

@@ -2,6 +2,7 @@
 #include "shell/exchangelog.h"
 
 #include "shell/cp1251.h"
+#include "shell/hexbytes.h"
 #include "shell/wholefile.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <iterator>
 
 Q_LOGGING_CATEGORY(lcExchangeLog, "ktv31.exchangelog", QtInfoMsg)
 
@@ -25,6 +27,45 @@ constexpr qint64 kMaxPendingBytes = 8 * 1024 * 1024;
 constexpr qint64 kEntryOverhead = 64;
 
 std::atomic<ExchangeLog *> g_log{nullptr};
+
+const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+
+constexpr LogLineKind kAllKinds[] = {LogLineKind::Sent,         LogLineKind::Received,
+                                     LogLineKind::ModemCommand, LogLineKind::ModemAnswer,
+                                     LogLineKind::Result,       LogLineKind::Note};
+
+constexpr qsizetype kTimeLength = sizeof("yyyy-MM-dd HH:mm:ss.zzz") - 1;
+
+// The time FormatLine writes, read field by field: a log of many thousand lines is read at once.
+QDateTime ParseLocalTime(QByteArrayView text)
+{
+    // Where each field's digits stand, and the separator after it.
+    struct Field
+    {
+        int at;
+        int digits;
+        char after;
+    };
+    constexpr Field kFields[] = {{0, 4, '-'},  {5, 2, '-'},  {8, 2, ' '},  {11, 2, ':'},
+                                 {14, 2, ':'}, {17, 2, '.'}, {20, 3, '\0'}};
+    int values[std::size(kFields)] = {};
+    for (size_t f = 0; f < std::size(kFields); ++f) {
+        const Field &field = kFields[f];
+        for (int i = 0; i < field.digits; ++i) {
+            const char c = text[field.at + i];
+            if (c < '0' || c > '9')
+                return {};
+            values[f] = values[f] * 10 + (c - '0');
+        }
+        if (field.after && text[field.at + field.digits] != field.after)
+            return {};
+    }
+    const QDate date(values[0], values[1], values[2]);
+    const QTime time(values[3], values[4], values[5], values[6]);
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time);
+}
 
 const char *Label(LogLineKind kind)
 {
@@ -43,25 +84,6 @@ const char *Label(LogLineKind kind)
         return "NOTE";
     }
     return "?";
-}
-
-// Modem lines carry their CR and LF and may carry anything else: one log line each, readable.
-QByteArray EscapedModemText(const QByteArray &bytes)
-{
-    QString out;
-    for (const QChar c : fromCp1251(bytes)) {
-        if (c == u'\r')
-            out += QStringLiteral("\\r");
-        else if (c == u'\n')
-            out += QStringLiteral("\\n");
-        else if (c == u'\\')
-            out += QStringLiteral("\\\\");
-        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            out += QStringLiteral("\\x%1").arg(uint(c.unicode()), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out.toUtf8();
 }
 
 QString OlderFile(const QString &path, int age)
@@ -117,6 +139,11 @@ void ExchangeLog::add(LogLineKind kind, const QByteArray &bytes)
 void ExchangeLog::add(LogLineKind kind, const QString &text)
 {
     take(Entry{QDateTime::currentMSecsSinceEpoch(), kind, QByteArray(), text});
+}
+
+void ExchangeLog::add(const ExchangeLine &line)
+{
+    take(line);
 }
 
 void ExchangeLog::take(Entry entry)
@@ -179,9 +206,7 @@ void ExchangeLog::writerLoop()
 QByteArray ExchangeLog::FormatLine(qint64 msSinceEpoch, LogLineKind kind, const QByteArray &bytes,
                                    const QString &text)
 {
-    QByteArray line = QDateTime::fromMSecsSinceEpoch(msSinceEpoch)
-                          .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
-                          .toLatin1();
+    QByteArray line = QDateTime::fromMSecsSinceEpoch(msSinceEpoch).toString(kTimeFormat).toLatin1();
     line += ' ';
     line += Label(kind);
     line += ' ';
@@ -192,7 +217,8 @@ QByteArray ExchangeLog::FormatLine(qint64 msSinceEpoch, LogLineKind kind, const 
         break;
     case LogLineKind::ModemCommand:
     case LogLineKind::ModemAnswer:
-        line += EscapedModemText(bytes);
+        // Modem lines carry their CR and LF and may carry anything else: one log line each.
+        line += EscapedLineText(bytes).toUtf8();
         break;
     case LogLineKind::Result:
     case LogLineKind::Note:
@@ -200,6 +226,52 @@ QByteArray ExchangeLog::FormatLine(qint64 msSinceEpoch, LogLineKind kind, const 
         break;
     }
     return line;
+}
+
+std::optional<ExchangeLine> ExchangeLog::ParseLine(QByteArrayView line)
+{
+    // A line break of another system; a text of the program never ends with a CR.
+    while (line.endsWith('\r'))
+        line.chop(1);
+    if (line.size() < kTimeLength + 2 || line[kTimeLength] != ' ')
+        return std::nullopt;
+    const QDateTime time = ParseLocalTime(line.first(kTimeLength));
+    if (!time.isValid())
+        return std::nullopt;
+    const QByteArrayView rest = line.sliced(kTimeLength + 1);
+    const qsizetype blank = rest.indexOf(' ');
+    if (blank < 0)
+        return std::nullopt;
+    const QByteArrayView label = rest.first(blank);
+    const QByteArrayView payload = rest.sliced(blank + 1);
+    ExchangeLine parsed;
+    parsed.msSinceEpoch = time.toMSecsSinceEpoch();
+    for (const LogLineKind kind : kAllKinds)
+        if (label == Label(kind))
+            parsed.kind = kind;
+    if (label != Label(parsed.kind))
+        return std::nullopt;
+    bool ok = true;
+    switch (parsed.kind) {
+    case LogLineKind::Sent:
+    case LogLineKind::Received: {
+        const std::optional<QByteArray> bytes = ParseHexBytes(QString::fromLatin1(payload));
+        ok = bytes.has_value();
+        parsed.bytes = bytes.value_or(QByteArray());
+        break;
+    }
+    case LogLineKind::ModemCommand:
+    case LogLineKind::ModemAnswer:
+        parsed.bytes = LineBytesFromEscaped(QString::fromUtf8(payload), &ok);
+        break;
+    case LogLineKind::Result:
+    case LogLineKind::Note:
+        parsed.text = QString::fromUtf8(payload);
+        break;
+    }
+    if (!ok)
+        return std::nullopt;
+    return parsed;
 }
 
 // Lines are never split across files: a file is rotated before the line that would take it
@@ -227,7 +299,7 @@ void ExchangeLog::writeBatch(const std::vector<Entry> &batch, qint64 lost)
                                     QStringLiteral("%1 lines lost").arg(lost))))
         return;
     for (const Entry &entry : batch)
-        if (!put(FormatLine(entry.ms, entry.kind, entry.bytes, entry.text)))
+        if (!put(FormatLine(entry.msSinceEpoch, entry.kind, entry.bytes, entry.text)))
             return;
     writeChunk(chunk);
 }

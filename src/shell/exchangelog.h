@@ -2,6 +2,8 @@
 // path.
 #pragma once
 
+#include "shell/exchangeline.h"
+
 #include <QByteArray>
 #include <QLoggingCategory>
 #include <QMutex>
@@ -9,6 +11,7 @@
 #include <QWaitCondition>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 Q_DECLARE_LOGGING_CATEGORY(lcExchangeLog)
@@ -17,16 +20,6 @@ class QFile;
 class QThread;
 
 namespace ktv31 {
-
-enum class LogLineKind
-{
-    Sent,
-    Received,
-    ModemCommand,
-    ModemAnswer,
-    Result,
-    Note
-};
 
 // Why the log file is not being written; None while it is.
 enum class ExchangeLogError
@@ -56,9 +49,11 @@ public:
     ExchangeLog(const ExchangeLog &) = delete;
     ExchangeLog &operator=(const ExchangeLog &) = delete;
 
-    // Frames and modem lines as bytes, results and notes as texts. Safe from any thread.
+    // Frames and modem lines as bytes, results and notes as texts, stamped now or with the time
+    // the line carries. Safe from any thread.
     void add(LogLineKind kind, const QByteArray &bytes);
     void add(LogLineKind kind, const QString &text);
+    void add(const ExchangeLine &line);
 
     // Returns once every line taken so far is written (or lost to an error).
     void flush();
@@ -68,15 +63,12 @@ public:
     // One line as the file holds it, without its line break; `msSinceEpoch` is local time.
     static QByteArray FormatLine(qint64 msSinceEpoch, LogLineKind kind, const QByteArray &bytes,
                                  const QString &text);
+    // The line back from what FormatLine made of it (CRs before the line break are dropped);
+    // nothing for a line of another form.
+    static std::optional<ExchangeLine> ParseLine(QByteArrayView line);
 
 private:
-    struct Entry
-    {
-        qint64 ms;
-        LogLineKind kind;
-        QByteArray bytes;
-        QString text;
-    };
+    using Entry = ExchangeLine;
 
     void take(Entry entry);
     void writerLoop();
@@ -107,16 +99,16 @@ private:
     std::unique_ptr<QThread> writer_;
 };
 
-// The log that the exchange engine and the modem dialogue feed, one per process; null (the
-// default) logs nothing. The log must outlive its installation; its destructor uninstalls it.
+// The log that the exchange engine and the modem dialogue feed (through PublishExchangeLine),
+// one per process; null (the default) logs nothing. The log must outlive its installation; its
+// destructor uninstalls it.
 void SetExchangeLog(ExchangeLog *log);
 ExchangeLog *CurrentExchangeLog();
 // A log at `path`, installed for the process until it is destroyed.
 std::unique_ptr<ExchangeLog> StartExchangeLog(const QString &path);
 template <typename Line> void LogExchange(LogLineKind kind, const Line &line)
 {
-    if (ExchangeLog *log = CurrentExchangeLog())
-        log->add(kind, line);
+    PublishExchangeLine(kind, line);
 }
 
 } // namespace ktv31
