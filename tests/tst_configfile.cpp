@@ -146,6 +146,18 @@ void TstConfigFile::linkBytesThroughBothConversions()
     RecordToImage(record, back_image);
     QCOMPARE(back_image.LinkByteAt(address), back);
     QCOMPARE(back_image.LinkByteAt(address - 1), 0);
+
+    // Through the editor untouched, the byte stays as the controller holds it, whatever the
+    // record made of it; edited, it is what the entry says.
+    ConfigImage applied = image_;
+    ApplyRecordEdits(record, record, applied);
+    QCOMPARE(applied.toBytes(), image_.toBytes());
+    ConfigRecord edited = record;
+    edited.setU8(entry + LinkEntry::Connected, 1);
+    edited.setU8(entry + LinkEntry::Port, 2);
+    ApplyRecordEdits(record, edited, applied);
+    QCOMPARE(applied.LinkByteAt(address), LinkByte::Make(2, quint8(speed)));
+    QCOMPARE(applied.LinkByteAt(address - 1), image_.LinkByteAt(address - 1));
 }
 
 void TstConfigFile::imageToRecordTakesTable3BySoftwareVersion_data()

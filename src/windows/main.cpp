@@ -106,6 +106,7 @@ void TFormMain::FormCreate()
     op_.setResultText([this] { return ResultText(service_.exchange()); });
     op_.setStatusTextsDone([this] { ArmTimerMessage(); });
     op_.setAbortWait([this] { service_.cutShort(); });
+    service_.reopenLostPort = true;
     CreateProgramFolders(programDir_);
     settingsPath_ = SettingsFilePath(programDir_);
     const SettingsFileRead read = ReadSettingsFile(settingsPath_);
