@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -297,6 +298,22 @@ void TestMainFlow::saveCommandAndFiles()
     QCOMPARE(program.messages().last(),
              QStringLiteral("Параметры конфигурации|сохранены в файле station.cnf"));
 
+    // A file saved earlier under the name offered today is not replaced without a word.
+    const QString offered = program.programDir + QStringLiteral("CONFIG/") +
+                            DefaultConfigFileName(5, QDate::currentDate());
+    QFile earlier(offered);
+    QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("saved earlier") > 0);
+    earlier.close();
+    program.script.boxes.clear();
+    program.script.queueFile(offered); // answered "Нет", then the dialog is cancelled
+    program.trigger("N3");
+    QCOMPARE(program.messages(),
+             QStringList{QStringLiteral("Файл %1 уже есть.|Вы хотите заменить существующий файл?")
+                             .arg(QFileInfo(offered).fileName())});
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), QByteArray("saved earlier"));
+    earlier.close();
+
     // An existing file accepted without change is not offered for saving.
     program.script.boxes.clear();
     program.script.queueFile(saved);
@@ -329,7 +346,18 @@ void TestMainFlow::telephoneLink()
     TFormMain &main = *program.main;
     QVERIFY(main.service().callUp());
     QCOMPARE(VisibleMenus(main), kAllMenus);
-    QVERIFY(Child<QWidget>(main, "pnmodem")->isVisible());
+    auto *modem = Child<QWidget>(main, "pnmodem");
+    QVERIFY(modem->isVisible());
+    // Whole above the status bar, with the menu back; so is its button.
+    main.layout()->activate();
+    const QRect onWindow(modem->mapTo(&main, QPoint(0, 0)), modem->size());
+    QVERIFY2(onWindow.bottom() < main.StatusBar1()->geometry().top() &&
+                 onWindow.top() > main.menuBar()->geometry().bottom(),
+             qPrintable(QStringLiteral("panel %1..%2, menu to %3, status bar from %4")
+                            .arg(onWindow.top())
+                            .arg(onWindow.bottom())
+                            .arg(main.menuBar()->geometry().bottom())
+                            .arg(main.StatusBar1()->geometry().top())));
     QVERIFY(main.TimerMoney()->isActive());
     auto *duration = Child<QLabel>(main, "pntime");
     QCOMPARE(duration->text(), QStringLiteral("00:00:00"));
