@@ -35,8 +35,9 @@ OrderlyEnd::OrderlyEnd(TFormMain &window, QObject *parent) : QObject(parent), wi
     dialogCanceller_.setInterval(kDialogRetryMs);
     connect(&dialogCanceller_, &QTimer::timeout, this, &CancelModalDialogs);
     connect(&interrupts_, &InterruptWatcher::interrupted, this, &OrderlyEnd::endProgram);
-    // The session manager's end asks the windows to close first, which takes the same path; on
-    // Windows the process is ended right after this signal, so the close is done inside it.
+    // The session manager's end comes as the application's quit: Qt closes the dialogs and the
+    // main window first, which takes the path of "Выход". On Windows the process is ended right
+    // after this signal, so the close is done inside it.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &OrderlyEnd::endProgram);
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &OrderlyEnd::commitData);
 }

@@ -10,14 +10,13 @@
 #include "windows/qttranslations.h"
 #include "windows/windowoperator.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QSessionManager>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -37,7 +36,7 @@ constexpr int kEndTimeoutMs = 30000;
 
 // A program folder whose COM1 is the simulated modem with the controller behind it, and whose
 // settings dial it.
-struct TelephoneFolder
+struct ProgramFolder
 {
     QTemporaryDir dir;
     QString programDir = dir.path() + QLatin1Char('/');
@@ -188,7 +187,7 @@ void TestDesktopSession::signalsEndTheProgramInOrder()
 {
     QFETCH(int, signal);
     QFETCH(int, status);
-    TelephoneFolder folder;
+    ProgramFolder folder;
     QVERIFY(folder.prepare());
 
     QProcess program;
@@ -226,31 +225,41 @@ void TestDesktopSession::signalsEndTheProgramInOrder()
 void TestDesktopSession::sessionEndsInOrder_data()
 {
     QTest::addColumn<QString>("end");
+    QTest::addColumn<bool>("duringCall"); // or while the connection dialog waits for an answer
     QTest::addColumn<int>("status");
     QTest::newRow("the session manager's end during the call (the windows are closed)")
-        << "quit" << 0;
+        << "quit" << true << 0;
     QTest::newRow("Windows' end of the session during the call (the loop is left at once)")
-        << "exit" << 0;
-    QTest::newRow("SIGTERM while the connection dialog waits for an answer") << "SIGTERM" << 143;
+        << "exit" << true << 0;
+    QTest::newRow("SIGTERM while the connection dialog waits for an answer")
+        << "SIGTERM" << false << 143;
 }
 
 void TestDesktopSession::sessionEndsInOrder()
 {
     QFETCH(QString, end);
+    QFETCH(bool, duringCall);
     QFETCH(int, status);
-    const bool duringCall = end != QLatin1String("SIGTERM");
-    TelephoneFolder folder;
+    ProgramFolder folder;
     QVERIFY(folder.prepare());
     auto *manager = qApp->findChild<QSessionManager *>();
     QVERIFY(manager);
+    const auto endSession = [&] {
+        if (end == QLatin1String("quit"))
+            QCoreApplication::quit();
+        else if (end == QLatin1String("exit"))
+            QCoreApplication::exit(0);
+        else
+            ::raise(SIGTERM);
+    };
     std::unique_ptr<ConnectingPerson> person;
-    std::unique_ptr<ShowHook> unanswered;
+    std::unique_ptr<ShowHook> nobodyAnswers;
     if (duringCall)
         person = std::make_unique<ConnectingPerson>();
     else
-        unanswered = std::make_unique<ShowHook>("ktv31::TFormConnPar", [&] {
+        nobodyAnswers = std::make_unique<ShowHook>("ktv31::TFormConnPar", [&] {
             QFile::remove(folder.settingsFile);
-            ::raise(SIGTERM);
+            endSession();
         });
     TFormMain window(folder.programDir);
     window.service().modemTiming = test::QuickModemTiming();
@@ -267,10 +276,7 @@ void TestDesktopSession::sessionEndsInOrder()
             committed = folder.settingsBytes();
             callUpAfterCommit = window.service().callUp() && window.isVisible();
             folder.sim->clearLog();
-            if (end == QLatin1String("quit"))
-                QCoreApplication::quit();
-            else
-                QCoreApplication::exit(0);
+            endSession();
         });
     bool closedBeforeQuit = false;
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, [&] {
