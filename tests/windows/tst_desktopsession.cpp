@@ -10,6 +10,7 @@
 #include "windows/qttranslations.h"
 #include "windows/windowoperator.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -231,6 +232,7 @@ void TestDesktopSession::sessionEndsInOrder_data()
         << "quit" << true << 0;
     QTest::newRow("Windows' end of the session during the call (the loop is left at once)")
         << "exit" << true << 0;
+    QTest::newRow("SIGTERM during the hang-up of \"Выход\"") << "Выход, SIGTERM" << true << 143;
     QTest::newRow("SIGTERM while the connection dialog waits for an answer")
         << "SIGTERM" << false << 143;
 }
@@ -244,13 +246,21 @@ void TestDesktopSession::sessionEndsInOrder()
     QVERIFY(folder.prepare());
     auto *manager = qApp->findChild<QSessionManager *>();
     QVERIFY(manager);
+    TFormMain window(folder.programDir);
+    window.service().modemTiming = test::QuickModemTiming();
+    OrderlyEnd ending(window);
     const auto endSession = [&] {
-        if (end == QLatin1String("quit"))
+        if (end == QLatin1String("quit")) {
             QCoreApplication::quit();
-        else if (end == QLatin1String("exit"))
+        } else if (end == QLatin1String("exit")) {
             QCoreApplication::exit(0);
-        else
+        } else if (end == QLatin1String("SIGTERM")) {
             ::raise(SIGTERM);
+        } else {
+            // The signal comes once the close has begun its hang-up.
+            QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+            window.findChild<QAction *>(QStringLiteral("Nexit"))->trigger();
+        }
     };
     std::unique_ptr<ConnectingPerson> person;
     std::unique_ptr<ShowHook> nobodyAnswers;
@@ -261,9 +271,6 @@ void TestDesktopSession::sessionEndsInOrder()
             QFile::remove(folder.settingsFile);
             endSession();
         });
-    TFormMain window(folder.programDir);
-    window.service().modemTiming = test::QuickModemTiming();
-    OrderlyEnd ending(window);
 
     QString lock;
     QByteArray committed;
