@@ -27,7 +27,6 @@ public:
     // Runs the event loop until the window has closed. The exit status: the loop's, or
     // 128 + the number of the signal that ended the program.
     int exec();
-    bool ending() const { return ending_; }
 
 private:
     void endProgram();
