@@ -31,6 +31,8 @@ constexpr double kLaunchGoalMs = 500;
 constexpr double kWindowLatenessGoalMs = 20;
 constexpr double kResidentGoalMb = 80;
 constexpr int kLaunchRuns = 5;
+constexpr int kStartUpSpeed = 1200;
+constexpr double kStartUpMarginMs = 150;
 
 struct ReadKind
 {
@@ -158,8 +160,9 @@ void ReportReadBack(Report &report)
     const double plainMs = Summarise(plain).median;
     const double checkedMs = Summarise(checked).median;
     const int readBacks = with.exchanges - without.exchanges;
-    const double readBackWireMs = double(with.lineBytes - without.lineBytes) * 10 * 1000.0 / kSpeed +
-                                  readBacks * (kThinkUs / 1000.0 + kSendPauseMs);
+    const double readBackWireMs =
+        double(with.lineBytes - without.lineBytes) * 10 * 1000.0 / kSpeed +
+        readBacks * (kThinkUs / 1000.0 + kSendPauseMs);
     report.info(QStringLiteral("changed-only write of %1 calculators @%2, without / with read-back "
                                "(median of %3)")
                     .arg(kCalculators)
@@ -208,6 +211,20 @@ void ReportWindows(Report &report)
                   launch.failure.isEmpty() ? Ms(launch.ms, 0) : launch.failure,
                   QStringLiteral("<= %1").arg(Ms(kLaunchGoalMs, 0)),
                   launch.failure.isEmpty() && launch.ms <= kLaunchGoalMs);
+    const StartUpTiming startUp = TimeStartUp(kLaunchRuns, kStartUpSpeed);
+    report.figure(QStringLiteral("launch to the controller's commands @%1 over floor %2 (%3 + %4 B "
+                                 "on the wire, median of %5)")
+                      .arg(kStartUpSpeed)
+                      .arg(Ms(startUp.floorMs, 1))
+                      .arg(startUp.requestBytes)
+                      .arg(startUp.answerBytes)
+                      .arg(kLaunchRuns),
+                  startUp.failure.isEmpty()
+                      ? QStringLiteral("%1 (in all %2)")
+                            .arg(Ms(startUp.ms - startUp.floorMs, 0), Ms(startUp.ms, 0))
+                      : startUp.failure,
+                  QStringLiteral("<= %1").arg(Ms(kStartUpMarginMs, 0)),
+                  startUp.failure.isEmpty() && startUp.ms - startUp.floorMs <= kStartUpMarginMs);
     const WindowTiming command = TimeConfigurationCommand(9600, kThinkUs);
     if (!command.failure.isEmpty()) {
         report.figure(QStringLiteral("main window during \"Параметры конфигурации\""),

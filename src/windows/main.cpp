@@ -273,10 +273,9 @@ void TFormMain::FormClose(bool tellFailure)
         return;
     // Settings lost without a word would be taken for settings kept.
     const QStringList lines = SettingsNotSavedText(settingsPath_, reason);
+    qCWarning(lcWindows).noquote() << lines.join(QStringLiteral(": "));
     if (tellFailure)
         op_.ShowMessageBox(MessageBoxKind::Error, lines.value(0), lines.value(1));
-    else
-        qCWarning(lcWindows).noquote() << lines.join(QStringLiteral(": "));
 }
 
 void TFormMain::NexitClick()
