@@ -11,17 +11,22 @@ namespace {
 
 // The program's red, as for a destroyed table.
 const QColor kFaultColour(255, 0, 0);
-
-QString TimeOfDay(qint64 ms)
-{
-    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("hh:mm:ss.zzz"));
-}
+constexpr qint64 kQuarterHourMs = 15 * 60 * 1000;
+constexpr qint64 kDayMs = 24 * 3600 * 1000;
+// Beyond this a cell shows the start of its text: laying out a whole answer in hex at every
+// paint would cost the window milliseconds. The tooltip and a screen reader get all of it.
+constexpr int kShownCharacters = 120;
 
 QString SinceLastText(const DecodedRow &row)
 {
     return row.sinceLastMs >= 0
                ? QStringLiteral("+%1 мс после предыдущей строки").arg(row.sinceLastMs)
                : QString();
+}
+
+QString Shortened(const QString &text)
+{
+    return text.size() <= kShownCharacters ? text : text.left(kShownCharacters) + QChar(0x2026);
 }
 
 } // namespace
@@ -46,11 +51,22 @@ int ExchangeRowModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant ExchangeRowModel::cellText(const DecodedRow &row, int column) const
+QString ExchangeRowModel::timeOfDay(qint64 msSinceEpoch) const
+{
+    if (const qint64 quarter = msSinceEpoch / kQuarterHourMs; quarter != offsetQuarter_) {
+        offsetQuarter_ = quarter;
+        offsetMs_ = qint64(QDateTime::fromMSecsSinceEpoch(msSinceEpoch).offsetFromUtc()) * 1000;
+    }
+    const qint64 ms = ((msSinceEpoch + offsetMs_) % kDayMs + kDayMs) % kDayMs;
+    return QString::asprintf("%02d:%02d:%02d.%03d", int(ms / 3600000), int(ms / 60000 % 60),
+                             int(ms / 1000 % 60), int(ms % 1000));
+}
+
+QString ExchangeRowModel::cellText(const DecodedRow &row, int column) const
 {
     switch (column) {
     case TimeColumn:
-        return TimeOfDay(row.timeMs);
+        return timeOfDay(row.timeMs);
     case KindColumn:
         return RowKindLabel(row.kind);
     case SummaryColumn:
@@ -69,6 +85,7 @@ QVariant ExchangeRowModel::data(const QModelIndex &index, int role) const
     const DecodedRow &shown = row(index.row());
     switch (role) {
     case Qt::DisplayRole:
+        return Shortened(cellText(shown, index.column()));
     case Qt::AccessibleTextRole:
         return cellText(shown, index.column());
     case Qt::ToolTipRole:

@@ -46,11 +46,16 @@ public:
     int capacity() const { return capacity_; }
 
 private:
-    QVariant cellText(const DecodedRow &row, int column) const;
+    QString cellText(const DecodedRow &row, int column) const;
+    QString timeOfDay(qint64 msSinceEpoch) const;
 
     const int capacity_;
     std::deque<DecodedRow> rows_;
     ExchangeDecoder decoder_;
+    // The local time's offset from UTC, looked up once a quarter of an hour (the finest step a
+    // time zone changes by) rather than for every cell painted.
+    mutable qint64 offsetQuarter_ = -1;
+    mutable qint64 offsetMs_ = 0;
 };
 
 // The note row for lines a monitor never received.
