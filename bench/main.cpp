@@ -1,6 +1,7 @@
 // ktv31-bench: the engine's timing against the wire, a libmodbus peer and its goals; exits 1 on a
 // miss.
 #include "linebench.h"
+#include "monitorbench.h"
 #include "report.h"
 #include "sessionbench.h"
 #include "windowbench.h"
@@ -31,6 +32,11 @@ constexpr double kLaunchGoalMs = 500;
 constexpr double kWindowLatenessGoalMs = 20;
 constexpr double kResidentGoalMb = 80;
 constexpr int kLaunchRuns = 5;
+constexpr int kMonitorSpeed = 115200;
+constexpr double kMonitorOverheadMarginMs = 0.05;
+constexpr double kMonitorLatenessMarginMs = 1.0;
+constexpr double kMonitorMemoryGoalMb = 40;
+constexpr int kMonitorRows = 10000;
 
 struct ReadKind
 {
@@ -158,8 +164,9 @@ void ReportReadBack(Report &report)
     const double plainMs = Summarise(plain).median;
     const double checkedMs = Summarise(checked).median;
     const int readBacks = with.exchanges - without.exchanges;
-    const double readBackWireMs = double(with.lineBytes - without.lineBytes) * 10 * 1000.0 / kSpeed +
-                                  readBacks * (kThinkUs / 1000.0 + kSendPauseMs);
+    const double readBackWireMs =
+        double(with.lineBytes - without.lineBytes) * 10 * 1000.0 / kSpeed +
+        readBacks * (kThinkUs / 1000.0 + kSendPauseMs);
     report.info(QStringLiteral("changed-only write of %1 calculators @%2, without / with read-back "
                                "(median of %3)")
                     .arg(kCalculators)
@@ -226,6 +233,51 @@ void ReportWindows(Report &report)
                   command.residentMb > 0 && command.residentMb <= kResidentGoalMb);
 }
 
+// The monitor's window open beside "Параметры конфигурации", against the program without a
+// monitor at all; then the window holding its ten thousand rows.
+void ReportMonitor(Report &report, double scale)
+{
+    const MonitorTiming monitor =
+        TimeMonitor(kMonitorSpeed, kThinkUs, std::max(10, int(20 * scale)), kMonitorRows);
+    if (!monitor.failure.isEmpty()) {
+        report.figure(QStringLiteral("monitor window during \"Параметры конфигурации\""),
+                      monitor.failure, QStringLiteral("works"), false);
+        return;
+    }
+    const QString command = QStringLiteral("\"Параметры конфигурации\" @%1").arg(kMonitorSpeed);
+    report.info(QStringLiteral("exchange overhead median/p99, %1, no monitor (%2 exch. in %3 runs)")
+                    .arg(command)
+                    .arg(monitor.overheadWithoutMs.count)
+                    .arg(monitor.runs),
+                QStringLiteral("%1 / %2").arg(Ms(monitor.overheadWithoutMs.median),
+                                              Ms(monitor.overheadWithoutMs.p99)));
+    report.figure(QStringLiteral("exchange overhead median, %1, monitor window open (p99 %2)")
+                      .arg(command)
+                      .arg(Ms(monitor.overheadWithMs.p99)),
+                  Ms(monitor.overheadWithMs.median),
+                  QStringLiteral("<= %1").arg(
+                      Ms(monitor.overheadWithoutMs.median + kMonitorOverheadMarginMs)),
+                  monitor.overheadWithMs.median <=
+                      monitor.overheadWithoutMs.median + kMonitorOverheadMarginMs);
+    report.info(QStringLiteral("main window's 10 ms timer max lateness, %1, no monitor (median of "
+                               "%2 runs)")
+                    .arg(command)
+                    .arg(monitor.runs),
+                Ms(monitor.lateWithoutMs));
+    report.figure(QStringLiteral("main window's 10 ms timer max lateness, %1, monitor window open")
+                      .arg(command),
+                  Ms(monitor.lateWithMs),
+                  QStringLiteral("<= %1").arg(Ms(monitor.lateWithoutMs + kMonitorLatenessMarginMs)),
+                  monitor.lateWithMs <= monitor.lateWithoutMs + kMonitorLatenessMarginMs);
+    report.info(QStringLiteral("monitor rows appended in batches of 30, the window painting"),
+                QStringLiteral("%1 us a row").arg(monitor.perRowUs, 0, 'f', 1));
+    report.figure(
+        QStringLiteral("resident memory growth, %1 rows in the monitor window").arg(monitor.rows),
+        QStringLiteral("%1 MB").arg(monitor.residentGrowthMb, 0, 'f', 1),
+        QStringLiteral("<= %1 MB").arg(kMonitorMemoryGoalMb),
+        monitor.residentGrowthMb <= kMonitorMemoryGoalMb);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -278,6 +330,7 @@ int main(int argc, char *argv[])
     ReportCpu(report, QStringLiteral("CPU while dialling a modem that answers after 10 s"),
               CostOfDialling(10000));
     ReportWindows(report);
+    ReportMonitor(report, scale);
 
     std::printf("bench: %d passed, %d failed (%.0f s)\n", report.figures() - report.failures(),
                 report.failures(), double(ktv31::NowNs() - start) / 1e9);

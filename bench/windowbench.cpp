@@ -5,15 +5,19 @@
 #include "protocols.h"
 #include "report.h"
 
+#include "linebench.h"
+
 #include "link/comportfunctions.h"
 #include "service/linkoperations.h"
 #include "shell/monoclock.h"
 #include "sim/controllertables.h"
 #include "windows/main.h"
+#include "windows/monitor.h"
 #include "windows/wait.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
@@ -78,6 +82,8 @@ protected:
     }
 };
 
+} // namespace
+
 double ResidentMb()
 {
     QFile statm(QStringLiteral("/proc/self/statm"));
@@ -87,8 +93,6 @@ double ResidentMb()
     return fields.size() > 1 ? fields[1].toDouble() * double(::sysconf(_SC_PAGESIZE)) / 1048576.0
                              : -1;
 }
-
-} // namespace
 
 LaunchTiming TimeLaunch(int runs)
 {
@@ -100,7 +104,7 @@ LaunchTiming TimeLaunch(int runs)
     return timing;
 }
 
-WindowTiming TimeConfigurationCommand(int speed, int thinkUs)
+WindowTiming TimeConfigurationCommand(int speed, int thinkUs, MonitorUse monitor)
 {
     WindowTiming timing;
     sim::ControllerTables tables{sim::SimOptions{}};
@@ -122,6 +126,29 @@ WindowTiming TimeConfigurationCommand(int speed, int thinkUs)
     }
     service.setDeviceAccepted(true);
     main.UpdateMenus();
+    if (monitor == MonitorUse::Absent)
+        delete main.findChild<ExchangeMonitor *>();
+    if (monitor == MonitorUse::Open)
+        main.findChild<QAction *>(QStringLiteral("NMonitor"))->trigger();
+    qint64 lastAnswerAt = 0;
+    int requestBytes = 0;
+    service.exchange().Tap = [&](FrameDirection direction, const QByteArray &bytes) {
+        const qint64 now = NowNs();
+        timing.frames.push_back(
+            {QDateTime::currentMSecsSinceEpoch(),
+             direction == FrameDirection::Sent ? LogLineKind::Sent : LogLineKind::Received,
+             bytes,
+             {}});
+        if (direction == FrameDirection::Sent) {
+            requestBytes = int(bytes.size());
+            return;
+        }
+        const double wireMs = double(requestBytes + bytes.size()) * 10 * 1000.0 / speed;
+        if (lastAnswerAt > 0)
+            timing.exchangeOverheadMs.push_back(double(now - lastAnswerAt) / 1e6 - wireMs -
+                                                thinkUs / 1000.0 - kSendPauseMs);
+        lastAnswerAt = now;
+    };
 
     EditorCloser closer;
     qApp->installEventFilter(&closer);
@@ -139,6 +166,7 @@ WindowTiming TimeConfigurationCommand(int speed, int thinkUs)
     beat.start(kBeatMs);
     main.findChild<QAction *>(QStringLiteral("N2"))->trigger();
     beat.stop();
+    service.exchange().Tap = nullptr;
     qApp->removeEventFilter(&closer);
     timing.residentMb = ResidentMb();
     if (timing.progressSeen == 0)
