@@ -34,7 +34,9 @@ constexpr double kResidentGoalMb = 80;
 constexpr int kLaunchRuns = 5;
 constexpr int kMonitorSpeed = 115200;
 constexpr double kMonitorOverheadMarginMs = 0.05;
-constexpr double kMonitorLatenessMarginMs = 1.0;
+// A timer due while the monitor's window paints its grid fires after the paint: one paint (about
+// 2 ms on the 2-core machine of development, printed beside) is the most the window adds.
+constexpr double kMonitorLatenessMarginMs = 2.0;
 constexpr double kMonitorMemoryGoalMb = 40;
 constexpr int kMonitorRows = 10000;
 
@@ -271,6 +273,8 @@ void ReportMonitor(Report &report, double scale)
                   monitor.lateWithMs <= monitor.lateWithoutMs + kMonitorLatenessMarginMs);
     report.info(QStringLiteral("monitor rows appended in batches of 30, the window painting"),
                 QStringLiteral("%1 us a row").arg(monitor.perRowUs, 0, 'f', 1));
+    report.info(QStringLiteral("one paint of the monitor window's grid, median of 21"),
+                Ms(monitor.repaintMs));
     report.figure(
         QStringLiteral("resident memory growth, %1 rows in the monitor window").arg(monitor.rows),
         QStringLiteral("%1 MB").arg(monitor.residentGrowthMb, 0, 'f', 1),

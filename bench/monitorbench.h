@@ -19,6 +19,7 @@ struct MonitorTiming
     int rows = 0;                // held by the open window for the memory figure
     double residentGrowthMb = 0; // from the main window alone to the window with `rows` rows
     double perRowUs = 0;         // appending them in batches, the window painting in between
+    double repaintMs = 0;        // one paint of the grid, the longest pass the window adds
 };
 
 // "Параметры конфигурации" at `speed`, `runs` times without the monitor and `runs` times with its

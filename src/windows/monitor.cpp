@@ -15,6 +15,8 @@
 #include <QScrollBar>
 #include <QShortcut>
 
+#include <algorithm>
+
 namespace ktv31 {
 namespace {
 
