@@ -271,7 +271,7 @@ void ReportMonitor(Report &report, double scale)
                   Ms(monitor.lateWithMs),
                   QStringLiteral("<= %1").arg(Ms(monitor.lateWithoutMs + kMonitorLatenessMarginMs)),
                   monitor.lateWithMs <= monitor.lateWithoutMs + kMonitorLatenessMarginMs);
-    report.info(QStringLiteral("monitor rows appended in batches of 30, the window painting"),
+    report.info(QStringLiteral("monitor rows appended in batches of 50, the window painting"),
                 QStringLiteral("%1 us a row").arg(monitor.perRowUs, 0, 'f', 1));
     report.info(QStringLiteral("one paint of the monitor window's grid, median of 21"),
                 Ms(monitor.repaintMs));

@@ -18,8 +18,8 @@
 namespace ktv31::bench {
 namespace {
 
-// Lines a batch: about what 100 ms of reads at 115200 bit/s put on the line.
-constexpr int kBatchLines = 30;
+// Lines a batch: about what a quarter of a second of reads at 115200 bit/s puts on the line.
+constexpr int kBatchLines = 50;
 constexpr int kRepaints = 21;
 
 double MedianOf(std::vector<double> values)

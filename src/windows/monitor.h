@@ -52,12 +52,14 @@ private:
 
 // Subscribes to the exchange on creation and keeps the newest rows whether the window is open or
 // not, so that opening it shows the session so far. Lines are taken at most every
-// TakeIntervalMs: a burst costs one batch, not a pass of the window per line.
+// TakeIntervalMs: a burst costs one batch, not a pass of the window per line. Each batch costs
+// the open window one paint (about 2 ms on a slow machine), run from whatever exchange wait is
+// under way; four a second look live and leave nearly every exchange alone.
 class ExchangeMonitor : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int TakeIntervalMs = 100;
+    static constexpr int TakeIntervalMs = 250;
 
     explicit ExchangeMonitor(const QString &programDir, QObject *parent = nullptr);
     ~ExchangeMonitor() override;
