@@ -81,26 +81,39 @@ MonitorTiming TimeMonitor(int speed, int thinkUs, int runs, int rows)
     MonitorTiming timing;
     timing.runs = runs;
     timing.rows = rows;
-    std::vector<double> without, with, lateWithout, lateWith;
+    std::vector<double> without, with, lateWithout, lateWith, overheadShifts, lateShifts;
     std::vector<ExchangeLine> frames;
     for (int run = 0; run < runs; ++run) {
-        for (const MonitorUse use : {MonitorUse::Absent, MonitorUse::Open}) {
-            WindowTiming command = TimeConfigurationCommand(speed, thinkUs, use);
+        // Each way first in every other pair, so that neither gains from its place.
+        const bool openFirst = run % 2 == 1;
+        WindowTiming pair[2]; // without, with
+        for (const MonitorUse use : {openFirst ? MonitorUse::Open : MonitorUse::Absent,
+                                     openFirst ? MonitorUse::Absent : MonitorUse::Open}) {
+            WindowTiming &command = pair[use == MonitorUse::Open];
+            command = TimeConfigurationCommand(speed, thinkUs, use);
             if (!command.failure.isEmpty()) {
                 timing.failure = command.failure;
                 return timing;
             }
-            auto &overhead = use == MonitorUse::Open ? with : without;
-            overhead.insert(overhead.end(), command.exchangeOverheadMs.begin(),
-                            command.exchangeOverheadMs.end());
-            (use == MonitorUse::Open ? lateWith : lateWithout).push_back(command.maxLateMs);
-            frames = std::move(command.frames);
         }
+        // The pair ran side by side: the load of the machine, which drifts, is the same for both.
+        overheadShifts.push_back(MedianOf(pair[1].exchangeOverheadMs) -
+                                 MedianOf(pair[0].exchangeOverheadMs));
+        lateShifts.push_back(pair[1].maxLateMs - pair[0].maxLateMs);
+        without.insert(without.end(), pair[0].exchangeOverheadMs.begin(),
+                       pair[0].exchangeOverheadMs.end());
+        with.insert(with.end(), pair[1].exchangeOverheadMs.begin(),
+                    pair[1].exchangeOverheadMs.end());
+        lateWithout.push_back(pair[0].maxLateMs);
+        lateWith.push_back(pair[1].maxLateMs);
+        frames = std::move(pair[1].frames);
     }
     timing.overheadWithoutMs = Summarise(std::move(without));
     timing.overheadWithMs = Summarise(std::move(with));
+    timing.overheadShiftMs = MedianOf(std::move(overheadShifts));
     timing.lateWithoutMs = MedianOf(std::move(lateWithout));
     timing.lateWithMs = MedianOf(std::move(lateWith));
+    timing.lateShiftMs = MedianOf(std::move(lateShifts));
     if (frames.empty())
         timing.failure = QStringLiteral("no frames seen");
     else

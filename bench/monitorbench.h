@@ -11,11 +11,13 @@ namespace ktv31::bench {
 struct MonitorTiming
 {
     QString failure;
-    int runs = 0;              // of "Параметры конфигурации" each way
-    Summary overheadWithoutMs; // per exchange, the program without a monitor
-    Summary overheadWithMs;    // per exchange, the monitor's window open
-    double lateWithoutMs = 0;  // the main window's 10 ms timer: median of each run's maximum
+    int runs = 0; // of "Параметры конфигурации" each way, in pairs
+    Summary overheadWithoutMs;  // per exchange, the program without a monitor
+    Summary overheadWithMs;     // per exchange, the monitor's window open
+    double overheadShiftMs = 0; // median over the pairs of the difference of their medians
+    double lateWithoutMs = 0;   // the main window's 10 ms timer: median of each run's maximum
     double lateWithMs = 0;
+    double lateShiftMs = 0;      // median over the pairs of the difference of their maxima
     int rows = 0;                // held by the open window for the memory figure
     double residentGrowthMb = 0; // from the main window alone to the window with `rows` rows
     double perRowUs = 0;         // appending them in batches, the window painting in between

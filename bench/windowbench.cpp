@@ -130,6 +130,10 @@ WindowTiming TimeConfigurationCommand(int speed, int thinkUs, MonitorUse monitor
         delete main.findChild<ExchangeMonitor *>();
     if (monitor == MonitorUse::Open)
         main.findChild<QAction *>(QStringLiteral("NMonitor"))->trigger();
+    // The command is chosen in the main window's menu; what showing the windows left to do is
+    // done before it, whichever way it runs.
+    main.activateWindow();
+    QApplication::processEvents();
     qint64 lastAnswerAt = 0;
     int requestBytes = 0;
     service.exchange().Tap = [&](FrameDirection direction, const QByteArray &bytes) {
