@@ -22,12 +22,6 @@ namespace ktv31::bench {
 namespace {
 
 constexpr int kWarmUp = 5;
-constexpr int kBitsPerByte = 10;
-
-double WireMs(int bytes, int speed)
-{
-    return double(bytes) * kBitsPerByte * 1000.0 / speed;
-}
 
 LineTiming Finish(std::vector<double> elapsedMs, int requestBytes, int answerBytes, int speed,
                   double fixedMs)

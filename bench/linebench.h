@@ -39,6 +39,12 @@ LineTiming TimeModbusReads(const LineSetup &setup, int answerBytes);
 // The engine over the simulator's own paced line, for comparison with the responder.
 LineTiming TimeEngineOverSimulator(const LineSetup &setup, int table, int fields);
 
-constexpr int kSendPauseMs = 2; // the fixed pause between raising RTS and sending
+constexpr int kSendPauseMs = 2;  // the fixed pause between raising RTS and sending
+constexpr int kBitsPerByte = 10; // a start bit, eight data bits, a stop bit
+
+inline double WireMs(int bytes, int speed)
+{
+    return double(bytes) * kBitsPerByte * 1000.0 / speed;
+}
 
 } // namespace ktv31::bench

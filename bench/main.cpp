@@ -39,6 +39,8 @@ constexpr double kMonitorOverheadMarginMs = 0.05;
 constexpr double kMonitorLatenessMarginMs = 2.0;
 constexpr double kMonitorMemoryGoalMb = 40;
 constexpr int kMonitorRows = 10000;
+constexpr int kStartUpSpeed = 1200;
+constexpr double kStartUpMarginMs = 150;
 
 struct ReadKind
 {
@@ -217,6 +219,20 @@ void ReportWindows(Report &report)
                   launch.failure.isEmpty() ? Ms(launch.ms, 0) : launch.failure,
                   QStringLiteral("<= %1").arg(Ms(kLaunchGoalMs, 0)),
                   launch.failure.isEmpty() && launch.ms <= kLaunchGoalMs);
+    const StartUpTiming startUp = TimeStartUp(kLaunchRuns, kStartUpSpeed);
+    report.figure(QStringLiteral("launch to the controller's commands @%1 over floor %2 (%3 + %4 B "
+                                 "on the wire, median of %5)")
+                      .arg(kStartUpSpeed)
+                      .arg(Ms(startUp.floorMs, 1))
+                      .arg(startUp.requestBytes)
+                      .arg(startUp.answerBytes)
+                      .arg(kLaunchRuns),
+                  startUp.failure.isEmpty()
+                      ? QStringLiteral("%1 (in all %2)")
+                            .arg(Ms(startUp.ms - startUp.floorMs, 0), Ms(startUp.ms, 0))
+                      : startUp.failure,
+                  QStringLiteral("<= %1").arg(Ms(kStartUpMarginMs, 0)),
+                  startUp.failure.isEmpty() && startUp.ms - startUp.floorMs <= kStartUpMarginMs);
     const WindowTiming command = TimeConfigurationCommand(9600, kThinkUs);
     if (!command.failure.isEmpty()) {
         report.figure(QStringLiteral("main window during \"Параметры конфигурации\""),

@@ -1,6 +1,7 @@
 // The paced far side: reading, wire-time accounting and byte-by-byte answers on its own thread.
 #include "pacedresponder.h"
 
+#include "linebench.h"
 #include "shell/monoclock.h"
 
 #include <algorithm>
@@ -16,7 +17,6 @@
 namespace ktv31::bench {
 namespace {
 constexpr qint64 kSpinNs = 30000;
-constexpr int kBitsPerByte = 10;
 } // namespace
 
 void PreciseSleepUntil(qint64 deadlineNs)

@@ -31,7 +31,6 @@ namespace ktv31::bench {
 namespace {
 
 constexpr int kHeartbeatMs = 10;
-constexpr int kBitsPerByte = 10;
 
 // Gives up at the first question and remembers the last message.
 class QuietOperator final : public Operator

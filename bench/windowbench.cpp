@@ -1,16 +1,18 @@
 // The real ktv31-service launched, and the main window's configuration command over a paced line.
 #include "windowbench.h"
 
+#include "linebench.h"
 #include "pacedresponder.h"
 #include "protocols.h"
 #include "report.h"
 
-#include "linebench.h"
-
+#include "connection/controllerlink.h"
 #include "link/comportfunctions.h"
 #include "service/linkoperations.h"
 #include "shell/monoclock.h"
+#include "shell/settings.h"
 #include "sim/controllertables.h"
+#include "sim/simulator.h"
 #include "windows/main.h"
 #include "windows/monitor.h"
 #include "windows/wait.h"
@@ -35,12 +37,20 @@ namespace {
 
 constexpr int kBeatMs = 10;
 constexpr int kLaunchTimeoutMs = 10000;
+constexpr int kStartUpTimeoutMs = 20000;
+constexpr int kStartTimerMs = 100; // the main window's TimerStart
+
+QProcessEnvironment OffscreenEnvironment()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return environment;
+}
 
 double LaunchOnce(QString &failure)
 {
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcessEnvironment environment = OffscreenEnvironment();
     environment.insert(QStringLiteral("QT_LOGGING_RULES"),
                        QStringLiteral("ktv31.windows.info=true"));
     program.setProcessEnvironment(environment);
@@ -64,6 +74,65 @@ double LaunchOnce(QString &failure)
     if (!shown)
         failure = QStringLiteral("no connection dialog within %1 s").arg(kLaunchTimeoutMs / 1000);
     return ms;
+}
+
+struct StartUpRun
+{
+    double ms = 0;
+    int requestBytes = 0;
+    int answerBytes = 0;
+};
+
+// One start of the program in a folder of its own whose COM1 is the simulator.
+StartUpRun StartUpOnce(int speed, QString &failure)
+{
+    StartUpRun run;
+    QTemporaryDir dir;
+    const QString programDir = dir.path() + QLatin1Char('/');
+    CreateProgramFolders(programDir);
+    ConnectionSettings settings = ConnectionSettings::Defaults();
+    settings.setSpeed(speed);
+    sim::SimOptions options;
+    options.speed = speed;
+    options.pacing = true;
+    sim::Simulator simulator(options);
+    if (!SaveSettings(SettingsFilePath(programDir), settings) || !simulator.start() ||
+        !simulator.placeLink(programDir + QStringLiteral("INI/COM1"))) {
+        failure = QStringLiteral("no simulator on COM1");
+        return run;
+    }
+    QProcess program;
+    program.setProcessEnvironment(OffscreenEnvironment());
+    bool shown = false;
+    QEventLoop loop;
+    QObject::connect(&program, &QProcess::readyReadStandardError, [&] {
+        if (program.readAllStandardError().contains("commands shown")) {
+            shown = true;
+            loop.quit();
+        }
+    });
+    QObject::connect(&program, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kStartUpTimeoutMs, &loop, &QEventLoop::quit);
+    QElapsedTimer clock;
+    clock.start();
+    program.start(QCoreApplication::applicationDirPath() +
+                      QStringLiteral("/ktv31-service-autoconnect"),
+                  {programDir});
+    loop.exec();
+    run.ms = double(clock.nsecsElapsed()) / 1e6;
+    program.terminate();
+    if (!program.waitForFinished(kLaunchTimeoutMs))
+        program.kill();
+    if (!shown)
+        failure =
+            QStringLiteral("no controller commands within %1 s").arg(kStartUpTimeoutMs / 1000);
+    for (const sim::FrameLogEntry &entry : simulator.frameLog()) {
+        if (entry.kind == sim::LogKind::Request)
+            run.requestBytes += int(entry.bytes.size());
+        else if (entry.kind == sim::LogKind::Answer)
+            run.answerBytes += int(entry.bytes.size());
+    }
+    return run;
 }
 
 // Closes the editor unchanged the moment it is up, as an engineer who only looked would.
@@ -101,6 +170,22 @@ LaunchTiming TimeLaunch(int runs)
     for (int run = 0; run < runs && timing.failure.isEmpty(); ++run)
         samples.push_back(LaunchOnce(timing.failure));
     timing.ms = Summarise(samples).median;
+    return timing;
+}
+
+StartUpTiming TimeStartUp(int runs, int speed)
+{
+    StartUpTiming timing;
+    std::vector<double> samples;
+    for (int run = 0; run < runs && timing.failure.isEmpty(); ++run) {
+        const StartUpRun one = StartUpOnce(speed, timing.failure);
+        samples.push_back(one.ms);
+        timing.requestBytes = one.requestBytes;
+        timing.answerBytes = one.answerBytes;
+    }
+    timing.ms = Summarise(samples).median;
+    timing.floorMs = kStartTimerMs + AfterDtrSettleMs + kSendPauseMs +
+                     WireMs(timing.requestBytes + timing.answerBytes, speed);
     return timing;
 }
 

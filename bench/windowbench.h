@@ -17,6 +17,18 @@ struct LaunchTiming
 // Starts the real program (offscreen) `runs` times; the median.
 LaunchTiming TimeLaunch(int runs);
 
+struct StartUpTiming
+{
+    QString failure;
+    double ms = 0; // from the start of ktv31-service to "Параметры" in its menu (median)
+    double floorMs = 0; // the start timer, the settling after DTR, the RTS pause, the wire time
+    int requestBytes = 0;
+    int answerBytes = 0;
+};
+// Starts the program `runs` times against the simulator at `speed` (paced, 10 bits a byte, no
+// think time), with a person who presses "Связаться" the moment the dialog is up; the median.
+StartUpTiming TimeStartUp(int runs, int speed);
+
 struct WindowTiming
 {
     QString failure;

@@ -24,7 +24,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 # The Qt libraries come from what the executables link (dpkg-shlibdeps); the platform plugins
-# that put a window on the screen are loaded at run time, so no linker sees them.
+# that put a window on the screen and Qt's own Russian texts are loaded at run time, so no linker
+# sees them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 include(CPack)

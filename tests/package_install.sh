@@ -70,7 +70,8 @@ done
   || fail "cpack could not build the package"
 deb="$(ls "$work"/package/ktv31-service_*.deb)"
 depends="$(dpkg-deb -f "$deb" Depends)"
-for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 qt6-qpa-plugins; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 qt6-qpa-plugins \
+    qt6-translations-l10n; do
   grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "$package is not in Depends: $depends"
 done
 contents="$(dpkg-deb -c "$deb")"

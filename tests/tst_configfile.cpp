@@ -74,7 +74,7 @@ private slots:
     void loadRejectsNonConfiguration();
     void loadReportsUnreadableFile();
 
-    void saveUnderOfferedNameWithoutQuestion();
+    void saveUnderOfferedNameAsksWhenTaken();
     void saveAsksBeforeReplacingAnotherFile();
     void saveAppendsExtensionToNewName_data();
     void saveAppendsExtensionToNewName();
@@ -146,6 +146,18 @@ void TstConfigFile::linkBytesThroughBothConversions()
     RecordToImage(record, back_image);
     QCOMPARE(back_image.LinkByteAt(address), back);
     QCOMPARE(back_image.LinkByteAt(address - 1), 0);
+
+    // Through the editor untouched, the byte stays as the controller holds it, whatever the
+    // record made of it; edited, it is what the entry says.
+    ConfigImage applied = image_;
+    ApplyRecordEdits(record, record, applied);
+    QCOMPARE(applied.toBytes(), image_.toBytes());
+    ConfigRecord edited = record;
+    edited.setU8(entry + LinkEntry::Connected, 1);
+    edited.setU8(entry + LinkEntry::Port, 2);
+    ApplyRecordEdits(record, edited, applied);
+    QCOMPARE(applied.LinkByteAt(address), LinkByte::Make(2, quint8(speed)));
+    QCOMPARE(applied.LinkByteAt(address - 1), image_.LinkByteAt(address - 1));
 }
 
 void TstConfigFile::imageToRecordTakesTable3BySoftwareVersion_data()
@@ -356,13 +368,25 @@ void TstConfigFile::loadReportsUnreadableFile()
     QCOMPARE(context_.currentPath, path);
 }
 
-void TstConfigFile::saveUnderOfferedNameWithoutQuestion()
+// The file under the offered name may be one saved earlier the same day: it is not replaced
+// without a word either.
+void TstConfigFile::saveUnderOfferedNameAsksWhenTaken()
 {
     const QString offered = inConfig(QStringLiteral("ktv31-ar5-261208.cnf"));
     QVERIFY(writeFile(offered, QByteArray("old content")));
     ConfigRecord record = sampleRecord(7);
     record.setU8(RecordOffset::SoftwareVersion, 3); // the name follows the image, not the record
     op_.queueSaveFile(offered);
+    op_.queueAnswers({false});
+    QVERIFY(!SaveConfigFile(context_, op_, image_, record, false, today_));
+    QCOMPARE(readFile(offered), QByteArray("old content"));
+    QCOMPARE(op_.saveChoices.size(), 2); // "Нет": the dialog again, then cancelled
+    QCOMPARE(op_.messages.size(), 1);
+    QCOMPARE(op_.messages[0].line1, QStringLiteral("Файл ktv31-ar5-261208.cnf уже есть."));
+
+    op_.clearRecords();
+    op_.queueSaveFile(offered);
+    op_.queueAnswers({true});
 
     QVERIFY(SaveConfigFile(context_, op_, image_, record, false, today_));
     QCOMPARE(op_.saveChoices.size(), 1);
@@ -374,10 +398,10 @@ void TstConfigFile::saveUnderOfferedNameWithoutQuestion()
     QVERIFY(choice.filter.startsWith(QStringLiteral("Data Files (*.cnf)")));
 
     QCOMPARE(readFile(offered), record.toBytes());
-    QCOMPARE(op_.messages.size(), 1);
-    QCOMPARE(op_.messages.first().kind, MessageBoxKind::Notice);
-    QCOMPARE(op_.messages.first().line1, QStringLiteral("Параметры конфигурации"));
-    QCOMPARE(op_.messages.first().line2, QStringLiteral("сохранены в файле ktv31-ar5-261208.cnf"));
+    QCOMPARE(op_.messages.size(), 2);
+    QCOMPARE(op_.messages.last().kind, MessageBoxKind::Notice);
+    QCOMPARE(op_.messages.last().line1, QStringLiteral("Параметры конфигурации"));
+    QCOMPARE(op_.messages.last().line2, QStringLiteral("сохранены в файле ktv31-ar5-261208.cnf"));
     QCOMPARE(QDir(configFolder()).entryList(QDir::Files).size(), 1); // no temporary left
 }
 
@@ -387,13 +411,13 @@ void TstConfigFile::saveAsksBeforeReplacingAnotherFile()
     QVERIFY(writeFile(other, QByteArray("keep me")));
     const ConfigRecord record = sampleRecord(8);
     op_.queueSaveFile(other);
-    op_.queueAnswers({false});
-    op_.queueSaveFile(other); // offered now, so taken without a second question
+    op_.queueAnswers({false, true});
+    op_.queueSaveFile(other); // offered now, and still asked about
 
     QVERIFY(SaveConfigFile(context_, op_, image_, record, false, today_));
     QCOMPARE(op_.saveChoices.size(), 2);
     QCOMPARE(op_.saveChoices[1].fileName, other);
-    QCOMPARE(op_.messages.size(), 2);
+    QCOMPARE(op_.messages.size(), 3);
     QCOMPARE(op_.messages[0].kind, MessageBoxKind::Question);
     QCOMPARE(op_.messages[0].line1, QStringLiteral("Файл mine.cnf уже есть."));
     QCOMPARE(op_.messages[0].line2, QStringLiteral("Вы хотите заменить существующий файл?"));
@@ -508,15 +532,16 @@ void TstConfigFile::saveReportsFailedWriteAndKeepsOldFile()
     const QByteArray old = sampleRecord(13).toBytes();
     QVERIFY(writeFile(target, old));
     op_.queueSaveFile(target);
+    op_.queueAnswers({true}); // replace it
     bool saved = true;
     {
         test::FileSizeLimit limit(RecordSize / 2);
         saved = SaveConfigFile(context_, op_, image_, sampleRecord(14), false, today_);
     }
     QVERIFY(!saved);
-    QCOMPARE(op_.messages.size(), 1);
-    QCOMPARE(op_.messages[0].kind, MessageBoxKind::Error);
-    QCOMPARE(op_.messages[0].line1, QStringLiteral("Ошибка записи файла"));
+    QCOMPARE(op_.messages.size(), 2);
+    QCOMPARE(op_.messages[1].kind, MessageBoxKind::Error);
+    QCOMPARE(op_.messages[1].line1, QStringLiteral("Ошибка записи файла"));
     QCOMPARE(readFile(target), old);
     QCOMPARE(QDir(configFolder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 

@@ -1,6 +1,5 @@
 // The controller commands: identify, detect-speed, read-config, write-config and table-state.
 #include "cli/clisession.h"
-#include "cli/clisignals.h"
 #include "cli/commands.h"
 #include "cli/configfiles.h"
 #include "cli/console.h"
@@ -15,6 +14,7 @@
 #include "service/tablestateprocedure.h"
 #include "service/tablewrites.h"
 #include "shell/exchangelog.h"
+#include "shell/interruptwatcher.h"
 #include "shell/settings.h"
 
 namespace ktv31::cli {
@@ -183,7 +183,7 @@ int RunControllerCommand(const CliOptions &options)
     session.close();
     // Whatever the command got to, a script must be able to tell an interruption from a
     // controller that did not answer.
-    return watcher.requests() ? ExitStatusOf(watcher.firstKind()) : status;
+    return watcher.exitStatus(status);
 }
 
 } // namespace ktv31::cli

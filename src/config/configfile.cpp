@@ -54,14 +54,24 @@ QString ChooseSaveTarget(ConfigFileContext &context, Operator &op)
 {
     FileChoice choice =
         ChoiceIn(context, QStringLiteral("Выбор файла для записи параметров конфигурации"));
+    // A file that is there is replaced only when the person says so, the offered one too.
+    const auto mayReplace = [&op](const QString &path) {
+        return CheckSaveTarget(path) != FileFault::None || !QFileInfo::exists(path) ||
+               op.ShowMessageBox(MessageBoxKind::Question,
+                                 QStringLiteral("Файл %1 уже есть.").arg(FileNameOf(path)),
+                                 QStringLiteral("Вы хотите заменить существующий файл?"));
+    };
     for (;;) {
         const QString offered = context.currentPath;
         choice.fileName = offered;
         const QString chosen = op.ChooseSaveFile(choice);
         if (chosen.isEmpty())
             return {};
-        if (SamePath(chosen, offered))
-            return offered;
+        if (SamePath(chosen, offered)) {
+            if (mayReplace(offered))
+                return offered;
+            continue;
+        }
         context.currentPath = chosen;
         // A name typed without extension ("name" or "name.") gets ".cnf"; the file it then
         // names may exist too and must not be replaced without asking.
@@ -71,17 +81,8 @@ QString ChooseSaveTarget(ConfigFileContext &context, Operator &op)
             context.currentPath += QStringLiteral(".cnf");
         }
         // Something that is no file is refused by the write itself, without asking to replace it.
-        if (CheckSaveTarget(context.currentPath) != FileFault::None)
+        if (mayReplace(context.currentPath))
             return context.currentPath;
-        if (QFileInfo::exists(context.currentPath)) {
-            if (op.ShowMessageBox(
-                    MessageBoxKind::Question,
-                    QStringLiteral("Файл %1 уже есть.").arg(FileNameOf(context.currentPath)),
-                    QStringLiteral("Вы хотите заменить существующий файл?")))
-                return context.currentPath;
-            continue;
-        }
-        return context.currentPath;
     }
 }
 

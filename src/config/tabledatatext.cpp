@@ -4,6 +4,7 @@
 
 #include "config/configimage.h"
 #include "config/configtexts.h"
+#include "config/identtexts.h"
 #include "config/stringi.h"
 #include "protocol/suplfunc.h"
 #include "shell/configtables.h"
@@ -83,12 +84,6 @@ constexpr int BuildMinute = BuildYear + 4;
 constexpr int BuildSecond = BuildYear + 5;
 } // namespace IdentField
 
-QString TwoDigitsOrStars(int value, int low, int high)
-{
-    return value >= low && value <= high ? QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'))
-                                         : QStringLiteral("**");
-}
-
 // The fields a block holds, by field number, whatever part of the table it covers.
 class FieldWindow
 {
@@ -109,32 +104,6 @@ private:
     QByteArrayView values_;
 };
 
-QString SoftwareVersionText(int version)
-{
-    switch (version) {
-    case 3:
-    case 5:
-        return QStringLiteral("%1 (Чтение и запись)").arg(version);
-    case 4:
-    case 6:
-        return QStringLiteral("%1 (Только чтение)").arg(version);
-    default:
-        return QString::number(version);
-    }
-}
-
-QString ByteOrderText(int order)
-{
-    switch (order) {
-    case 0:
-        return QStringLiteral("Мл. адрес - ст. байт");
-    case 1:
-        return QStringLiteral("Мл. адрес - мл. байт");
-    default:
-        return QStringLiteral("? (%1)").arg(order);
-    }
-}
-
 // Table 0 with the labels of the identification view; the build date and the protocol version
 // as one value where the block holds all their fields, field by field where it does not.
 QString IdentificationText(const FieldWindow &w)
@@ -144,48 +113,42 @@ QString IdentificationText(const FieldWindow &w)
     for (int field = w.first(); field < w.end(); ++field) {
         const int v = w.at(field);
         if (field == BuildYear && w.hasAll(BuildYear, kBuildDateFields)) {
-            parts.add(QStringLiteral("Дата создания ПО"),
-                      QStringLiteral("%1.%2.%3  %4:%5:%6")
-                          .arg(TwoDigitsOrStars(w.at(BuildDay), 1, 31),
-                               TwoDigitsOrStars(w.at(BuildMonth), 1, 12),
-                               TwoDigitsOrStars(w.at(BuildYear), 0, 99),
-                               TwoDigitsOrStars(w.at(BuildHour), 0, 23),
-                               TwoDigitsOrStars(w.at(BuildMinute), 0, 59),
-                               TwoDigitsOrStars(w.at(BuildSecond), 0, 59)));
+            parts.add(IdentText::Label(IdentBuildDate),
+                      IdentText::BuildDate(w.at(BuildDay), w.at(BuildMonth), w.at(BuildYear),
+                                           w.at(BuildHour), w.at(BuildMinute), w.at(BuildSecond)));
             field += kBuildDateFields - 1;
             continue;
         }
         if (field == ProtocolVersion && w.hasAll(ProtocolVersion, kProtocolVersionFields)) {
-            parts.add(QStringLiteral("Номер последней версии протокола"),
-                      QStringLiteral("%1.%2.%3").arg(v).arg(w.at(field + 1)).arg(w.at(field + 2)));
+            parts.add(IdentText::LabelParts()[IdentProtocol].first(),
+                      IdentText::Protocol(v, w.at(field + 1), w.at(field + 2)));
             field += kProtocolVersionFields - 1;
             continue;
         }
         switch (field) {
         case DestroyedTable:
-            parts.add(QStringLiteral("Наличие разрушенных таблиц"),
-                      v == 0 ? QStringLiteral("Разрушенных таблиц нет")
-                             : QStringLiteral("Разрушена таблица %1").arg(v));
+            parts.add(IdentText::Label(IdentDestroyed), IdentText::Destroyed(v));
             break;
         case TypeCode:
-            parts.add(QStringLiteral("Код типа контроллера"), QString::number(v));
+            parts.add(IdentText::Label(IdentType), QString::number(v));
             break;
         case HardwareVersion:
-            parts.add(QStringLiteral("Версия аппаратного обеспечения"), QString::number(v));
+            parts.add(IdentText::Label(IdentHardware), QString::number(v));
             break;
         case SoftwareVersion:
-            parts.add(QStringLiteral("Версия программного обеспечения"), SoftwareVersionText(v));
+            parts.add(IdentText::Label(IdentSoftware), IdentText::Software(v));
             break;
-        case ByteOrder:
-            parts.add(QStringLiteral("Порядок расположения байтов"), ByteOrderText(v));
+        case ByteOrder: {
+            const QString order = IdentText::ByteOrder(v);
+            parts.add(IdentText::Label(IdentByteOrder),
+                      order.isEmpty() ? QStringLiteral("? (%1)").arg(v) : order);
             break;
+        }
         case MultiSpeed:
-            parts.add(QStringLiteral("Возможность работы на разных скоростях обмена"),
-                      v == 0 ? QStringLiteral("Нет") : QStringLiteral("Есть"));
+            parts.add(IdentText::Label(IdentSpeeds), IdentText::Speeds(v));
             break;
         case FixedAddress:
-            parts.add(QStringLiteral("Возможность изменения адреса контроллера"),
-                      v == 0 ? QStringLiteral("Есть") : QStringLiteral("Нет. Адрес = %1").arg(v));
+            parts.add(IdentText::Label(IdentAddress), IdentText::Address(v));
             break;
         default:
             parts.addNumbered(QStringLiteral("поле "), field, v);

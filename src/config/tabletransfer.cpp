@@ -286,6 +286,8 @@ bool TransferTable(TransferContext &context, const TableRequest &request, int le
         }
         if (!AskRetry(context, request))
             return false;
+        if (IsGone(session.PortHandle) && context.reopenLostPort && !context.reopenLostPort())
+            return false;
         PumpEvents();
     }
 }

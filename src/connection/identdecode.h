@@ -1,6 +1,8 @@
 // The nine lines of the identification view, decoded from a 17-byte identification block.
 #pragma once
 
+#include "config/identtexts.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,7 +10,7 @@
 
 namespace ktv31 {
 
-constexpr int IdentLineCount = 9;
+constexpr int IdentLineCount = IdentItemCount;
 
 struct IdentLine
 {

@@ -81,6 +81,14 @@ Outcome Connect(ServiceSession &session)
     return DialTheController(session);
 }
 
+bool ReopenLostPort(ServiceSession &session)
+{
+    if (!OpenLink(session, session.settings()).ok())
+        return false;
+    RaiseDtrAndSettle(session.port());
+    return true;
+}
+
 void Disconnect(ServiceSession &session)
 {
     SerialPort *port = session.port();

@@ -16,6 +16,9 @@ Outcome OpenLink(ServiceSession &session, const ConnectionSettings &link);
 // raised and the line settled, and on a telephone link the controller dialled. A failed dial is
 // told; its port stays held until Disconnect.
 Outcome Connect(ServiceSession &session);
+// The session's port opened again after it was lost, with the session's settings and DTR
+// raised; false (the person told why) when it does not open.
+bool ReopenLostPort(ServiceSession &session);
 // Hangs up a call that may be up and lets the port go; the device is no longer accepted.
 void Disconnect(ServiceSession &session);
 // Finds the controller's exchange speed on the port `link` names, opened for the probes and

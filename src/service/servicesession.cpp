@@ -39,6 +39,8 @@ TransferContext ServiceSession::transferContext()
     TransferContext context(exchange_, image_, settings_, op_, closingWaitMs);
     context.portName = devicePath;
     context.verifyWrites = verifyWrites;
+    if (reopenLostPort)
+        context.reopenLostPort = [this] { return ReopenLostPort(*this); };
     return context;
 }
 

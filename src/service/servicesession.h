@@ -67,6 +67,9 @@ public:
     int closingWaitMs = 500; // the controller's settling time after a table run
     bool verifyWrites = true;
     bool keepBackups = true; // the configuration as read is kept before a write changes it
+    // A lost port is opened again when the person asks for another try (an adapter pulled out
+    // and put back); otherwise the tries go to the lost port.
+    bool reopenLostPort = false;
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
     // For the operations: the port opened for this session, or none.

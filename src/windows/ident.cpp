@@ -4,6 +4,7 @@
 #include "config/configimage.h"
 #include "connection/identdecode.h"
 #include "ui_ident.h"
+#include "windows/accessiblevalue.h"
 #include "windows/glyphs.h"
 
 #include <QPointer>
@@ -19,7 +20,7 @@ TFormIdent::TFormIdent(QWidget *parent) : QDialog(parent), ui(new Ui::TFormIdent
     ui->BitBtn2->setIcon(Glyphs::Exit());
     for (int line = 1; line <= IdentLineCount; ++line) {
         captionLabel(line)->setText(IdentLabels()[size_t(line - 1)].join(QLatin1Char('\n')));
-        valueLabel(line)->setAccessibleName(IdentLabels()[size_t(line - 1)].join(QLatin1Char(' ')));
+        ReadAsValue(valueLabel(line), IdentLabels()[size_t(line - 1)].join(QLatin1Char(' ')));
     }
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TFormIdent::BitBtn2Click);
     Block = nullptr;

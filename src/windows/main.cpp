@@ -5,6 +5,7 @@
 #include "shell/operation.h"
 #include "ui_main.h"
 #include "windows/about.h"
+#include "windows/accessiblevalue.h"
 #include "windows/connpar.h"
 #include "windows/glyphs.h"
 #include "windows/menubarstyle.h"
@@ -60,13 +61,16 @@ TFormMain::TFormMain(const QString &programDir, QWidget *parent)
     timerStart_->setSingleShot(true);
     buildMenuBitmaps();
     ui->BitBtn3->setIcon(Glyphs::HangUp());
-    ui->pntime->setAccessibleName(ui->Label1->text());
+    ReadAsValue(ui->pntime, ui->Label1->text());
     // Esc cancels a dialling; otherwise the key is the windows' own.
     escapeCancelsDial_->setEnabled(false);
     connect(escapeCancelsDial_, &QShortcut::activated, &service_.dialCancel(), &DialCancel::cancel);
     connect(&service_, &ServiceSession::diallingChanged, escapeCancelsDial_,
             &QShortcut::setEnabled);
     connect(&service_, &ServiceSession::callChanged, this, &TFormMain::onCallChanged);
+    // The client area shrinks when the menu comes back after the start-up sequence, without the
+    // window changing its size: the modem panel follows the area, not the window.
+    ui->ClientArea->installEventFilter(this);
     connectCommands();
     FormCreate();
 }
@@ -110,6 +114,7 @@ void TFormMain::FormCreate()
     op_.setResultText([this] { return ResultText(service_.exchange()); });
     op_.setStatusTextsDone([this] { ArmTimerMessage(); });
     op_.setAbortWait([this] { service_.cutShort(); });
+    service_.reopenLostPort = true;
     CreateProgramFolders(programDir_);
     settingsPath_ = SettingsFilePath(programDir_);
     const SettingsFileRead read = ReadSettingsFile(settingsPath_);
@@ -203,9 +208,15 @@ void TFormMain::FormShow()
 void TFormMain::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    placeModemPanel();
     if (isVisible())
         FormShow();
+}
+
+bool TFormMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->ClientArea && event->type() == QEvent::Resize)
+        placeModemPanel();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFormMain::placeModemPanel()
@@ -266,10 +277,9 @@ void TFormMain::FormClose(bool tellFailure)
         return;
     // Settings lost without a word would be taken for settings kept.
     const QStringList lines = SettingsNotSavedText(settingsPath_, reason);
+    qCWarning(lcWindows).noquote() << lines.join(QStringLiteral(": "));
     if (tellFailure)
         op_.ShowMessageBox(MessageBoxKind::Error, lines.value(0), lines.value(1));
-    else
-        qCWarning(lcWindows).noquote() << lines.join(QStringLiteral(": "));
 }
 
 void TFormMain::NexitClick()

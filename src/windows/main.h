@@ -52,6 +52,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private slots:
@@ -79,7 +80,7 @@ private:
     // main.cpp: creation, the menu and the close.
     void FormCreate();
     void FormShow();
-    // `tellFailure`: settings that could not be written are told in a message, else logged.
+    // Settings that could not be written are logged, and told in a message when `tellFailure`.
     void FormClose(bool tellFailure);
     void buildMenuBitmaps();
     void connectCommands();

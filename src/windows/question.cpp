@@ -12,10 +12,6 @@ namespace ktv31 {
 namespace {
 
 constexpr int kPixelsPerCharacter = 9;
-// The heights of the layout rule are those of the whole window on the desktop it was designed
-// for, title bar and borders included, while its button tops are inside; Qt sizes the inside.
-constexpr int kDesignFrameHeight = 34;
-constexpr int kDesignFrameWidth = 8;
 constexpr int kTextMargin = 30;
 constexpr int kButtonGapSum = 60;
 constexpr int kLineInset = 8;
@@ -58,11 +54,6 @@ TFormQues::TFormQues(QWidget *parent) : QDialog(parent), ui(new Ui::TFormQues)
 
 TFormQues::~TFormQues() = default;
 
-QSize TFormQues::designSize() const
-{
-    return size() + QSize(kDesignFrameWidth, kDesignFrameHeight);
-}
-
 void TFormQues::Present(const MessageBoxLayout &layout)
 {
     setWindowTitle(layout.caption);
@@ -92,7 +83,9 @@ void TFormQues::FormShow()
     const int no = ui->BitBtn2->width();
     const int width =
         std::max(int(longest) * kPixelsPerCharacter + kTextMargin, yes + no + kButtonGapSum);
-    setFixedSize(width - kDesignFrameWidth, rows.height - kDesignFrameHeight);
+    // As every form: the size is that of the inside, where the controls are placed; the frame
+    // around it is the desktop's.
+    setFixedSize(width, rows.height);
     for (QLabel *label : {ui->Label1, ui->Label2, ui->Label3})
         label->setGeometry(kLineInset / 2, label->y(), width - 2 * kLineInset, label->height());
 

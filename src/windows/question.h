@@ -23,10 +23,6 @@ public:
     // What ShowMessageBox sets before showing: the caption, the three lines, the buttons.
     void Present(const MessageBoxLayout &layout);
 
-    // The window's size with the title bar and borders of the desktop the layout was designed
-    // for: the size the layout rule gives.
-    QSize designSize() const;
-
     // True only after "Да"; false after "Нет", Esc, the close box or the glyph button.
     bool MessageBoxAnswer = false;
 

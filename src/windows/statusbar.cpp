@@ -1,6 +1,8 @@
 // Fixed-width text panels placed by hand in a status bar without size grip.
 #include "windows/statusbar.h"
 
+#include "windows/accessiblevalue.h"
+
 #include <QLabel>
 
 namespace ktv31 {
@@ -22,7 +24,7 @@ void PanelStatusBar::setPanelWidths(const QList<int> &widths)
     for (int i = 0; i < widths.size(); ++i) {
         auto *label = new QLabel(this);
         label->setObjectName(QStringLiteral("Panel%1").arg(i));
-        label->setAccessibleName(QStringLiteral("Панель состояния %1").arg(i + 1));
+        ReadAsValue(label, QStringLiteral("Панель состояния %1").arg(i + 1));
         label->setTextFormat(Qt::PlainText);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);

@@ -3,6 +3,7 @@
 
 #include "config/tablestaterows.h"
 #include "ui_tableinfo.h"
+#include "windows/accessiblevalue.h"
 #include "windows/glyphs.h"
 
 #include <QCheckBox>
@@ -53,6 +54,7 @@ void TFormTableInfo::FormShow()
             control->setProperty("tag", row.table);
         caption->setText(row.caption);
         destroyed->setText(row.destroyed ? QStringLiteral("Да") : QStringLiteral("Нет"));
+        ReadAsValue(destroyed, QStringLiteral("Разрушена:") + row.caption);
         QPalette palette = destroyed->palette();
         palette.setColor(QPalette::WindowText, row.destroyed
                                                    ? QColor(255, 0, 0)

@@ -2,7 +2,6 @@
 #include "windows/wait.h"
 
 #include "ui_wait.h"
-#include "windows/glyphs.h"
 
 #include <QCloseEvent>
 
@@ -15,7 +14,6 @@ TFormWait::TFormWait(QWidget *parent) : QDialog(parent), ui(new Ui::TFormWait)
     // An empty bar until the operation sets its range; a 0..0 range would animate as "busy".
     ui->ProgressBar1->setRange(0, 1);
     ui->ProgressBar1->setValue(0);
-    ui->BitBtn1->setIcon(Glyphs::Cancel());
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TFormWait::BitBtn1Click);
     Mode = 0;
 }

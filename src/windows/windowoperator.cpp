@@ -101,9 +101,14 @@ ProgressSink &WindowOperator::BeginWait(WaitKind kind)
             abortWait_();
     });
     ownerDisabled_ = kind == WaitKind::ReadingTables && owner_;
-    if (ownerDisabled_)
+    if (ownerDisabled_) {
         owner_->setEnabled(false);
+        // A window of its own may be enabled under a disabled owner: the dialog is drawn as
+        // the one thing that is live, and its button works.
+        wait_->setEnabled(true);
+    }
     wait_->show();
+    wait_->raise();
     wait_->repaint();
     PumpEvents();
     waitProgress_ = std::make_unique<ProgressBarSink>(wait_ ? wait_->ProgressBar1() : nullptr);

@@ -229,16 +229,26 @@ void TestConnPar::speedDetection()
     QVERIFY(rig.startController(controllerSpeed));
     rig.open();
     bool buttonsDisabledDuringRun = false;
+    QString probeShown;
+    bool hourglass = false;
     rig.script.onBox = [&](const ModalScript::Box &) {
         buttonsDisabledDuringRun = !rig.control<QPushButton>("BitBtn1")->isEnabled() &&
                                    !rig.control<QPushButton>("BitBtn2")->isEnabled() &&
                                    !rig.control<QPushButton>("BitBtn4")->isEnabled();
+        probeShown = rig.form->StatusBar1()->panelText(0);
+        hourglass = QGuiApplication::overrideCursor() != nullptr;
     };
     rig.press("BitBtn4");
     QCOMPARE(rig.script.boxes.size(), 1);
     QCOMPARE(rig.script.boxes[0].caption, QStringLiteral("Результат обмена с устройством"));
     QCOMPARE(rig.lastMessage(), message);
     QVERIFY(buttonsDisabledDuringRun);
+    // An answer is told while the speed that gave it stands on the panel, from inside the run.
+    const bool found = controllerSpeed == 9600;
+    QCOMPARE(probeShown, found ? QStringLiteral("Скорость обмена:  9600") : QString());
+    QCOMPARE(hourglass, found);
+    QVERIFY(rig.form->StatusBar1()->panelText(0).isEmpty());
+    QVERIFY(!QGuiApplication::overrideCursor());
     QVERIFY(rig.control<QPushButton>("BitBtn1")->isEnabled());
     // The port is closed and nothing points at it any more.
     QVERIFY(!rig.service.port());

@@ -1,8 +1,19 @@
 // The small windows: the question dialog's geometry and answers, the wait and selection dialogs.
+#include "config/conffun.h"
 #include "modalscript.h"
+#include "shell/settings.h"
+#include "windows/about.h"
+#include "windows/config.h"
+#include "windows/connpar.h"
+#include "windows/ident.h"
 #include "windows/question.h"
 #include "windows/select.h"
+#include "windows/tableinfo.h"
+#include "windows/vichpar.h"
 #include "windows/wait.h"
+
+#include <functional>
+#include <memory>
 
 #include <QLabel>
 #include <QPushButton>
@@ -18,12 +29,18 @@ QPushButton *Button(QWidget &form, const char *name)
     return form.findChild<QPushButton *>(QLatin1String(name));
 }
 
+using MakeForm = std::function<std::shared_ptr<QWidget>()>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(MakeForm)
 
 class TestDialogs : public QObject
 {
     Q_OBJECT
 private slots:
+    void everyFormIsSizedByItsInside_data();
+    void everyFormIsSizedByItsInside();
     void questionGeometry_data();
     void questionGeometry();
     void questionAnswers_data();
@@ -34,6 +51,53 @@ private slots:
     void selectGeneration_data();
     void selectGeneration();
 };
+
+// One reading of the sizes for every form: the inside, where its controls are placed; the frame
+// the desktop draws around it comes on top.
+void TestDialogs::everyFormIsSizedByItsInside_data()
+{
+    QTest::addColumn<MakeForm>("make");
+    QTest::addColumn<QSize>("size");
+    static ConfigRecord record;
+    static ConfigImage image;
+    static TableStateBuffer state;
+    static const ConnectionSettings settings = ConnectionSettings::Defaults();
+    QTest::newRow("message, one line") << MakeForm([] {
+        auto box = std::make_shared<TFormQues>();
+        box->Present(DressMessageBox(MessageBoxKind::Notice, QStringLiteral("Нет"), QString()));
+        return box;
+    }) << QSize(196, 132);
+    QTest::newRow("wait") << MakeForm([] { return std::make_shared<TFormWait>(); })
+                          << QSize(322, 127);
+    QTest::newRow("select") << MakeForm([] { return std::make_shared<TFormSelect>(); })
+                            << QSize(480, 190);
+    QTest::newRow("about") << MakeForm([] { return std::make_shared<TFormAbout>(); })
+                           << QSize(530, 528);
+    QTest::newRow("connection") << MakeForm([] {
+        return std::make_shared<TFormConnPar>(settings, QString(), LinkActions{});
+    }) << QSize(694, 404);
+    QTest::newRow("identification")
+        << MakeForm([] { return std::make_shared<TFormIdent>(); }) << QSize(492, 416);
+    QTest::newRow("configuration") << MakeForm([] {
+        NewConfigRecord(record, 5);
+        return std::make_shared<TFormConfig>(record, image, settings);
+    }) << QSize(808, 540);
+    QTest::newRow("calculator link") << MakeForm([] {
+        return std::make_shared<TFormVichPar>(record.data() + LinkEntry::OffsetOf(1), 1, 0u);
+    }) << QSize(320, 262);
+    QTest::newRow("table state") << MakeForm([] {
+        return std::make_shared<TFormTableInfo>(state, false);
+    }) << QSize(706, 232);
+}
+
+void TestDialogs::everyFormIsSizedByItsInside()
+{
+    QFETCH(MakeForm, make);
+    QFETCH(QSize, size);
+    const std::shared_ptr<QWidget> form = make();
+    form->show();
+    QCOMPARE(form->size(), size);
+}
 
 void TestDialogs::questionGeometry_data()
 {
@@ -69,7 +133,7 @@ void TestDialogs::questionGeometry()
     TFormQues box;
     box.Present(DressMessageBox(MessageBoxKind(kind), line1, line2));
     box.show();
-    QCOMPARE(box.designSize(), QSize(width, height));
+    QCOMPARE(box.size(), QSize(width, height));
     for (const char *name : {"Label1", "Label2", "Label3"})
         QCOMPARE(box.findChild<QLabel *>(QLatin1String(name))->width(), width - 16);
     QPushButton *yes = Button(box, "BitBtn1");

@@ -2,6 +2,7 @@
 #include "config/conffun.h"
 #include "config/configfile.h"
 #include "modalscript.h"
+#include "programrig.h"
 #include "shell/operation.h"
 #include "sim/simulator.h"
 #include "support/servicerig.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -32,117 +34,12 @@ using ktv31::test::ModalScript;
 
 namespace {
 
-template <typename T> T *Child(QWidget &form, const char *name)
-{
-    return form.findChild<T *>(QLatin1String(name));
-}
-
-QStringList VisibleMenus(TFormMain &main)
-{
-    QStringList texts;
-    for (const QAction *action : main.menuBar()->actions())
-        if (action->isVisible())
-            texts << action->text();
-    return texts;
-}
-
-const QStringList kAllMenus{"Файл", "Параметры", "Связь с другим устройством", "Общее"};
-const QStringList kFileMenus{"Файл", "Связь с другим устройством", "Общее"};
-
+using test::Child;
+using test::kAllMenus;
+using test::kFileMenus;
+using test::Program;
+using test::VisibleMenus;
 using Request = test::SeenRequest;
-
-// The program's folder with the simulator as COM1, and the main window over it.
-struct Program
-{
-    QTemporaryDir dir;
-    QString programDir = dir.path() + QLatin1Char('/');
-    std::unique_ptr<Simulator> sim;
-    std::unique_ptr<TFormMain> main;
-    ModalScript script;
-    ConnectionSettings settings = ConnectionSettings::Defaults();
-    bool connect = true; // the answer to the connection dialog
-    int connectionDialogs = 0;
-    bool menusSeenDuringStartUp = false;
-    QStringList dialogs; // every other dialog, by class
-    std::function<void(QDialog *)> onDialog;
-
-    Program()
-    {
-        CreateProgramFolders(programDir);
-        script.onDialog = [this](QDialog *dialog) {
-            if (QString(dialog->metaObject()->className()) ==
-                QLatin1String("ktv31::TFormConnPar")) {
-                ++connectionDialogs;
-                menusSeenDuringStartUp |= !VisibleMenus(*main).isEmpty();
-                Child<QPushButton>(*dialog, connect ? "BitBtn1" : "BitBtn2")->click();
-                return;
-            }
-            dialogs << dialog->metaObject()->className();
-            if (onDialog)
-                onDialog(dialog);
-            else
-                dialog->reject();
-        };
-    }
-    bool startController(SimOptions options)
-    {
-        if (options.modem.enabled) {
-            options.modem.guardTimeMs = 50;
-            options.modem.dialDelayMs =
-                options.modem.dialDelayMs == 2000 ? 30 : options.modem.dialDelayMs;
-        }
-        sim = std::make_unique<Simulator>(options);
-        return sim->start() && sim->placeLink(programDir + QStringLiteral("INI/COM1"));
-    }
-    void launch()
-    {
-        SaveSettings(SettingsFilePath(programDir), settings);
-        main = std::make_unique<TFormMain>(programDir);
-        main->service().modemTiming = test::QuickModemTiming();
-        main->resize(900, 500);
-        main->show();
-        settle();
-    }
-    // Waits until the start-up timer has fired and no operation runs any more.
-    bool settle(int timeoutMs = 30000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (main->TimerStart()->isActive() || OperationRunning()) {
-            QSignalSpy changes(&OperationState::instance(), &OperationState::runningChanged);
-            if (!changes.wait(int(std::max<qint64>(timeoutMs - clock.elapsed(), 1))))
-                return false;
-        }
-        return true;
-    }
-    void trigger(const char *action)
-    {
-        main->findChild<QAction *>(QLatin1String(action))->trigger();
-        settle();
-    }
-    QString panel(int index) const { return main->StatusBar1()->panelText(index); }
-    QList<Request> requests() const { return test::RequestsSeen(*sim); }
-    QList<Request> writes() const { return test::WritesSeen(*sim); }
-    QStringList backups() const
-    {
-        return QDir(programDir + QStringLiteral("CONFIG/backup")).entryList(QDir::Files);
-    }
-    // The simulator's modem in front of the controller, dialled from the settings.
-    bool startTelephone(SimOptions options = {})
-    {
-        options.modem.enabled = true;
-        settings.setLinkType(1);
-        settings.setPhoneNumber(QStringLiteral("123"));
-        return startController(options);
-    }
-    QStringList messages() const
-    {
-        QStringList out;
-        for (const ModalScript::Box &box : script.boxes)
-            out << box.lines.join(u'|');
-        return out;
-    }
-};
 
 using SimChange = std::function<void(SimOptions &)>;
 
@@ -401,6 +298,22 @@ void TestMainFlow::saveCommandAndFiles()
     QCOMPARE(program.messages().last(),
              QStringLiteral("Параметры конфигурации|сохранены в файле station.cnf"));
 
+    // A file saved earlier under the name offered today is not replaced without a word.
+    const QString offered = program.programDir + QStringLiteral("CONFIG/") +
+                            DefaultConfigFileName(5, QDate::currentDate());
+    QFile earlier(offered);
+    QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("saved earlier") > 0);
+    earlier.close();
+    program.script.boxes.clear();
+    program.script.queueFile(offered); // answered "Нет", then the dialog is cancelled
+    program.trigger("N3");
+    QCOMPARE(program.messages(),
+             QStringList{QStringLiteral("Файл %1 уже есть.|Вы хотите заменить существующий файл?")
+                             .arg(QFileInfo(offered).fileName())});
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), QByteArray("saved earlier"));
+    earlier.close();
+
     // An existing file accepted without change is not offered for saving.
     program.script.boxes.clear();
     program.script.queueFile(saved);
@@ -433,7 +346,18 @@ void TestMainFlow::telephoneLink()
     TFormMain &main = *program.main;
     QVERIFY(main.service().callUp());
     QCOMPARE(VisibleMenus(main), kAllMenus);
-    QVERIFY(Child<QWidget>(main, "pnmodem")->isVisible());
+    auto *modem = Child<QWidget>(main, "pnmodem");
+    QVERIFY(modem->isVisible());
+    // Whole above the status bar, with the menu back; so is its button.
+    main.layout()->activate();
+    const QRect onWindow(modem->mapTo(&main, QPoint(0, 0)), modem->size());
+    QVERIFY2(onWindow.bottom() < main.StatusBar1()->geometry().top() &&
+                 onWindow.top() > main.menuBar()->geometry().bottom(),
+             qPrintable(QStringLiteral("panel %1..%2, menu to %3, status bar from %4")
+                            .arg(onWindow.top())
+                            .arg(onWindow.bottom())
+                            .arg(main.menuBar()->geometry().bottom())
+                            .arg(main.StatusBar1()->geometry().top())));
     QVERIFY(main.TimerMoney()->isActive());
     auto *duration = Child<QLabel>(main, "pntime");
     QCOMPARE(duration->text(), QStringLiteral("00:00:00"));

@@ -1,12 +1,12 @@
 // Ctrl-C, Ctrl-Break and console close through a console control handler, queued to the loop.
-#include "cli/clisignals.h"
+#include "shell/interruptwatcher.h"
 
 #include <QMetaObject>
 #include <QPointer>
 
 #include <windows.h>
 
-namespace ktv31::cli {
+namespace ktv31 {
 namespace {
 
 QPointer<InterruptWatcher> g_watcher;
@@ -50,4 +50,4 @@ void RemoveInterruptHandlers()
     g_watcher = nullptr;
 }
 
-} // namespace ktv31::cli
+} // namespace ktv31

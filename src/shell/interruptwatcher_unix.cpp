@@ -1,6 +1,6 @@
 // SIGINT, SIGTERM and SIGHUP through a self-pipe: the handler writes the signal's number, a socket
 // notifier reads it.
-#include "cli/clisignals.h"
+#include "shell/interruptwatcher.h"
 
 #include <QSocketNotifier>
 
@@ -10,7 +10,7 @@
 #include <iterator>
 #include <unistd.h>
 
-namespace ktv31::cli {
+namespace ktv31 {
 namespace {
 
 constexpr int kWatched[] = {SIGINT, SIGTERM, SIGHUP};
@@ -98,4 +98,4 @@ void RemoveInterruptHandlers()
     }
 }
 
-} // namespace ktv31::cli
+} // namespace ktv31

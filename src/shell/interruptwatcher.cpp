@@ -1,22 +1,7 @@
 // The platform-independent half of the interrupt watcher.
-#include "cli/clisignals.h"
+#include "shell/interruptwatcher.h"
 
-#include "cli/exitstatus.h"
-
-namespace ktv31::cli {
-
-int ExitStatusOf(InterruptKind kind)
-{
-    switch (kind) {
-    case InterruptKind::Terminate:
-        return ExitStatus::Terminated;
-    case InterruptKind::HangUp:
-        return ExitStatus::HungUp;
-    case InterruptKind::Interrupt:
-        break;
-    }
-    return ExitStatus::Interrupted;
-}
+namespace ktv31 {
 
 InterruptWatcher::InterruptWatcher(QObject *parent) : QObject(parent)
 {
@@ -40,4 +25,4 @@ void DeliverInterrupt(InterruptWatcher *watcher, InterruptKind kind)
     watcher->deliver(kind);
 }
 
-} // namespace ktv31::cli
+} // namespace ktv31
