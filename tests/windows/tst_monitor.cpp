@@ -1,12 +1,8 @@
 // The exchange monitor: rows live during a real exchange, the bound, the fault filter, following
 // the newest row, clearing, saving and what a screen reader reads.
 #include "config/stringi.h"
-#include "modalscript.h"
+#include "programrig.h"
 #include "samplesession.h"
-#include "service/linkoperations.h"
-#include "shell/operation.h"
-#include "sim/simulator.h"
-#include "windows/main.h"
 #include "windows/monitor.h"
 
 #include <QAccessible>
@@ -22,14 +18,10 @@
 #include <QtTest>
 
 using namespace ktv31;
+using ktv31::test::Child;
 using ktv31::test::ModalScript;
 
 namespace {
-
-template <typename T> T *Child(QWidget &form, const char *name)
-{
-    return form.findChild<T *>(QLatin1String(name));
-}
 
 QString Cell(const QAbstractItemModel &model, int row, int column)
 {
@@ -81,23 +73,14 @@ private slots:
 
 void TestMonitor::rowsArriveWhileAnExchangeRuns()
 {
-    QTemporaryDir dir;
-    const QString programDir = dir.path() + QLatin1Char('/');
-    CreateProgramFolders(programDir);
+    test::Program program;
     sim::SimOptions options;
     options.thinkTimeMs = 300; // the answer comes well after the request is on the line
-    sim::Simulator simulator(options);
-    QVERIFY(simulator.start());
-    ModalScript script;
-    script.onDialog = [](QDialog *dialog) { dialog->reject(); }; // the identification view
-    TFormMain main(programDir);
-    main.TimerStart()->stop();
-    main.show();
+    QVERIFY(program.startController(options));
+    program.launch();
+    TFormMain &main = *program.main;
     ServiceSession &service = main.service();
-    service.devicePath = simulator.devicePath();
-    QVERIFY(OpenLink(service, main.settings()).ok());
-    service.setDeviceAccepted(true);
-    main.UpdateMenus();
+    QVERIFY(service.deviceAccepted());
 
     auto *menuItem = main.findChild<QAction *>(QStringLiteral("NMonitor"));
     menuItem->trigger();
@@ -121,14 +104,18 @@ void TestMonitor::rowsArriveWhileAnExchangeRuns()
                 return true;
         return false;
     };
+    QTRY_VERIFY2(requestShown(), "the start-up's identification is not in the window"); // so far
+    Child<QPushButton>(*window, "BitBtn2")->click();
+    QVERIFY(!requestShown());
+
     bool shownWhileRunning = false;
     QTimer sampler;
     connect(&sampler, &QTimer::timeout,
             [&] { shownWhileRunning |= ExchangeRunning(service.exchange()) && requestShown(); });
     sampler.start(0);
-    main.findChild<QAction *>(QStringLiteral("Nident"))->trigger();
+    program.trigger("Nident");
     sampler.stop();
-    QVERIFY(!ExchangeRunning(service.exchange()));
+    QCOMPARE(program.dialogs, QStringList{"ktv31::TFormIdent"});
     QVERIFY2(shownWhileRunning, "the request was not shown before the exchange returned");
     QTRY_COMPARE(Cell(shown, shown.rowCount() - 1, ExchangeRowModel::KindColumn),
                  QStringLiteral("RESULT"));
