@@ -1,6 +1,7 @@
 // ktv31-bench: the engine's timing against the wire, a libmodbus peer and its goals; exits 1 on a
 // miss.
 #include "linebench.h"
+#include "monitorbench.h"
 #include "report.h"
 #include "sessionbench.h"
 #include "windowbench.h"
@@ -31,6 +32,13 @@ constexpr double kLaunchGoalMs = 500;
 constexpr double kWindowLatenessGoalMs = 20;
 constexpr double kResidentGoalMb = 80;
 constexpr int kLaunchRuns = 5;
+constexpr int kMonitorSpeed = 115200;
+constexpr double kMonitorOverheadMarginMs = 0.05;
+// A timer due while the monitor's window paints its grid fires after the paint: one paint (about
+// 2 ms on the 2-core machine of development, printed beside) is the most the window adds.
+constexpr double kMonitorLatenessMarginMs = 2.0;
+constexpr double kMonitorMemoryGoalMb = 40;
+constexpr int kMonitorRows = 10000;
 constexpr int kStartUpSpeed = 1200;
 constexpr double kStartUpMarginMs = 150;
 
@@ -243,6 +251,50 @@ void ReportWindows(Report &report)
                   command.residentMb > 0 && command.residentMb <= kResidentGoalMb);
 }
 
+// The monitor's window open beside "Параметры конфигурации", against the program without a
+// monitor at all, judged pair by pair; then the window holding its ten thousand rows.
+void ReportMonitor(Report &report, double scale)
+{
+    const MonitorTiming monitor =
+        TimeMonitor(kMonitorSpeed, kThinkUs, std::max(20, int(40 * scale)), kMonitorRows);
+    if (!monitor.failure.isEmpty()) {
+        report.figure(QStringLiteral("monitor window during \"Параметры конфигурации\""),
+                      monitor.failure, QStringLiteral("works"), false);
+        return;
+    }
+    const QString command = QStringLiteral("\"Параметры конфигурации\" @%1").arg(kMonitorSpeed);
+    report.info(QStringLiteral("exchange overhead median, %1, no monitor / monitor window open "
+                               "(%2 exch. each way in %3 runs)")
+                    .arg(command)
+                    .arg(monitor.overheadWithoutMs.count)
+                    .arg(monitor.runs),
+                QStringLiteral("%1 / %2").arg(Ms(monitor.overheadWithoutMs.median),
+                                              Ms(monitor.overheadWithMs.median)));
+    report.figure(QStringLiteral("  the open window's shift of it, median of the pairs (p99 %1 / "
+                                 "%2)")
+                      .arg(Ms(monitor.overheadWithoutMs.p99), Ms(monitor.overheadWithMs.p99)),
+                  Ms(monitor.overheadShiftMs),
+                  QStringLiteral("<= %1").arg(Ms(kMonitorOverheadMarginMs, 2)),
+                  monitor.overheadShiftMs <= kMonitorOverheadMarginMs);
+    report.info(QStringLiteral("main window's 10 ms timer max lateness, %1, no monitor / monitor "
+                               "window open (median of the runs)")
+                    .arg(command),
+                QStringLiteral("%1 / %2").arg(Ms(monitor.lateWithoutMs), Ms(monitor.lateWithMs)));
+    report.figure(QStringLiteral("  the open window's shift of it, median of the pairs"),
+                  Ms(monitor.lateShiftMs),
+                  QStringLiteral("<= %1").arg(Ms(kMonitorLatenessMarginMs, 0)),
+                  monitor.lateShiftMs <= kMonitorLatenessMarginMs);
+    report.info(QStringLiteral("one paint of the monitor window's grid, median of 21"),
+                Ms(monitor.repaintMs));
+    report.info(QStringLiteral("monitor rows appended in batches of 50, the window painting"),
+                QStringLiteral("%1 us a row").arg(monitor.perRowUs, 0, 'f', 1));
+    report.figure(
+        QStringLiteral("resident memory growth, %1 rows in the monitor window").arg(monitor.rows),
+        QStringLiteral("%1 MB").arg(monitor.residentGrowthMb, 0, 'f', 1),
+        QStringLiteral("<= %1 MB").arg(kMonitorMemoryGoalMb),
+        monitor.residentGrowthMb <= kMonitorMemoryGoalMb);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -295,6 +347,7 @@ int main(int argc, char *argv[])
     ReportCpu(report, QStringLiteral("CPU while dialling a modem that answers after 10 s"),
               CostOfDialling(10000));
     ReportWindows(report);
+    ReportMonitor(report, scale);
 
     std::printf("bench: %d passed, %d failed (%.0f s)\n", report.figures() - report.failures(),
                 report.failures(), double(ktv31::NowNs() - start) / 1e9);

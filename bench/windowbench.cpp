@@ -14,10 +14,12 @@
 #include "sim/controllertables.h"
 #include "sim/simulator.h"
 #include "windows/main.h"
+#include "windows/monitor.h"
 #include "windows/wait.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
@@ -149,6 +151,8 @@ protected:
     }
 };
 
+} // namespace
+
 double ResidentMb()
 {
     QFile statm(QStringLiteral("/proc/self/statm"));
@@ -158,8 +162,6 @@ double ResidentMb()
     return fields.size() > 1 ? fields[1].toDouble() * double(::sysconf(_SC_PAGESIZE)) / 1048576.0
                              : -1;
 }
-
-} // namespace
 
 LaunchTiming TimeLaunch(int runs)
 {
@@ -187,7 +189,7 @@ StartUpTiming TimeStartUp(int runs, int speed)
     return timing;
 }
 
-WindowTiming TimeConfigurationCommand(int speed, int thinkUs)
+WindowTiming TimeConfigurationCommand(int speed, int thinkUs, MonitorUse monitor)
 {
     WindowTiming timing;
     sim::ControllerTables tables{sim::SimOptions{}};
@@ -209,6 +211,33 @@ WindowTiming TimeConfigurationCommand(int speed, int thinkUs)
     }
     service.setDeviceAccepted(true);
     main.UpdateMenus();
+    if (monitor == MonitorUse::Absent)
+        delete main.findChild<ExchangeMonitor *>();
+    if (monitor == MonitorUse::Open)
+        main.findChild<QAction *>(QStringLiteral("NMonitor"))->trigger();
+    // The command is chosen in the main window's menu; what showing the windows left to do is
+    // done before it, whichever way it runs.
+    main.activateWindow();
+    QApplication::processEvents();
+    qint64 lastAnswerAt = 0;
+    int requestBytes = 0;
+    service.exchange().Tap = [&](FrameDirection direction, const QByteArray &bytes) {
+        const qint64 now = NowNs();
+        timing.frames.push_back(
+            {QDateTime::currentMSecsSinceEpoch(),
+             direction == FrameDirection::Sent ? LogLineKind::Sent : LogLineKind::Received,
+             bytes,
+             {}});
+        if (direction == FrameDirection::Sent) {
+            requestBytes = int(bytes.size());
+            return;
+        }
+        const double wireMs = double(requestBytes + bytes.size()) * 10 * 1000.0 / speed;
+        if (lastAnswerAt > 0)
+            timing.exchangeOverheadMs.push_back(double(now - lastAnswerAt) / 1e6 - wireMs -
+                                                thinkUs / 1000.0 - kSendPauseMs);
+        lastAnswerAt = now;
+    };
 
     EditorCloser closer;
     qApp->installEventFilter(&closer);
@@ -226,6 +255,7 @@ WindowTiming TimeConfigurationCommand(int speed, int thinkUs)
     beat.start(kBeatMs);
     main.findChild<QAction *>(QStringLiteral("N2"))->trigger();
     beat.stop();
+    service.exchange().Tap = nullptr;
     qApp->removeEventFilter(&closer);
     timing.residentMb = ResidentMb();
     if (timing.progressSeen == 0)

@@ -1,7 +1,11 @@
 // The program as an engineer starts and uses it: launch time, a live window during a read, memory.
 #pragma once
 
+#include "shell/exchangeline.h"
+
 #include <QString>
+
+#include <vector>
 
 namespace ktv31::bench {
 
@@ -32,9 +36,25 @@ struct WindowTiming
     double maxLateMs = 0;  // of the main window's own 10 ms timer
     int progressSeen = 0;  // the highest position the wait dialog's bar showed
     double residentMb = 0; // after the configuration editor has been opened and closed
+    // Of each exchange after the first: from the answer before to its own, less the wire time,
+    // the think time and the pause before sending.
+    std::vector<double> exchangeOverheadMs;
+    std::vector<ExchangeLine> frames; // as they went over the line
+};
+// The exchange monitor in the program: as it ships (there, its window closed), not there at
+// all, or its window open.
+enum class MonitorUse
+{
+    Closed,
+    Absent,
+    Open
 };
 // "Параметры конфигурации" in the real main window over a paced line at `speed`, the editor
 // closed without changes as soon as it opens.
-WindowTiming TimeConfigurationCommand(int speed, int thinkUs);
+WindowTiming TimeConfigurationCommand(int speed, int thinkUs,
+                                      MonitorUse monitor = MonitorUse::Closed);
+
+// The process's resident memory, from /proc/self/statm; -1 where that cannot be read.
+double ResidentMb();
 
 } // namespace ktv31::bench

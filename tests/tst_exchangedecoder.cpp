@@ -291,6 +291,12 @@ void TestExchangeDecoder::framesDecoded_data()
     QTest::newRow("values short of the fields")
         << Given::Alone << QByteArray() << Answer(Bytes({3, 0, 8}) + kLinkParameters.left(7))
         << QString() << QStringList{"значений 7 байт, а полей на 8 байт"} << QStringList() << true;
+    QTest::newRow("values short of one whole field")
+        << Given::Request << QByteArray() << Request(WriteData(1, 0, 3, Bytes({0x0B, 0, 1})))
+        << QString()
+        << QStringList{"(поля 0-3) \"Наличие значения скорости обмена\"; значений 3 "
+                       "байт, а полей на 12 байт"}
+        << QStringList() << true;
     QTest::newRow("read with bytes of a write")
         << Given::Alone << QByteArray() << Request(ReadData(0, 0, 17) + Bytes({1})) << QString()
         << QStringList{"длина кадра не по формату функции 29"} << QStringList() << true;

@@ -219,9 +219,10 @@ QString Decoder::tableRequestBody()
         const int expected = facts_.count * TableFieldSize(facts_.table);
         if (complete() && TableLayoutKnown(facts_.table) && values.size() != expected)
             fault(ValuesSizeFault(values.size(), expected));
-        if (!values.isEmpty())
-            body += QStringLiteral(" — ") +
-                    TableValuesText(facts_.table, facts_.first, facts_.count, values);
+        // Values short of a whole field give no text: the fault says what is wrong with them.
+        if (const QString text = TableValuesText(facts_.table, facts_.first, facts_.count, values);
+            !text.isEmpty())
+            body += QStringLiteral(" — ") + text;
     }
     return body;
 }
@@ -331,9 +332,10 @@ QString Decoder::tableAnswerBody()
         if (complete() && TableLayoutKnown(facts_.table) && values.size() != expected)
             fault(ValuesSizeFault(values.size(), expected));
     }
-    if (!values.isEmpty())
-        return body + QStringLiteral(" — ") +
-               TableValuesText(facts_.table, facts_.first, facts_.count, values);
+    if (!values.isEmpty()) {
+        const QString text = TableValuesText(facts_.table, facts_.first, facts_.count, values);
+        return text.isEmpty() ? body : body + QStringLiteral(" — ") + text;
+    }
     return body + (facts_.access == TableAccess::Write ? QStringLiteral(", запись выполнена")
                                                        : QStringLiteral(", без значений"));
 }

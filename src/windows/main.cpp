@@ -9,6 +9,7 @@
 #include "windows/connpar.h"
 #include "windows/glyphs.h"
 #include "windows/menubarstyle.h"
+#include "windows/monitor.h"
 #include "windows/statusbar.h"
 
 #include <QCloseEvent>
@@ -95,6 +96,9 @@ void TFormMain::connectCommands()
     connect(ui->N2, &QAction::triggered, this, &TFormMain::N2Click);
     connect(ui->N1, &QAction::triggered, this, &TFormMain::N1Click);
     connect(ui->Nabout, &QAction::triggered, this, &TFormMain::NaboutClick);
+    // Not an operation: the monitor opens and stays usable while one runs.
+    auto *monitor = new ExchangeMonitor(programDir_, this);
+    connect(ui->NMonitor, &QAction::triggered, monitor, &ExchangeMonitor::open);
     connect(ui->BitBtn3, &QPushButton::clicked, this, &TFormMain::BitBtn3Click);
     connect(&OperationState::instance(), &OperationState::runningChanged, this,
             &TFormMain::onOperationRunning);

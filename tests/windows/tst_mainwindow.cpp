@@ -71,6 +71,8 @@ void TestMainWindow::menuTreeAndRule()
     QCOMPARE(VisibleTexts(main.findChild<QMenu *>(QStringLiteral("NWorkPar"))->actions()),
              (QStringList{"Параметры идентификации", "Параметры конфигурации",
                           "Состояние таблиц параметров конфигурации"}));
+    QCOMPARE(VisibleTexts(main.findChild<QMenu *>(QStringLiteral("NGeneral"))->actions()),
+             (QStringList{"Журнал обмена", "О программе"}));
     QCOMPARE(main.StatusBar1()->panelText(0),
              accepted ? QStringLiteral(" COM1,   1200 бит/с") : QString());
     for (QAction *top : main.menuBar()->actions())

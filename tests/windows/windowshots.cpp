@@ -1,10 +1,12 @@
 // Opens each window with sample content and saves a picture of it: ktv31-windowshots FOLDER.
 #include "config/conffun.h"
+#include "samplesession.h"
 #include "windows/about.h"
 #include "windows/config.h"
 #include "windows/connpar.h"
 #include "windows/ident.h"
 #include "windows/main.h"
+#include "windows/monitor.h"
 #include "windows/question.h"
 #include "windows/select.h"
 #include "windows/statusbar.h"
@@ -13,6 +15,7 @@
 #include "windows/wait.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QPixmap>
 #include <QProgressBar>
@@ -126,6 +129,13 @@ int main(int argc, char *argv[])
     state.setU8(TableStateOffset::Destroyed + 6, 1);
     TFormTableInfo tableinfo(state, false, &main);
     Shoot(tableinfo, out("tableinfo.png"));
+
+    ExchangeRowModel rows;
+    rows.appendLines(
+        test::SampleSession(QDateTime(QDate(2024, 6, 14), QTime(9, 30, 15)).toMSecsSinceEpoch()));
+    TFormMonitor monitor(rows, dir);
+    monitor.setAttribute(Qt::WA_DeleteOnClose, false);
+    Shoot(monitor, out("monitor.png"));
 
     TFormSelect select(&main);
     Shoot(select, out("select.png"));
