@@ -246,6 +246,28 @@ void TestService::readAndSaveConfiguration()
     }
 }
 
+// Bad content, a refusal, a forgotten write and a lost line, for a write of calculator 12 whose
+// first request is `write` and whose read-back begins with `readBack`.
+static void AddFaultRows(const Edit &calculator12, const Request &write, const Request &readBack)
+{
+    QTest::newRow("calculator on port 7")
+        << Edit([](ConfigRecord &r) { SetLink(r, 12, 1, 7, 2); }) << None()
+        << OutcomeKind::ContentRefused << QList<Request>{}
+        << "Запись таблиц не выполняется.|Таблица 6 (Скорость обмена с подкл. вычислителем и "
+           "порт подключения): адрес 12: порт 7, допустимо 0...3";
+    QTest::newRow("write refused")
+        << calculator12 << Fault_(Refusal(12)) << OutcomeKind::WriteFailed << QList<Request>{write}
+        << "Запись таблиц не завершена|Таблицы записаны: нет; не записаны: 6";
+    QTest::newRow("write forgotten")
+        << calculator12 << Fault_(Fault(FaultKind::ForgetWrite)) << OutcomeKind::VerifyFailed
+        << QList<Request>{write, readBack}
+        << "Проверка записи не пройдена|Таблица 6, адрес 12: записано 69, прочитано 00";
+    QTest::newRow("line lost")
+        << calculator12 << Fault_(Fault(FaultKind::CloseMidAnswer, FaultWhen::Once))
+        << OutcomeKind::WriteFailed << QList<Request>{write}
+        << "Запись таблиц не завершена|Таблицы записаны: нет; не записаны: 6";
+}
+
 void TestService::writeChanges_data()
 {
     QTest::addColumn<Edit>("edit");
@@ -260,23 +282,7 @@ void TestService::writeChanges_data()
     QTest::newRow("nothing changed")
         << Edit([](ConfigRecord &) {}) << None() << OutcomeKind::NothingChanged << QList<Request>{}
         << "Запись таблиц не выполняется.|Нет измененных данных";
-    QTest::newRow("calculator on port 7")
-        << Edit([](ConfigRecord &r) { SetLink(r, 12, 1, 7, 2); }) << None()
-        << OutcomeKind::ContentRefused << QList<Request>{}
-        << "Запись таблиц не выполняется.|Таблица 6 (Скорость обмена с подкл. вычислителем и "
-           "порт подключения): адрес 12: порт 7, допустимо 0...3";
-    QTest::newRow("write refused")
-        << calculator12 << Fault_(Refusal(12)) << OutcomeKind::WriteFailed
-        << QList<Request>{{true, 6, 12, 1}}
-        << "Запись таблиц не завершена|Таблицы записаны: нет; не записаны: 6";
-    QTest::newRow("write forgotten")
-        << calculator12 << Fault_(Fault(FaultKind::ForgetWrite)) << OutcomeKind::VerifyFailed
-        << writeAndReadBack
-        << "Проверка записи не пройдена|Таблица 6, адрес 12: записано 69, прочитано 00";
-    QTest::newRow("line lost")
-        << calculator12 << Fault_(Fault(FaultKind::CloseMidAnswer, FaultWhen::Once))
-        << OutcomeKind::WriteFailed << QList<Request>{{true, 6, 12, 1}}
-        << "Запись таблиц не завершена|Таблицы записаны: нет; не записаны: 6";
+    AddFaultRows(calculator12, {true, 6, 12, 1}, {false, 6, 12, 1});
 }
 
 void TestService::writeChanges()
@@ -348,23 +354,7 @@ void TestService::writeTablesFromFile_data()
                                  {true, 6, 243, 12}, {false, 6, 243, 12}, {false, 0, 0, 17}};
     QTest::newRow("sound controller") << calculator12 << None() << OutcomeKind::Done << written
                                       << "Записаны таблицы 6; проверено";
-    QTest::newRow("calculator on port 7")
-        << Edit([](ConfigRecord &r) { SetLink(r, 12, 1, 7, 2); }) << None()
-        << OutcomeKind::ContentRefused << QList<Request>{}
-        << "Запись таблиц не выполняется.|Таблица 6 (Скорость обмена с подкл. вычислителем и "
-           "порт подключения): адрес 12: порт 7, допустимо 0...3";
-    QTest::newRow("write refused")
-        << calculator12 << Fault_(Refusal(12)) << OutcomeKind::WriteFailed
-        << QList<Request>{{true, 6, 0, 243}}
-        << "Запись таблиц не завершена|Таблицы записаны: нет; не записаны: 6";
-    QTest::newRow("write forgotten")
-        << calculator12 << Fault_(Fault(FaultKind::ForgetWrite)) << OutcomeKind::VerifyFailed
-        << QList<Request>{{true, 6, 0, 243}, {false, 6, 0, 130}}
-        << "Проверка записи не пройдена|Таблица 6, адрес 12: записано 69, прочитано 00";
-    QTest::newRow("line lost")
-        << calculator12 << Fault_(Fault(FaultKind::CloseMidAnswer, FaultWhen::Once))
-        << OutcomeKind::WriteFailed << QList<Request>{{true, 6, 0, 243}}
-        << "Запись таблиц не завершена|Таблицы записаны: нет; не записаны: 6";
+    AddFaultRows(calculator12, {true, 6, 0, 243}, {false, 6, 0, 130});
 }
 
 void TestService::writeTablesFromFile()
