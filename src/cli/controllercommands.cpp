@@ -63,7 +63,7 @@ int DetectSpeedCommand(CliSession &session, const CliOptions &options)
     const int speed =
         DetectControllerSpeed(service, service.settings(), StatusPanel{&session.op(), Panel::Step});
     if (session.interrupted())
-        return session.statusOf({OutcomeKind::Interrupted, {}, {}});
+        return session.statusOf(OutcomeKind::Interrupted);
     PrintDetectedSpeed(speed, options.json);
     return speed ? ExitStatus::Done : ExitStatus::NoAnswer;
 }

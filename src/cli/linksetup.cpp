@@ -105,11 +105,6 @@ QString UnsentInitNote(const LinkOptions &o, const ConnectionSettings &s, const 
 
 } // namespace
 
-QString LinkSetup::portName() const
-{
-    return devicePath.isEmpty() ? ComPortName(settings.PortNumber()) : devicePath;
-}
-
 PreparedLink PrepareLink(const LinkOptions &options, const QString &programDir)
 {
     PreparedLink result;

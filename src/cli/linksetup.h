@@ -15,8 +15,6 @@ struct LinkSetup
     QString devicePath;          // --device; empty: COM port settings.PortNumber()
 
     bool telephone() const { return settings.LinkType() == TelephoneLink; }
-    // "COM<n>" or the device path, for messages.
-    QString portName() const;
 };
 
 struct PreparedLink

@@ -158,9 +158,8 @@ void FollowWrittenSpeed(TransferContext &context)
         return; // no such speed code: switching the port to 0 bit/s would only lose the link
     context.settings.setSpeed(speed);
     context.session.Speed = speed;
-    const QString port =
-        context.portName.isEmpty() ? ComPortName(context.settings.PortNumber()) : context.portName;
-    context.op.SetStatusText(Panel::Link, LinkText(port, speed));
+    context.op.SetStatusText(
+        Panel::Link, LinkText(PortName(context.settings.PortNumber(), context.portName), speed));
 }
 
 // Table 3, then the program's own speed follows the one written when `followSpeed`, so that the

@@ -265,6 +265,11 @@ QString ComPortName(int portNumber)
     return QStringLiteral("COM%1").arg(portNumber);
 }
 
+QString PortName(int portNumber, const QString &devicePath)
+{
+    return devicePath.isEmpty() ? ComPortName(portNumber) : devicePath;
+}
+
 QString LinkText(const QString &portName, int speed)
 {
     return QStringLiteral(" %1,   %2 бит/с").arg(portName).arg(speed);

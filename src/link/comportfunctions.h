@@ -85,6 +85,8 @@ LineFormat LineFormatFor(int dataBits, int paritySelector, int stopBitsSelector)
 
 // "COM<n>".
 QString ComPortName(int portNumber);
+// The name the person knows a port by: the device the program was given, or else COM<n>.
+QString PortName(int portNumber, const QString &devicePath);
 // The link text of the main window's status bar: " COM1,   1200 бит/с"; `portName` as ComPortName
 // gives it, or a device path.
 QString LinkText(const QString &portName, int speed);

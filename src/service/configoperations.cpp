@@ -5,9 +5,9 @@
 #include "config/configbackup.h"
 #include "config/configfile.h"
 #include "config/tabletransfer.h"
-#include "service/identifyoperations.h"
 #include "service/servicesession.h"
 #include "service/servicetexts.h"
+#include "service/transferrun.h"
 #include "service/writeoutcome.h"
 
 namespace ktv31 {
@@ -61,7 +61,7 @@ Outcome SaveConfigurationToFile(ServiceSession &session, const QString &path)
                                       : SaveRecordAs(session.op(), path, record);
     if (saved)
         return {};
-    return {path.isEmpty() ? OutcomeKind::Cancelled : OutcomeKind::FileProblem, {}, {}};
+    return path.isEmpty() ? OutcomeKind::Cancelled : OutcomeKind::FileProblem;
 }
 
 Outcome WriteChanges(ServiceSession &session, const ConfigRecord &asRead,

@@ -4,26 +4,14 @@
 #include "connection/devicecheck.h"
 #include "service/servicesession.h"
 #include "service/servicetexts.h"
+#include "service/transferrun.h"
 
 namespace ktv31 {
 
-Outcome TransferGivenUp(ServiceSession &session)
-{
-    if (session.interrupted() || session.exchange().ResultCode == Result::Aborted)
-        return {OutcomeKind::Interrupted, {}, {}};
-    return {OutcomeKind::NotRead, {}, {}};
-}
-
 Outcome ReadIdentificationBlock(ServiceSession &session)
 {
-    bool read = false;
-    {
-        BusyScope busy(session.op());
-        TransferContext context = session.transferContext();
-        read = ReadIdentification(context);
-    }
-    session.op().StatusTextsDone();
-    return read ? Outcome{} : TransferGivenUp(session);
+    return RunTransfer(session,
+                       [](TransferContext &context) { return ReadIdentification(context); });
 }
 
 Outcome IdentifyAndCheck(ServiceSession &session)
@@ -34,7 +22,7 @@ Outcome IdentifyAndCheck(ServiceSession &session)
     const DeviceVerdict verdict = CheckDevice(session.image());
     if (!verdict.accepted) {
         if (session.interrupted())
-            return {OutcomeKind::Interrupted, {}, {}};
+            return OutcomeKind::Interrupted;
         session.op().ShowMessageBox(MessageBoxKind::Notice, verdict.line1, verdict.line2);
         return {OutcomeKind::Rejected, verdict.line1, verdict.line2};
     }

@@ -14,8 +14,4 @@ Outcome IdentifyAndCheck(ServiceSession &session);
 // The identification alone, into the image, under the hourglass.
 Outcome ReadIdentificationBlock(ServiceSession &session);
 
-// How an operation whose transfer gave up ends: cut short by the program, or given up by the
-// person after the transfer's own questions.
-Outcome TransferGivenUp(ServiceSession &session);
-
 } // namespace ktv31

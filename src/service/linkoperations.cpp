@@ -11,11 +11,6 @@
 namespace ktv31 {
 namespace {
 
-Outcome Interrupted()
-{
-    return {OutcomeKind::Interrupted, {}, {}};
-}
-
 Outcome DialTheController(ServiceSession &session)
 {
     Operator &op = session.op();
@@ -39,7 +34,7 @@ Outcome DialTheController(ServiceSession &session)
     if (connected)
         return {};
     if (session.interrupted())
-        return Interrupted();
+        return OutcomeKind::Interrupted;
     const QString text = DialResultText(code);
     op.ShowMessageBox(MessageBoxKind::Notice, text, QString());
     return {OutcomeKind::DialFailed, text, {}};
@@ -53,8 +48,8 @@ Outcome OpenLink(ServiceSession &session, const ConnectionSettings &link)
     session.dropPort();
     PortOpenResult opened = OpenControllerPort(link, session.programDir(), session.devicePath);
     if (!opened.port) {
-        const QString text = ServiceText::PortUnavailable(
-            session.devicePath.isEmpty() ? ComPortName(link.PortNumber()) : session.devicePath);
+        const QString text =
+            ServiceText::PortUnavailable(PortName(link.PortNumber(), session.devicePath));
         const QString reason = PortOpenErrorText(opened);
         session.op().ShowMessageBox(MessageBoxKind::Error, text, reason);
         return {OutcomeKind::PortUnavailable, text, reason};
@@ -67,7 +62,7 @@ Outcome OpenLink(ServiceSession &session, const ConnectionSettings &link)
 Outcome Connect(ServiceSession &session)
 {
     if (session.interrupted())
-        return Interrupted();
+        return OutcomeKind::Interrupted;
     if (!session.linkOpen()) {
         const Outcome opened = OpenLink(session, session.settings());
         if (!opened.ok())
@@ -75,7 +70,7 @@ Outcome Connect(ServiceSession &session)
     }
     RaiseDtrAndSettle(session.port());
     if (session.interrupted())
-        return Interrupted();
+        return OutcomeKind::Interrupted;
     if (session.settings().LinkType() != TelephoneLink)
         return {};
     return DialTheController(session);

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <utility>
+
 namespace ktv31 {
 
 enum class OutcomeKind
@@ -25,7 +27,13 @@ enum class OutcomeKind
 // second.
 struct Outcome
 {
-    OutcomeKind kind = OutcomeKind::Done;
+    Outcome(OutcomeKind outcomeKind = OutcomeKind::Done, QString firstLine = {},
+            QString secondLine = {})
+        : kind(outcomeKind), text(std::move(firstLine)), detail(std::move(secondLine))
+    {
+    }
+
+    OutcomeKind kind;
     QString text;
     QString detail;
     int destroyedTable = 0; // identification: the table the controller reports destroyed

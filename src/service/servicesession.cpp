@@ -2,7 +2,6 @@
 #include "service/servicesession.h"
 
 #include "connection/controllerlink.h"
-#include "link/comportfunctions.h"
 #include "service/linkoperations.h"
 #include "shell/operation.h"
 #include "shell/settings.h"
@@ -27,11 +26,6 @@ ServiceSession::~ServiceSession()
 {
     const QSignalBlocker quiet(this);
     Disconnect(*this);
-}
-
-QString ServiceSession::portName() const
-{
-    return devicePath.isEmpty() ? ComPortName(settings_.PortNumber()) : devicePath;
 }
 
 TransferContext ServiceSession::transferContext()

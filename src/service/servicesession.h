@@ -48,8 +48,6 @@ public:
     // The modem may hold the line: a call is up, or a dial ran out of time and may connect yet.
     bool mayBeOffHook() const { return mayBeOffHook_; }
     bool deviceAccepted() const { return deviceAccepted_; }
-    // COM<n> of the settings, or the device the tool was given.
-    QString portName() const;
 
     // The transfers' view of this session for one operation.
     TransferContext transferContext();

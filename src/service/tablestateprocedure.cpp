@@ -4,18 +4,13 @@
 #include "config/conffun.h"
 #include "config/configfile.h"
 #include "config/tabletransfer.h"
-#include "service/identifyoperations.h"
 #include "service/servicesession.h"
 #include "service/tablewrites.h"
+#include "service/transferrun.h"
 #include "shell/operation.h"
 
 namespace ktv31 {
 namespace {
-
-Outcome Cancelled()
-{
-    return {OutcomeKind::Cancelled, {}, {}};
-}
 
 // The loaded file reviewed in the editor against the speeds the controller offers; a changed
 // file may be saved. False when the person dropped it.
@@ -35,14 +30,8 @@ bool ReviewFile(ServiceSession &session, TableStateSeam &seam, ConfigRecord &rec
 
 Outcome ReadTableStates(ServiceSession &session, TableStateBuffer &state)
 {
-    bool read = false;
-    {
-        BusyScope busy(session.op());
-        TransferContext context = session.transferContext();
-        read = ReadTableState(context, state);
-    }
-    session.op().StatusTextsDone();
-    return read ? Outcome{} : TransferGivenUp(session);
+    return RunTransfer(
+        session, [&state](TransferContext &context) { return ReadTableState(context, state); });
 }
 
 Outcome RunTableStateProcedure(ServiceSession &session, TableStateSeam &seam)
@@ -53,12 +42,12 @@ Outcome RunTableStateProcedure(ServiceSession &session, TableStateSeam &seam)
     if (const Outcome read = ReadTableStates(session, state); !read.ok())
         return read;
     if (seam.ShowTableState(state) == TableStateChoice::None)
-        return Cancelled();
+        return OutcomeKind::Cancelled;
     ConfigRecord record;
     if (!LoadConfigFile(session.files(), session.op(), record))
-        return Cancelled();
+        return OutcomeKind::Cancelled;
     if (!ReviewFile(session, seam, record))
-        return session.interrupted() ? Outcome{OutcomeKind::Interrupted, {}, {}} : Cancelled();
+        return session.interrupted() ? OutcomeKind::Interrupted : OutcomeKind::Cancelled;
     return WriteReviewedTables(session, record, state, [&] { seam.UpdateMenus(); });
 }
 

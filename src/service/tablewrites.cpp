@@ -5,9 +5,9 @@
 #include "config/configeditor.h"
 #include "config/tablestaterows.h"
 #include "config/tabletransfer.h"
-#include "service/identifyoperations.h"
 #include "service/servicesession.h"
 #include "service/servicetexts.h"
+#include "service/transferrun.h"
 #include "service/writeoutcome.h"
 
 namespace ktv31 {
@@ -69,7 +69,7 @@ Outcome WriteTablesFromFile(ServiceSession &session, const ConfigRecord &file,
         if (IsWritableTable(table))
             state.setWriteChosen(table, true);
     if (state.WriteChosen(ConfigTable::LinkParameters) && !ReadOfferedSpeeds(session))
-        return {OutcomeKind::Interrupted, {}, {}};
+        return OutcomeKind::Interrupted;
     return WriteReviewedTables(session, file, state);
 }
 

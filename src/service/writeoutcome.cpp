@@ -4,9 +4,9 @@
 #include "config/conffun.h"
 #include "config/tabletransfer.h"
 #include "config/writecheck.h"
-#include "service/identifyoperations.h"
 #include "service/servicesession.h"
 #include "service/servicetexts.h"
+#include "service/transferrun.h"
 
 namespace ktv31 {
 

@@ -94,8 +94,8 @@ private:
     const QString programDir_;
     QString settingsPath_;
     ConnectionSettings settings_;
-    QStringList
-        settingsNotice_; // a damaged settings file, told once when the link is first asked for
+    // A damaged settings file, told once when the link is first asked for.
+    QStringList settingsNotice_;
     PanelStatusBar *statusBar_;
     WindowOperator op_;
     ServiceSession service_;
