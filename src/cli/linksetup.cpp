@@ -28,7 +28,7 @@ SettingsRead ReadSettings(const QString &path, bool named)
         return {{},
                 QStringLiteral("settings file %1: %2 bytes, not a settings record of %3")
                     .arg(path)
-                    .arg(read.size)
+                    .arg(read.size())
                     .arg(ConnectionSettings::Size)};
     return {read.settings, {}};
 }

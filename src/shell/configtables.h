@@ -10,7 +10,7 @@ namespace ktv31 {
 // Tables 0..7; table 7 reports which of them the controller holds destroyed.
 constexpr int ConfigTableCount = 8;
 
-// The tables the program writes.
+// The tables the program reads or writes, by number.
 namespace ConfigTable {
 constexpr int Identification = 0;
 constexpr int SpeedAvailability = 1;

@@ -85,7 +85,6 @@ SettingsFileRead ReadSettingsFile(const QString &path)
     SettingsFileRead result;
     const FileRead read = ReadFileStart(path, ConnectionSettings::Size);
     result.fault = read.fault;
-    result.size = int(read.bytes.size());
     result.settings = ConnectionSettings::fromBytes(read.bytes);
     result.bytes = read.bytes;
     return result;
@@ -98,7 +97,7 @@ QStringList KeepDamagedSettings(const QString &path, const SettingsFileRead &rea
     const QString name = QFileInfo(path).fileName();
     const QString found =
         read.fault == FileFault::None
-            ? QStringLiteral("Файл настроек %1 поврежден (%2 байт)").arg(name).arg(read.size)
+            ? QStringLiteral("Файл настроек %1 поврежден (%2 байт)").arg(name).arg(read.size())
             : QStringLiteral("Файл настроек %1 не прочитан: %2")
                   .arg(name, FileFaultText(read.fault));
     if (read.fault != FileFault::None)

@@ -107,9 +107,9 @@ struct SettingsFileRead
 {
     ConnectionSettings settings = ConnectionSettings::Defaults(); // Defaults() unless read
     FileFault fault = FileFault::None; // why the file was not read; NoSuchFile when missing
-    int size = 0;                      // bytes read, at most a record's
-    QByteArray bytes;                  // as read
-    bool ok() const { return fault == FileFault::None && size == ConnectionSettings::Size; }
+    QByteArray bytes;                  // as read, at most a record's
+    int size() const { return int(bytes.size()); }
+    bool ok() const { return fault == FileFault::None && size() == ConnectionSettings::Size; }
     // There, but no whole record: the defaults stand in for it.
     bool damaged() const
     {

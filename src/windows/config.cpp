@@ -10,6 +10,7 @@
 #include "windows/digitsonly.h"
 #include "windows/glyphs.h"
 #include "windows/ident.h"
+#include "windows/listvalues.h"
 #include "windows/vichpar.h"
 
 #include <QHeaderView>
@@ -22,12 +23,6 @@ namespace {
 const QColor kBackground(210, 210, 210); // 13816530
 const QColor kGrid(232, 232, 232);       // 15263976
 constexpr int kHiddenIdentificationTop = 12;
-
-// The value a list has selected, -1 for none.
-int Selected(const QComboBox *list)
-{
-    return list->currentIndex() < 0 ? -1 : list->currentData().toInt();
-}
 
 } // namespace
 
@@ -64,8 +59,7 @@ TFormConfig::TFormConfig(ConfigRecord &record, ConfigImage &image,
     setBackground(false);
     // The choice lists' items carry the byte they store: their place in the list.
     for (QComboBox *list : {ui->ComboBox2, ui->ComboBox3, ui->ComboBox4, ui->ComboBox5})
-        for (int item = 0; item < list->count(); ++item)
-            list->setItemData(item, item);
+        NumberItems(list, 0);
 
     connect(ui->BitBtn14, &QPushButton::clicked, this, &TFormConfig::BitBtn14Click);
     connect(ui->BitBtn5, &QPushButton::clicked, this, &TFormConfig::BitBtn14Click);

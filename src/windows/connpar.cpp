@@ -9,6 +9,7 @@
 #include "ui_connpar.h"
 #include "windows/digitsonly.h"
 #include "windows/glyphs.h"
+#include "windows/listvalues.h"
 #include "windows/statusbar.h"
 
 #include <QCloseEvent>
@@ -20,12 +21,6 @@ namespace {
 
 const QColor kEnabledEdit(254, 254, 254);
 const QColor kDisabledEdit(211, 211, 211);
-
-// The value a list has selected, -1 for none.
-int Selected(const QComboBox *list)
-{
-    return list->currentIndex() < 0 ? -1 : list->currentData().toInt();
-}
 
 } // namespace
 
@@ -60,12 +55,10 @@ TFormConnPar::TFormConnPar(const ConnectionSettings &settings, const QString &pr
     for (int speed : SpeedTable())
         ui->ComboBox2->addItem(QString::number(speed), speed);
     // Each list item carries the value it stands for.
-    for (int port = 1; port <= ui->ComboBox1->count(); ++port) {
-        ui->ComboBox1->setItemData(port - 1, port);
+    NumberItems(ui->ComboBox1, 1);
+    for (int port = 1; port <= ui->ComboBox1->count(); ++port)
         ui->ComboBox1->setItemData(port - 1, ComPortDescription(port, programDir), Qt::ToolTipRole);
-    }
-    for (int attempts = 1; attempts <= ui->ComboBox3->count(); ++attempts)
-        ui->ComboBox3->setItemData(attempts - 1, attempts);
+    NumberItems(ui->ComboBox3, 1);
     ui->ComboBox4->setItemData(0, DirectLink);
     ui->ComboBox4->setItemData(1, TelephoneLink);
 

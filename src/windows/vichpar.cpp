@@ -6,6 +6,7 @@
 #include "protocol/suplfunc.h"
 #include "ui_vichpar.h"
 #include "windows/glyphs.h"
+#include "windows/listvalues.h"
 
 namespace ktv31 {
 
@@ -18,8 +19,7 @@ TFormVichPar::TFormVichPar(quint8 *entry, int address, quint32 speedMask, QWidge
     ui->BitBtn1->setIcon(Glyphs::Ok());
     ui->BitBtn2->setIcon(Glyphs::Cancel());
     // The port list's items carry their port numbers, 1 = A to 3 = C.
-    for (int port = 1; port <= ui->ComboBox1->count(); ++port)
-        ui->ComboBox1->setItemData(port - 1, port);
+    NumberItems(ui->ComboBox1, 1);
     connect(ui->CheckBox1, &QCheckBox::clicked, this, &TFormVichPar::CheckBox1Click);
     connect(ui->ComboBox1, &QComboBox::activated, this, &TFormVichPar::ComboBox1Click);
     connect(ui->ComboBox2, &QComboBox::activated, this, &TFormVichPar::ComboBox2Change);
