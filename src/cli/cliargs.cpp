@@ -9,7 +9,9 @@
 namespace ktv31::cli {
 namespace {
 
-constexpr int kOneOrMore = -1; // arguments, not files: the bytes of decode
+constexpr int kOneOrMore = -1;     // arguments, not files: the bytes of decode
+constexpr int kFileAndNames = -2;  // get: a file, then field names
+constexpr int kFileAndValues = -3; // set: a file, then at least one NAME=VALUE
 
 struct CommandName
 {
@@ -28,6 +30,9 @@ constexpr CommandName kCommands[] = {
     {Command::New, "new", 1},
     {Command::Decode, "decode", kOneOrMore},
     {Command::DecodeLog, "decode-log", 1},
+    {Command::Fields, "fields", 0},
+    {Command::Get, "get", kFileAndNames},
+    {Command::Set, "set", kFileAndValues},
 };
 
 constexpr int kMaxRetry = 1000;
@@ -51,9 +56,10 @@ void Declare(QCommandLineParser &parser)
     const auto valued = [](const char *name) {
         return QCommandLineOption(Opt(name), QString(), QStringLiteral("value"));
     };
-    for (const char *name : {"port", "device", "speed", "preambles", "attempts", "first-byte-wait",
-                             "next-byte-wait", "rts-pause", "phone", "modem-init", "connect-wait",
-                             "connect-attempts", "settings", "retry", "tables", "generation"})
+    for (const char *name :
+         {"port", "device", "speed", "preambles", "attempts", "first-byte-wait", "next-byte-wait",
+          "rts-pause", "phone", "modem-init", "connect-wait", "connect-attempts", "settings",
+          "retry", "tables", "generation", "set", "output"})
         parser.addOption(valued(name));
     for (const char *name : {"direct", "trace", "no-log", "json", "verbose", "all", "version",
                              "no-backup", "no-verify"})
@@ -168,6 +174,25 @@ bool ReadCommandOptions(const QCommandLineParser &parser, CliOptions &options, Q
     }
     if (tablesSet && !ReadTables(parser.value(QStringLiteral("tables")), options.tables, error))
         return false;
+    if (parser.isSet(QStringLiteral("set"))) {
+        if (options.command != Command::WriteConfig) {
+            error = QStringLiteral("--set относится к write-config (файл меняет команда set)");
+            return false;
+        }
+        if (tablesSet || options.allTables) {
+            error = QStringLiteral("--set и --tables/--all исключают друг друга: по имени "
+                                   "записываются только измененные поля");
+            return false;
+        }
+        options.assignments = parser.values(QStringLiteral("set"));
+    }
+    if (parser.isSet(QStringLiteral("output"))) {
+        if (options.command != Command::Set) {
+            error = QStringLiteral("--output относится к set");
+            return false;
+        }
+        options.output = parser.value(QStringLiteral("output"));
+    }
     options.noBackup = parser.isSet(QStringLiteral("no-backup"));
     options.noVerify = parser.isSet(QStringLiteral("no-verify"));
     for (const auto &[set, name] :
@@ -202,6 +227,29 @@ bool ReadCommandOptions(const QCommandLineParser &parser, CliOptions &options, Q
         options.retry = text.toInt();
     }
     return true;
+}
+
+// The command's arguments: how many files, or a file and what follows it.
+bool CheckPositional(const QCommandLineParser &parser, const CliOptions &options,
+                     const QStringList &positional, QString &error)
+{
+    int files = FileCount(options.command);
+    if (options.command == Command::WriteConfig && parser.isSet(QStringLiteral("set")))
+        files = 0; // the controller's own configuration is changed
+    const QString &name = options.commandName;
+    if (files == kOneOrMore && positional.isEmpty())
+        error = QStringLiteral("%1 needs the bytes of a frame in hex, e.g. CC 00 0C 1D").arg(name);
+    else if (files == kFileAndNames && positional.isEmpty())
+        error = QStringLiteral("%1: нужен файл конфигурации (и имена полей)").arg(name);
+    else if (files == kFileAndValues && positional.size() < 2)
+        error = QStringLiteral("%1: нужны файл конфигурации и хотя бы одно ИМЯ=ЗНАЧЕНИЕ").arg(name);
+    else if (files >= 0 && positional.size() != files)
+        error = files == 0 ? QStringLiteral("%1 takes no file").arg(name)
+                           : QStringLiteral("%1 needs %2 file name%3")
+                                 .arg(name)
+                                 .arg(files)
+                                 .arg(files == 1 ? QString() : QStringLiteral("s"));
+    return error.isEmpty();
 }
 
 } // namespace
@@ -257,21 +305,15 @@ ParsedCommandLine ParseCommandLine(const QStringList &arguments)
         result.error = QStringLiteral("no command given");
         return result;
     }
-    const int files = FileCount(options.command);
-    if (files == kOneOrMore && positional.isEmpty()) {
-        result.error = QStringLiteral("%1 needs the bytes of a frame in hex, e.g. CC 00 0C 1D")
-                           .arg(options.commandName);
+    if (!CheckPositional(parser, options, positional, result.error))
         return result;
-    }
-    if (files != kOneOrMore && positional.size() != files) {
-        result.error = files == 0 ? QStringLiteral("%1 takes no file").arg(options.commandName)
-                                  : QStringLiteral("%1 needs %2 file name%3")
-                                        .arg(options.commandName)
-                                        .arg(files)
-                                        .arg(files == 1 ? QString() : QStringLiteral("s"));
-        return result;
-    }
     options.files = positional;
+    if (options.command == Command::Get)
+        options.fieldNames = options.files.mid(1);
+    if (options.command == Command::Set)
+        options.assignments = options.files.mid(1);
+    if (options.command == Command::Get || options.command == Command::Set)
+        options.files = options.files.mid(0, 1);
     options.trace = parser.isSet(QStringLiteral("trace"));
     options.noLog = parser.isSet(QStringLiteral("no-log"));
     options.json = parser.isSet(QStringLiteral("json"));

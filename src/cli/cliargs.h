@@ -22,6 +22,9 @@ enum class Command
     New,
     Decode,
     DecodeLog,
+    Fields,
+    Get,
+    Set,
 };
 
 // Link options as given; what is not given comes from the settings file.
@@ -63,6 +66,10 @@ struct CliOptions
     bool noBackup = false; // write-config: no backup of the configuration before the write
     bool noVerify = false; // write-config: the tables written are not read back
     int generation = 0;    // new --generation
+
+    QStringList fieldNames;  // get: the fields asked for, all when empty
+    QStringList assignments; // set, write-config --set: NAME=VALUE as given
+    QString output;          // set --output: the new file; empty: the file itself
 };
 
 struct ParsedCommandLine
