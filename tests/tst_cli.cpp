@@ -791,6 +791,13 @@ void TestCli::usageIsChecked_data()
             << QStringLiteral("--phone");
     QTest::newRow("detect-speed by telephone")
         << QStringList{"--phone", "123", "detect-speed"} << 2 << QStringLiteral("detect-speed");
+    // Refused before any call: no link is opened for a change that cannot be made.
+    QTest::newRow("write-config --set, bad value")
+        << QStringList{"--device", "/nonexistent", "write-config", "--set", "link.rts=maybe"} << 2
+        << QStringLiteral("not_required | required");
+    QTest::newRow("write-config --set with a file")
+        << QStringList{"write-config", "x.cnf", "--set", "link.speed=9600"} << 2
+        << QStringLiteral("write-config");
 }
 
 void TestCli::usageIsChecked()

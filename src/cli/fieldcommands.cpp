@@ -59,6 +59,8 @@ int Set(const CliOptions &options)
         return ExitStatus::BadUsage;
     }
     const QList<FieldChange> changed = ChangedFields(before, record);
+    if (changed.isEmpty())
+        PrintError(QStringLiteral("Нет измененных данных"));
     PrintFieldChanges(changed);
     const QString target = options.output.isEmpty() ? options.files[0] : options.output;
     if (changed.isEmpty() && target == options.files[0])

@@ -128,8 +128,6 @@ void PrintFieldValues(const ConfigRecord &record, const QList<const RecordField 
 
 void PrintFieldChanges(const QList<FieldChange> &changes)
 {
-    if (changes.isEmpty())
-        PrintError(QStringLiteral("Нет измененных данных"));
     for (const FieldChange &change : changes)
         PrintOut(QStringLiteral("%1: %2 -> %3").arg(change.name, change.before, change.after));
 }

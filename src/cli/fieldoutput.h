@@ -14,7 +14,7 @@ QList<const RecordField *> ListedFields(const ConfigRecord &record);
 // NAME=VALUE lines, or one JSON object of names and values.
 void PrintFieldValues(const ConfigRecord &record, const QList<const RecordField *> &fields,
                       bool json);
-// "calc.12.speed: 9600 -> 19200", one line a change; "Нет измененных данных" when none.
+// "calc.12.speed: 9600 -> 19200", one line a change.
 void PrintFieldChanges(const QList<FieldChange> &changes);
 
 } // namespace ktv31::cli

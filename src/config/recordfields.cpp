@@ -16,6 +16,7 @@ constexpr quint8 kDelete = 0x7F;
 constexpr quint8 kUndefinedCp1251 = 0x98;
 constexpr int kBuildFields = 6;
 constexpr int kProtocolFields = 3;
+constexpr quint8 kLongTableVersion = 5;
 
 QStringList Label(const char *text)
 {
@@ -579,9 +580,12 @@ std::optional<QList<FieldAssignment>> ParseAssignments(const QStringList &argume
             why = QStringLiteral("%1: ожидается ИМЯ=ЗНАЧЕНИЕ").arg(argument);
         } else if (!field) {
             why = UnknownNameText(name);
-        } else if (!field->settable) {
-            ConfigRecord none;
-            why = SetFieldValue(none, *field, argument.mid(equals + 1)).value_or(QString());
+        } else {
+            // The value alone, before any record is at hand: on a record whose table 3 is
+            // long, so that only what no record could take is refused here.
+            ConfigRecord scratch;
+            scratch.setU8(RecordOffset::SoftwareVersion, kLongTableVersion);
+            why = SetFieldValue(scratch, *field, argument.mid(equals + 1)).value_or(QString());
         }
         if (!why.isEmpty()) {
             if (error)

@@ -124,7 +124,9 @@ struct FieldAssignment
     QString name;
     QString value;
 };
-// "NAME=VALUE" arguments; on a malformed one, nothing, and `error` says which and why.
+// "NAME=VALUE" arguments with names and values checked as far as no record is needed (whether
+// a field exists in a record's version, and a connected calculator's port and speed, are
+// checked when applied); on a bad one, nothing, and `error` says which and why.
 std::optional<QList<FieldAssignment>> ParseAssignments(const QStringList &arguments,
                                                        QString *error);
 // Applied in order, whole or not at all: on a refusal `record` is left as it was and the text
