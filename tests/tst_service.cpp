@@ -5,6 +5,7 @@
 #include "protocol/suplfunc.h"
 #include "service/configoperations.h"
 #include "service/identifyoperations.h"
+#include "service/linkkind.h"
 #include "service/linkoperations.h"
 #include "service/tablewrites.h"
 #include "support/servicerig.h"
@@ -97,6 +98,8 @@ private slots:
     void tableThreeIsReadBackAtTheNewSpeed();
     void writeTablesFromFile_data();
     void writeTablesFromFile();
+    void telephoneLinkRefusesInTheCore_data();
+    void telephoneLinkRefusesInTheCore();
 };
 
 void TestService::connectAndDisconnect_data()
@@ -384,6 +387,41 @@ void TestService::writeTablesFromFile()
         QCOMPARE(rig.op.waits, QList<WaitKind>{WaitKind::WritingTables});
     QVERIFY(!rig.op.waitOpen);
     QCOMPARE(rig.op.busyDepth, 0);
+}
+
+void TestService::telephoneLinkRefusesInTheCore_data()
+{
+    using Operation = std::function<bool(test::ServiceRig &)>; // true: the operation went ahead
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("whole tables from a file") << Operation([](test::ServiceRig &rig) {
+        ConfigRecord file;
+        NewConfigRecord(file, 5);
+        ImageToRecord(rig.sim->image(), file);
+        const Outcome outcome = WriteTablesFromFile(*rig.service, file, WritableTables());
+        return outcome.kind != OutcomeKind::NotOnThisLink;
+    }) << LinkKind::WholeTableWritesRefused();
+    QTest::newRow("speed detection") << Operation([](test::ServiceRig &rig) {
+        return DetectControllerSpeed(*rig.service, rig.settings,
+                                     StatusPanel{&rig.op, Panel::Step}) != 0;
+    }) << LinkKind::SpeedDetectionRefused();
+}
+
+// Whichever front end asks, a telephone link gets no whole-table write and no speed probe.
+void TestService::telephoneLinkRefusesInTheCore()
+{
+    QFETCH(std::function<bool(test::ServiceRig &)>, operation);
+    QFETCH(QString, told);
+    test::ServiceRig rig;
+    QVERIFY(rig.start());
+    QVERIFY(rig.connect());
+    QVERIFY(IdentifyAndCheck(*rig.service).ok());
+    rig.settings.setLinkType(TelephoneLink);
+    rig.forget();
+    QVERIFY(!operation(rig));
+    QVERIFY(rig.requests().isEmpty());
+    QCOMPARE(rig.op.messages.size(), 1);
+    QVERIFY(rig.op.messages.first().line1 == told || rig.op.messages.first().line2 == told);
 }
 
 QTEST_GUILESS_MAIN(TestService)

@@ -5,6 +5,7 @@
 #include "link/comportfunctions.h"
 #include "protocol/plcbox.h"
 #include "protocol/suplfunc.h"
+#include "service/linkkind.h"
 #include "shell/settings.h"
 #include "shell/virtualclock.h"
 #include "sim/answerframe.h"
@@ -548,7 +549,7 @@ void TstTableTransfer::table3SpeedFollowedOnlyOnDirectLink()
     Rig rig;
     QVERIFY(rig.start(options));
     QVERIFY(rig.readAll());
-    rig.settings.setLinkType(quint8(linkType));
+    rig.context.speedFollowsTableWrite = LinkKind::OfType(linkType).speedFollowsTableWrite();
     const ConfigImage before = rig.image;
     rig.image.setU8(ImageOffset::UpperSpeedCode, 11); // 9600 bit/s
 

@@ -45,6 +45,8 @@ int CliSession::statusOf(const Outcome &outcome)
         return ExitStatus::Done;
     case OutcomeKind::Rejected:
         return ExitStatus::DeviceRejected;
+    case OutcomeKind::NotOnThisLink:
+        return ExitStatus::BadUsage;
     case OutcomeKind::ContentRefused:
     case OutcomeKind::FileProblem:
         return ExitStatus::FileProblem;

@@ -148,11 +148,16 @@ int CheckChosenTables(const CliOptions &options, const ConfigRecord &record)
 // The checks that need no controller: the files, and what the link type allows.
 int Prepare(const CliOptions &options, const LinkSetup &link, Prepared &prepared)
 {
-    if (link.telephone() && (options.command == Command::DetectSpeed || Selective(options))) {
-        Complain(options.command == Command::DetectSpeed
-                     ? QStringLiteral("detect-speed works on a direct link only")
-                     : QStringLiteral("--tables and --all need a direct link: over a telephone "
-                                      "link the tables are only written where they changed"));
+    // Asked before any call, so that a command the link cannot carry costs none.
+    const LinkKind kind = link.kind();
+    if (options.command == Command::DetectSpeed && !kind.speedDetectionAllowed()) {
+        Complain(QStringLiteral("detect-speed: %1").arg(LinkKind::SpeedDetectionRefused()));
+        return ExitStatus::BadUsage;
+    }
+    if (Selective(options) && !kind.wholeTableWritesAllowed()) {
+        Complain(QStringLiteral("--tables, --all: %1; по телефону записываются только "
+                                "измененные поля")
+                     .arg(LinkKind::WholeTableWritesRefused()));
         return ExitStatus::BadUsage;
     }
     if (options.command == Command::ReadConfig)

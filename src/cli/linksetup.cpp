@@ -135,7 +135,7 @@ PreparedLink PrepareLink(const LinkOptions &options, const QString &programDir)
     check(NextByteWait, options.nextByteWaitMs, file.NextByteWaitMs());
     check(Preambles, options.preambles, file.PreambleCount());
     check(RtsPause, options.rtsPauseMs, file.RtsPauseMs());
-    if (check.error.isEmpty() && result.setup.telephone()) {
+    if (check.error.isEmpty() && result.setup.kind().dials()) {
         check(ConnectWait, options.connectWaitS, file.ConnectWaitS());
         check(ConnectAttempts, options.connectAttempts, file.ConnectAttempts());
         if (check.error.isEmpty() && !options.phone && s.PhoneNumber().trimmed().isEmpty())
@@ -154,7 +154,7 @@ PreparedLink PrepareLink(const LinkOptions &options, const QString &programDir)
         result.error = check.error;
         return result;
     }
-    if (result.setup.telephone())
+    if (result.setup.kind().dials())
         result.note = UnsentInitNote(options, s, path);
     return result;
 }

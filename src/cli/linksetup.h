@@ -3,6 +3,7 @@
 
 #include "cli/cliargs.h"
 #include "connection/controllerlink.h"
+#include "service/linkkind.h"
 #include "shell/settings.h"
 
 #include <QString>
@@ -14,7 +15,7 @@ struct LinkSetup
     ConnectionSettings settings; // the effective values; never written back to any file
     QString devicePath;          // --device; empty: COM port settings.PortNumber()
 
-    bool telephone() const { return settings.LinkType() == TelephoneLink; }
+    LinkKind kind() const { return LinkKind::Of(settings); }
 };
 
 struct PreparedLink

@@ -426,9 +426,9 @@ bool WriteChangedConfiguration(TransferContext &context, const ConfigImage &befo
     OperationScope operation;
     const QList<int> tables = TablesToWrite(context.image, before);
     if (tables.contains(LinkParametersTable)) {
-        // Over a telephone link the modem keeps the line's speed: a new speed of the controller
-        // is out of the program's reach until the link is made anew.
-        const bool follow = context.settings.LinkType() == DirectLink;
+        // Where the port cannot follow (a modem keeps the line's speed), a new speed of the
+        // controller is out of the program's reach until the link is made anew.
+        const bool follow = context.speedFollowsTableWrite;
         const bool speedKept =
             context.image.u8(ImageOffset::UpperSpeedCode) == before.u8(ImageOffset::UpperSpeedCode);
         if (!WriteLinkParameters(context, follow, follow || speedKept))

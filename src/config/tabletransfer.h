@@ -76,6 +76,8 @@ struct TransferContext
     TableWrites writes;
     // Every run written is read back and compared; the first difference ends the write.
     bool verifyWrites = false;
+    // After a table-3 write the port follows the new speed (not over a modem, which keeps its own).
+    bool speedFollowsTableWrite = true;
     // Opens the port again when it was lost and the operator asks for another try; false when
     // it did not open (the operator has been told why), which ends the transfer. Unset: the
     // next try goes to the lost port and fails as well.

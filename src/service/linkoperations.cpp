@@ -71,7 +71,7 @@ Outcome Connect(ServiceSession &session)
     RaiseDtrAndSettle(session.port());
     if (session.interrupted())
         return OutcomeKind::Interrupted;
-    if (session.settings().LinkType() != TelephoneLink)
+    if (!session.linkKind().dials())
         return {};
     return DialTheController(session);
 }
@@ -98,9 +98,13 @@ void Disconnect(ServiceSession &session)
 int DetectControllerSpeed(ServiceSession &session, const ConnectionSettings &link,
                           const StatusPanel &panel)
 {
+    Operator &op = session.op();
+    if (!LinkKind::Of(link).speedDetectionAllowed()) {
+        op.ShowMessageBox(MessageBoxKind::Notice, LinkKind::SpeedDetectionRefused(), QString());
+        return 0;
+    }
     if (!OpenLink(session, link).ok())
         return 0;
-    Operator &op = session.op();
     int speed = 0;
     {
         BusyScope busy(op);

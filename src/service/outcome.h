@@ -21,6 +21,7 @@ enum class OutcomeKind
     WriteFailed,     // a write given up part-way; the tables before it stay written
     VerifyFailed,    // a table read back other than it was written
     FileProblem,     // a configuration file could not be written
+    NotOnThisLink,   // the kind of link does not allow the operation (a whole-table write by modem)
 };
 
 // The kind with the text the person was told (empty when nothing was said), first line and

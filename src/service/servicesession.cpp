@@ -33,6 +33,7 @@ TransferContext ServiceSession::transferContext()
     TransferContext context(exchange_, image_, settings_, op_, closingWaitMs);
     context.portName = devicePath;
     context.verifyWrites = verifyWrites;
+    context.speedFollowsTableWrite = linkKind().speedFollowsTableWrite();
     if (reopenLostPort)
         context.reopenLostPort = [this] { return ReopenLostPort(*this); };
     return context;

@@ -8,6 +8,7 @@
 #include "link/connectmodem.h"
 #include "link/serialport.h"
 #include "protocol/plcbox.h"
+#include "service/linkkind.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -34,6 +35,8 @@ public:
     ServiceSession &operator=(const ServiceSession &) = delete;
 
     ConnectionSettings &settings() { return settings_; }
+    // What the link in force allows: everything that differs between direct and telephone.
+    LinkKind linkKind() const { return LinkKind::Of(settings_); }
     ExchangeSession &exchange() { return exchange_; }
     ConfigImage &image() { return image_; }
     Operator &op() { return op_; }

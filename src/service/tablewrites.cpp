@@ -23,10 +23,27 @@ bool ReadOfferedSpeeds(ServiceSession &session)
     return true;
 }
 
+namespace {
+
+// Whole tables go only where the link allows it; told before anything is sent.
+std::optional<Outcome> RefuseWholeTables(ServiceSession &session)
+{
+    if (session.linkKind().wholeTableWritesAllowed())
+        return std::nullopt;
+    session.op().ShowMessageBox(MessageBoxKind::Notice, ServiceText::NoTablesWritten(),
+                                LinkKind::WholeTableWritesRefused());
+    return Outcome{OutcomeKind::NotOnThisLink, ServiceText::NoTablesWritten(),
+                   LinkKind::WholeTableWritesRefused()};
+}
+
+} // namespace
+
 Outcome WriteReviewedTables(ServiceSession &session, const ConfigRecord &file,
                             const TableStateBuffer &state, const std::function<void()> &afterWrite)
 {
     const QList<int> tables = ChosenTables(state);
+    if (const auto refused = RefuseWholeTables(session))
+        return *refused;
     if (const auto refused = RefuseToWrite(session, file, tables))
         return *refused;
     RecordToImage(file, session.image());
@@ -64,6 +81,8 @@ Outcome WriteReviewedTables(ServiceSession &session, const ConfigRecord &file,
 Outcome WriteTablesFromFile(ServiceSession &session, const ConfigRecord &file,
                             const QList<int> &tables)
 {
+    if (const auto refused = RefuseWholeTables(session))
+        return *refused;
     TableStateBuffer state;
     for (const int table : tables)
         if (IsWritableTable(table))

@@ -5,6 +5,7 @@
 #include "config/configtexts.h"
 #include "config/recordfields.h"
 #include "protocol/suplfunc.h"
+#include "service/linkkind.h"
 #include "shell/settings.h"
 #include "ui_config.h"
 #include "windows/calculatormodel.h"
@@ -122,7 +123,7 @@ void TFormConfig::fillUpperSpeeds()
         speeds->addItem(QString::number(CodeToSpeed(code)), code);
     }
     speeds->setCurrentIndex(selected);
-    speeds->setEnabled(!(DeviceMode && settings_.LinkType() == TelephoneLink));
+    speeds->setEnabled(!(DeviceMode && !LinkKind::Of(settings_).speedFollowsTableWrite()));
 }
 
 // The link parameters' labels and lists as the record's description has them.

@@ -107,7 +107,7 @@ void TFormConnPar::FormShow()
 
 void TFormConnPar::ComboBox4Click()
 {
-    const bool telephone = Selected(ui->ComboBox4) == TelephoneLink;
+    const bool telephone = LinkKind::OfType(Selected(ui->ComboBox4)).telephone();
     ui->BitBtn4->setEnabled(!telephone);
     setTelephoneControlsEnabled(telephone);
     if (!telephone)
@@ -233,7 +233,7 @@ bool TFormConnPar::ApplyLinkParameters()
 
 void TFormConnPar::BitBtn1Click()
 {
-    if (Selected(ui->ComboBox4) == TelephoneLink && !CheckTelephoneParameters())
+    if (LinkKind::OfType(Selected(ui->ComboBox4)).dials() && !CheckTelephoneParameters())
         return;
     if (!ApplyLinkParameters() || !actions_.open || !actions_.open(WorkingSettings))
         return;

@@ -1,6 +1,7 @@
 // The table-state view and the editor as review, for the procedure.
 #include "windows/tablestateseam.h"
 
+#include "service/linkkind.h"
 #include "shell/settings.h"
 #include "windows/config.h"
 #include "windows/tableinfo.h"
@@ -17,7 +18,7 @@ WindowTableStateSeam::WindowTableStateSeam(QWidget *owner, ConfigImage &image,
 TableStateChoice WindowTableStateSeam::ShowTableState(TableStateBuffer &state)
 {
     QPointer<TFormTableInfo> form =
-        new TFormTableInfo(state, settings_.LinkType() == TelephoneLink, owner_);
+        new TFormTableInfo(state, !LinkKind::Of(settings_).wholeTableWritesAllowed(), owner_);
     form->exec();
     const int result = form ? form->TableStateResult : 0;
     delete form;
