@@ -28,16 +28,7 @@ QString CalculatorView::text() const
 
 QString VisibleText(const QString &text)
 {
-    QString out;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\r'))
-            out += QStringLiteral("\\r");
-        else if (c.category() == QChar::Other_Control)
-            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
+    return EscapedControls(text);
 }
 
 QString IdentificationCaption()

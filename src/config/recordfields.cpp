@@ -210,20 +210,6 @@ QString RawText(const ConfigRecord &record, const RecordField &field)
     return fieldText(record.data() + field.recordOffset, field.size);
 }
 
-QString Visible(const QString &text)
-{
-    QString out;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\r'))
-            out += QStringLiteral("\\r");
-        else if (c.category() == QChar::Other_Control)
-            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
-}
-
 QString IdentificationValue(const ConfigRecord &record, const RecordField &field)
 {
     const int at = field.recordOffset;
@@ -296,7 +282,7 @@ std::optional<QString> StoreText(ConfigRecord &record, const RecordField &field,
         return Refusal(field, value, QStringLiteral("символ вне кодировки Windows-1251"));
     for (int i = 0; i < bytes.size(); ++i)
         if (!Printable(quint8(bytes[i])))
-            return Refusal(field, Visible(value),
+            return Refusal(field, EscapedControls(value),
                            QStringLiteral("управляющий символ %1 на месте %2, допустим только "
                                           "печатаемый текст")
                                .arg(Hex(quint8(bytes[i])))
@@ -323,6 +309,20 @@ QString UnknownNameText(const QString &name)
 }
 
 } // namespace
+
+QString EscapedControls(const QString &text)
+{
+    QString out;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else if (c.category() == QChar::Other_Control)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
 
 QString RecordField::label() const
 {
@@ -425,7 +425,7 @@ QString FieldValue(const ConfigRecord &record, const RecordField &field)
     if (field.kind == FieldKind::Text) {
         QString text = RawText(record, field);
         const qsizetype end = text.indexOf(QChar(ModemStringEnd));
-        return Visible(end < 0 ? text : text.left(end));
+        return EscapedControls(end < 0 ? text : text.left(end));
     }
     const int value = StoredValue(record, field);
     if (field.kind == FieldKind::Number)
@@ -440,7 +440,7 @@ QString FieldValueText(const ConfigRecord &record, const RecordField &field)
     if (field.table == ConfigTable::Identification || field.table < 0)
         return IdentificationText(record, field);
     if (field.kind == FieldKind::Text)
-        return QLatin1Char('"') + Visible(RawText(record, field)) + QLatin1Char('"');
+        return QLatin1Char('"') + EscapedControls(RawText(record, field)) + QLatin1Char('"');
     return ByteValueText(field, StoredValue(record, field));
 }
 

@@ -86,6 +86,10 @@ bool FieldConditionHolds(const ConfigRecord &record, const RecordField &field);
 int StoredValue(const ConfigRecord &record, const RecordField &field);
 void StoreValue(ConfigRecord &record, const RecordField &field, int value);
 
+// `text` safe to print on a terminal: CR as \r, every other control character (ESC among them)
+// as \xHH, so that a file cannot move the cursor or clear the screen.
+QString EscapedControls(const QString &text);
+
 // The fields of one controller table, in the description's order.
 QList<const RecordField *> TableFields(int table);
 
