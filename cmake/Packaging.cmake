@@ -48,7 +48,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 # Lines of the long descriptions stay within 80 columns (Debian's policy).
 set(CPACK_DEBIAN_SERVICE_PACKAGE_NAME ktv31-service)
-set(CPACK_COMPONENT_SERVICE_DESCRIPTION
+string(CONCAT CPACK_COMPONENT_SERVICE_DESCRIPTION
     "service program of the ktv31-ar station controller\n"
     "Connects to a ktv31-ar station controller over a COM port or a telephone\n"
     "modem, identifies it, reads, edits and writes its configuration tables and\n"
@@ -60,7 +60,7 @@ set(CPACK_DEBIAN_SERVICE_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n
 set(CPACK_DEBIAN_SERVICE_PACKAGE_SUGGESTS ktv31-service-sim)
 
 set(CPACK_DEBIAN_SIM_PACKAGE_NAME ktv31-service-sim)
-set(CPACK_COMPONENT_SIM_DESCRIPTION
+string(CONCAT CPACK_COMPONENT_SIM_DESCRIPTION
     "simulated ktv31-ar station controller for trying the service program\n"
     "ktv31-sim simulates a ktv31-ar station controller (and optionally a Hayes\n"
     "modem in front of it) on a pseudo-terminal, with faults on demand and a\n"
