@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary root and checks what lands there, runs the installed tool on
 # the installed simulator to see that an installed copy keeps its folders (INI/COM1, LOG) in the
-# user's data folder, then builds the Debian package and checks its files and dependencies.
+# user's data folder, then builds the two Debian packages and checks their files, dependencies and
+# lintian's verdict.
 # Usage: package_install.sh BUILD_DIR
 set -euo pipefail
 build="$1"
@@ -26,6 +27,7 @@ need desktop-file-validate desktop-file-utils
 need dpkg-deb dpkg
 need dpkg-shlibdeps dpkg-dev
 need file file
+need lintian lintian
 
 root="$work/root"
 cmake --install "$build" --prefix "$root/usr" >/dev/null
@@ -67,17 +69,40 @@ for folder in INI CONFIG LOG; do
 done
 
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null) \
-  || fail "cpack could not build the package"
+  || fail "cpack could not build the packages"
 deb="$(ls "$work"/package/ktv31-service_*.deb)"
+sim_deb="$(ls "$work"/package/ktv31-service-sim_*.deb)"
 depends="$(dpkg-deb -f "$deb" Depends)"
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 qt6-qpa-plugins \
     qt6-translations-l10n; do
   grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "$package is not in Depends: $depends"
 done
-contents="$(dpkg-deb -c "$deb")"
-for path in usr/bin/ktv31-service usr/bin/ktv31-cli usr/bin/ktv31-sim \
-    usr/share/applications/ktv31-service.desktop \
-    usr/share/icons/hicolor/scalable/apps/ktv31-service.svg; do
-  grep -qF " ./$path" <<<"$contents" || fail "$path is not in the package"
-done
+# has_paths DEB PATH...: each path is in the package.
+has_paths() {
+  local contents
+  contents="$(dpkg-deb -c "$1")"
+  shift
+  for path in "$@"; do
+    grep -qF " ./$path" <<<"$contents" || fail "$path is not in the package"
+  done
+}
+has_paths "$deb" usr/bin/ktv31-service usr/bin/ktv31-cli \
+  usr/share/applications/ktv31-service.desktop \
+  usr/share/icons/hicolor/scalable/apps/ktv31-service.svg \
+  usr/share/man/man1/ktv31-service.1.gz usr/share/man/man1/ktv31-cli.1.gz \
+  usr/share/doc/ktv31-service/copyright usr/share/doc/ktv31-service/changelog.gz
+has_paths "$sim_deb" usr/bin/ktv31-sim usr/share/man/man1/ktv31-sim.1.gz \
+  usr/share/doc/ktv31-service-sim/copyright usr/share/doc/ktv31-service-sim/changelog.gz
+# The simulator is a test tool: not on the PATH of everyone who installs the program.
+! dpkg-deb -c "$deb" | grep -q 'ktv31-sim' || fail "ktv31-service carries the simulator"
+
+# The tool's manual page is its --help of this build, the program folder that of an installed copy.
+page_text="$(zcat "$root/usr/share/man/man1/ktv31-cli.1.gz" | sed -n '/^\.nf$/,/^\.fi$/p' \
+  | sed -e '1d;$d' -e 's/^\\&//' -e 's/\\-/-/g' -e 's/\\e/\\/g')"
+diff <(echo "${help//"$data"/'~/.local/share/ktv31'}") <(echo "$page_text") >&2 \
+  || fail "ktv31-cli.1 differs from ktv31-cli --help (above)"
+
+# lintian's errors fail; its warnings are explained in docs/packaging.md.
+lintian --fail-on error "$deb" "$sim_deb" || fail "lintian reports an error"
 echo "$(basename "$deb"): Depends: $depends"
+echo "$(basename "$sim_deb"): Depends: $(dpkg-deb -f "$sim_deb" Depends)"

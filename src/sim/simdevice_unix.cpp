@@ -1,7 +1,4 @@
 // Pseudo-terminal and serial device handling of the simulator's line on POSIX systems.
-#include <QtGlobal>
-
-#if defined(Q_OS_UNIX)
 #include "sim/simdevice.h"
 
 #include <cerrno>
@@ -121,4 +118,3 @@ qint64 WriteLineBytes(const LineHandle &line, const QByteArray &bytes)
 }
 
 } // namespace ktv31::sim
-#endif

@@ -1,7 +1,4 @@
 // SIGINT/SIGTERM through a self-pipe: the handler only writes a byte, a notifier reads it.
-#include <QtGlobal>
-
-#if defined(Q_OS_UNIX)
 #include "sim/simsignals.h"
 
 #include <QSocketNotifier>
@@ -42,4 +39,3 @@ bool WatchTerminationSignals(QObject *context, std::function<void()> callback)
 }
 
 } // namespace ktv31::sim
-#endif
