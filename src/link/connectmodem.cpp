@@ -492,7 +492,7 @@ int Dial(SerialPort *port, const QString &number, const QString &initString, Dia
     if (code == DialResult::Ok) {
         const InitCommands init = SplitInitString(initString);
         if (init.shortened) {
-            qCWarning(lcModem) << "initialisation string shortened to" << init.commands;
+            qCInfo(lcModem) << "initialisation string shortened to" << init.commands;
             ShowStatus(panel, ShortenedInitStatus());
         }
         const QString dialCommand =
