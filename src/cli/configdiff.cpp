@@ -68,7 +68,7 @@ void DiffIdentification(const ConfigRecord &a, const ConfigRecord &b, QList<Diff
 {
     const QString section = IdentificationCaption();
     if (a.u8(RecordOffset::Marker) != b.u8(RecordOffset::Marker))
-        out.append({section, QStringLiteral("marker (1 = read from a controller)"),
+        out.append({section, QStringLiteral("признак (1 = прочитано из контроллера)"),
                     QString::number(a.u8(RecordOffset::Marker)),
                     QString::number(b.u8(RecordOffset::Marker))});
     for (const IdentBytes &bytes : kIdentBytes) {
@@ -81,7 +81,7 @@ void DiffIdentification(const ConfigRecord &a, const ConfigRecord &b, QList<Diff
     }
     const int unshown = RecordOffset::Identification + kUnshownIdentByte;
     if (a.u8(unshown) != b.u8(unshown))
-        out.append({section, QStringLiteral("identification byte %1").arg(kUnshownIdentByte),
+        out.append({section, QStringLiteral("байт идентификации %1").arg(kUnshownIdentByte),
                     QString::number(a.u8(unshown)), QString::number(b.u8(unshown))});
 }
 
@@ -166,9 +166,9 @@ void DiffReserved(const ConfigRecord &a, const ConfigRecord &b, QList<Difference
         first << HexOf(a, offset, 1);
         second << HexOf(b, offset, 1);
     }
-    out.append({QStringLiteral("reserved bytes"),
-                QStringLiteral("offsets %1").arg(RangesText(offsets)), first.join(QLatin1Char(' ')),
-                second.join(QLatin1Char(' '))});
+    out.append({QStringLiteral("резервные байты"),
+                QStringLiteral("смещения %1").arg(RangesText(offsets)),
+                first.join(QLatin1Char(' ')), second.join(QLatin1Char(' '))});
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "cli/console.h"
 #include "cli/exitstatus.h"
 #include "cli/output.h"
+#include "cli/writereport.h"
 #include "config/conffun.h"
 #include "config/writecheck.h"
 #include "service/configoperations.h"
@@ -16,6 +17,8 @@
 #include "shell/exchangelog.h"
 #include "shell/interruptwatcher.h"
 #include "shell/settings.h"
+
+#include <QLoggingCategory>
 
 namespace ktv31::cli {
 namespace {
@@ -82,12 +85,18 @@ int WriteConfig(CliSession &session, const CliOptions &options, const ConfigReco
     ServiceSession &service = session.service();
     service.verifyWrites = !options.noVerify;
     service.keepBackups = !options.noBackup;
-    if (Selective(options))
-        return session.statusOf(WriteTablesFromFile(service, record, ChosenTables(options)));
-    ConfigRecord asRead;
-    if (const Outcome read = ReadConfigurationRecord(service, asRead, false); !read.ok())
-        return session.statusOf(read);
-    return session.statusOf(WriteChanges(service, asRead, record));
+    Outcome outcome;
+    if (Selective(options)) {
+        outcome = WriteTablesFromFile(service, record, ChosenTables(options));
+    } else {
+        ConfigRecord asRead;
+        if (const Outcome read = ReadConfigurationRecord(service, asRead, false); !read.ok())
+            return session.statusOf(read);
+        outcome = WriteChanges(service, asRead, record);
+    }
+    if (options.json && !outcome.tables.isEmpty())
+        PrintWriteReport(outcome);
+    return session.statusOf(outcome);
 }
 
 int TableState(CliSession &session, const CliOptions &options)
@@ -138,9 +147,9 @@ int Prepare(const CliOptions &options, const LinkSetup &link, Prepared &prepared
 {
     if (link.telephone() && (options.command == Command::DetectSpeed || Selective(options))) {
         Complain(options.command == Command::DetectSpeed
-                     ? QStringLiteral("detect-speed works on a direct link only")
-                     : QStringLiteral("--tables and --all need a direct link: over a telephone "
-                                      "link the tables are only written where they changed"));
+                     ? QStringLiteral("detect-speed работает только при прямой связи")
+                     : QStringLiteral("--tables и --all требуют прямой связи: по телефонной "
+                                      "линии таблицы записываются только там, где изменились"));
         return ExitStatus::BadUsage;
     }
     if (options.command == Command::ReadConfig)
@@ -161,8 +170,8 @@ int RunControllerCommand(const CliOptions &options)
         Complain(link.error);
         return link.status;
     }
-    if (!link.note.isEmpty())
-        Complain(link.note);
+    for (const QString &note : link.note.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        Complain(note);
     Prepared prepared;
     if (const int status = Prepare(options, link.setup, prepared))
         return status;
@@ -170,6 +179,11 @@ int RunControllerCommand(const CliOptions &options)
     // Outlives the session, so that the hang-up is logged too.
     const std::unique_ptr<ExchangeLog> log =
         options.noLog ? nullptr : StartExchangeLog(ExchangeLogPath(ProgramDir()));
+    // What the port and the modem layers note (a line lost, a shortened init string) is for
+    // someone looking into a fault, not part of a command's messages.
+    if (options.verbose)
+        QLoggingCategory::setFilterRules(
+            QStringLiteral("ktv31.link.info=true\nktv31.modem.info=true"));
     CliOperator op(options.retry, options.verbose);
     CliSession session(link.setup, op, options.trace);
     InterruptWatcher watcher;
