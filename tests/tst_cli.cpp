@@ -761,6 +761,9 @@ void TestCli::usageIsChecked_data()
     refused("--speed", "1000", "Скорость обмена");
     accepted("--speed", "230400");
     refused("--port", "17", "Порт подключения");
+    // A BEL or an ESC would reach the modem inside a command, as the number's would.
+    refused("--modem-init", "AT\aZ", "управляющий символ 0x07 в команде модему");
+    refused("--frobnicate", "1", "неизвестный параметр");
     QTest::newRow("unknown command")
         << QStringList{"frobnicate"} << 2 << QStringLiteral("frobnicate");
     QTest::newRow("generation 4") << QStringList{"new", "x.cnf", "--generation", "4"} << 2
