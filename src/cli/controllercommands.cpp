@@ -75,7 +75,12 @@ int ReadConfig(CliSession &session, const CliOptions &options)
 {
     if (const int status = IdentifyAndCheck(session))
         return status;
-    return session.statusOf(SaveConfigurationToFile(session.service(), options.files[0]));
+    const Outcome saved = SaveConfigurationToFile(session.service(), options.files[0]);
+    if (saved.kind == OutcomeKind::FileProblem)
+        Complain(QStringLiteral("конфигурация прочитана, но не сохранена в %1; укажите другой "
+                                "файл (или освободите место) и повторите read-config")
+                     .arg(options.files[0]));
+    return session.statusOf(saved);
 }
 
 int WriteConfig(CliSession &session, const CliOptions &options, const ConfigRecord &record)
