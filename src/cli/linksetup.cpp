@@ -25,13 +25,15 @@ SettingsRead ReadSettings(const QString &path, bool named)
     if (read.fault != FileFault::None && (named || !missing))
         return {{},
                 QStringLiteral("файл настроек %1: %2: %3")
-                    .arg(path, OpenFailedText(), FileFaultText(read.fault))};
+                    .arg(path, OpenFailedText(), FileFaultText(read.fault)),
+                {}};
     if (named && !read.ok())
         return {{},
                 QStringLiteral("файл настроек %1: %2 байт, а не запись настроек из %3")
                     .arg(path)
                     .arg(read.size())
-                    .arg(ConnectionSettings::Size)};
+                    .arg(ConnectionSettings::Size),
+                {}};
     if (!missing && !read.ok())
         return {read.settings,
                 {},
