@@ -711,7 +711,7 @@ void TestCli::helpDescribesEverything()
                              "--retry",
                              "Код завершения",
                              "Папка программы"})
-        QVERIFY2(help.out.contains(QLatin1String(word)), word);
+        QVERIFY2(help.out.contains(QString::fromUtf8(word)), word);
     const CliRun command = runCli({QStringLiteral("write-config"), QStringLiteral("--help")});
     QCOMPARE(command.status, 0);
     QVERIFY(

@@ -492,7 +492,7 @@ int Dial(SerialPort *port, const QString &number, const QString &initString, Dia
     if (code == DialResult::Ok) {
         const InitCommands init = SplitInitString(initString);
         if (init.shortened) {
-            qCInfo(lcModem) << "initialisation string shortened to" << init.commands;
+            qCWarning(lcModem) << "initialisation string shortened to" << init.commands;
             ShowStatus(panel, ShortenedInitStatus());
         }
         const QString dialCommand =
