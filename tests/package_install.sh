@@ -52,7 +52,7 @@ export HOME="$work/home" XDG_DATA_HOME="$work/data"
 data="$XDG_DATA_HOME/ktv31"
 # Taken whole first: grep -q leaving early would cut the tool off with SIGPIPE mid-write.
 help="$("$root/usr/bin/ktv31-cli" --help)"
-grep -qF "Program folder (INI, CONFIG, LOG): $data/" <<<"$help" \
+grep -qF "Папка программы (INI, CONFIG, LOG): $data/" <<<"$help" \
   || fail "the installed tool does not name $data/ as its folder"
 mkdir -p "$data/INI"
 coproc SIM { exec "$root/usr/bin/ktv31-sim" --link "$data/INI/COM1" --speed 1200 --no-log; }

@@ -205,6 +205,8 @@ private slots:
     void showMakesControlCharactersVisible();
     void decodeWithoutALink_data();
     void decodeWithoutALink();
+    void everyMessageIsRussian_data();
+    void everyMessageIsRussian();
     void decodeLogNamesTheTablesOfASession();
 
 private:
@@ -491,7 +493,7 @@ void TestCli::unavailablePortGivesExit1()
          QStringLiteral("/nonexistent/tty"), QStringLiteral("--phone"), QStringLiteral("123"),
          QStringLiteral("--modem-init"), QStringLiteral("E0V1"), QStringLiteral("identify")});
     QCOMPARE(unsent.status, 1);
-    QVERIFY2(unsent.err.contains(QStringLiteral("--modem-init \"E0V1\": no AT command")),
+    QVERIFY2(unsent.err.contains(QStringLiteral("--modem-init \"E0V1\": в ней нет команды AT")),
              qPrintable(unsent.err));
 }
 
@@ -720,16 +722,17 @@ void TestCli::helpDescribesEverything()
                              "--no-log",
                              "--json",
                              "--retry",
-                             "Exit status",
-                             "Program folder"})
-        QVERIFY2(help.out.contains(QLatin1String(word)), word);
+                             "Код завершения",
+                             "Папка программы"})
+        QVERIFY2(help.out.contains(QString::fromUtf8(word)), word);
     const CliRun command = runCli({QStringLiteral("write-config"), QStringLiteral("--help")});
     QCOMPARE(command.status, 0);
-    QVERIFY(command.out.startsWith(QStringLiteral("Usage: ktv31-cli [link options] write-config")));
+    QVERIFY(
+        command.out.startsWith(QStringLiteral("Запуск: ktv31-cli [параметры связи] write-config")));
     QVERIFY(command.out.contains(QStringLiteral("--tables")));
     const CliRun decode = runCli({QStringLiteral("decode"), QStringLiteral("--help")});
     QCOMPARE(decode.status, 0);
-    QVERIFY(decode.out.startsWith(QStringLiteral("Usage: ktv31-cli decode HEX... [--json]")));
+    QVERIFY(decode.out.startsWith(QStringLiteral("Запуск: ktv31-cli decode HEX... [--json]")));
 }
 
 void TestCli::usageIsChecked_data()
@@ -771,6 +774,9 @@ void TestCli::usageIsChecked_data()
     refused("--speed", "1000", "Скорость обмена");
     accepted("--speed", "230400");
     refused("--port", "17", "Порт подключения");
+    // A BEL or an ESC would reach the modem inside a command, as the number's would.
+    refused("--modem-init", "AT\aZ", "управляющий символ 0x07 в команде модему");
+    refused("--frobnicate", "1", "неизвестный параметр");
     QTest::newRow("unknown command")
         << QStringList{"frobnicate"} << 2 << QStringLiteral("frobnicate");
     QTest::newRow("generation 4") << QStringList{"new", "x.cnf", "--generation", "4"} << 2
@@ -1015,7 +1021,7 @@ void TestCli::targetsThatAreNoFilesAreLeftAlone()
         QVERIFY2(timer.elapsed() < 1000, qPrintable(command.join(' ')));
         QVERIFY2(run.status == status, qPrintable(command.join(' ') + ": " + run.err));
         QVERIFY2(run.err.contains(status == 3 ? QStringLiteral("Ошибка открытия файла: ")
-                                              : QStringLiteral("not valid in the locale")),
+                                              : QStringLiteral("недопустимо в кодировке локали")),
                  qPrintable(run.err));
         QCOMPARE(test::FolderPicture(folder), before);
     }
@@ -1059,33 +1065,56 @@ void TestCli::garbageIsNeverWritten()
 
 void TestCli::writeCutShortTellsWhatWasWritten_data()
 {
-    QTest::addColumn<int>("refusedAnswer"); // 1 identification, 2 table 5, 3 and 4 table 6
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("struckAnswer"); // counted from the identification's, 0: every write
     QTest::addColumn<QString>("expected");
-    QTest::newRow("table 6 refused") << 3 << QStringLiteral("Таблицы записаны: 5; не записаны: 6");
+    QTest::addColumn<QStringList>("states"); // of the tables in --json
+    const QStringList unverified{"--tables", "5,6", "--no-verify"};
+    const int refusal = int(FaultKind::Refusal);
+    QTest::newRow("table 6 refused")
+        << unverified << refusal << 3 << QStringLiteral("Таблицы записаны: 5; не записаны: 6")
+        << QStringList{"written", "not-written"};
     QTest::newRow("second part of table 6 refused")
-        << 4 << QStringLiteral("Таблицы записаны: 5; записаны частично: 6");
+        << unverified << refusal << 4
+        << QStringLiteral("Таблицы записаны: 5; записаны частично: 6 (поля 243–254 не переданы)")
+        << QStringList{"written", "partly"};
+    // Identification, table 1, then each table written and read back.
+    const QStringList all{"--all", "--attempts", "1"};
+    QTest::newRow("read-back of table 5 refused")
+        << all << refusal << 6
+        << QStringLiteral("Таблицы записаны и проверены: 3; записаны, не проверены: 5; не "
+                          "записаны: 6")
+        << QStringList{"verified", "unverified", "not-written"};
+    QTest::newRow("answers of the writes withheld")
+        << all << int(FaultKind::WithholdAnswer) << 0 << QString()
+        << QStringList{"verified", "verified", "verified"};
 }
 
 void TestCli::writeCutShortTellsWhatWasWritten()
 {
-    QFETCH(int, refusedAnswer);
+    QFETCH(QStringList, options);
+    QFETCH(int, kind);
+    QFETCH(int, struckAnswer);
     QFETCH(QString, expected);
-    SimOptions options = fastSim();
-    FaultRule rule = fault(FaultKind::Refusal, FaultWhen::EveryNth);
-    rule.every = refusedAnswer;
+    QFETCH(QStringList, states);
+    SimOptions simOptions = fastSim();
+    FaultRule rule = fault(FaultKind(kind), struckAnswer ? FaultWhen::EveryNth : FaultWhen::Always);
+    rule.every = std::max(struckAnswer, 1);
     rule.errorCode = 11;
-    options.faults = {rule};
-    Simulator simulator(options);
+    simOptions.faults = {rule};
+    Simulator simulator(simOptions);
     QVERIFY(simulator.start());
     const QString file = writeRecord(QStringLiteral("station.cnf"), stationRecord());
 
-    const CliRun run = runCli(link(simulator) << QStringLiteral("write-config") << file
-                                              << QStringLiteral("--tables") << QStringLiteral("5,6")
-                                              << QStringLiteral("--no-verify"));
-    QCOMPARE(run.status, 1);
-    QVERIFY2(run.err.contains(QStringLiteral("Не выполнена запись в таблицу 6.")),
-             qPrintable(run.err));
+    const CliRun run = runCli(link(simulator) << QStringLiteral("--json")
+                                              << QStringLiteral("write-config") << file << options);
+    QCOMPARE(run.status, expected.isEmpty() ? 0 : 1);
     QVERIFY2(run.err.contains(expected), qPrintable(run.err));
+    QStringList told;
+    for (const QJsonValue table : QJsonDocument::fromJson(run.out.toUtf8())["tables"].toArray())
+        told << table["state"].toString();
+    QCOMPARE(told, states);
 }
 
 void TestCli::forgottenWriteIsCaught_data()
@@ -1115,7 +1144,8 @@ void TestCli::forgottenWriteIsCaught()
     QCOMPARE(run.status, status);
     const bool caught = status != 0;
     QCOMPARE(run.err.contains(QStringLiteral("Проверка записи не пройдена")), caught);
-    QCOMPARE(run.err.contains(QStringLiteral("Таблица 6, адрес 17: записано 26, прочитано 00")),
+    QCOMPARE(run.err.contains(
+                 QStringLiteral("не прошли проверку: 6 (адрес 17: записано 26, прочитано 00")),
              caught);
 }
 
@@ -1174,15 +1204,15 @@ void TestCli::decodeWithoutALink_data()
     QTest::newRow("--json") << QStringList{"--json", "decode", refusal12} << QByteArray() << 0
                             << QStringLiteral("\"errorText\": \"Запись в таблицу не допускается\"");
     QTest::newRow("not hex") << QStringList{"decode", "CC 0"} << QByteArray() << 2
-                             << QStringLiteral("not bytes in hex");
+                             << QStringLiteral("не байты в шестнадцатеричном виде");
     QTest::newRow("no bytes") << QStringList{"decode"} << QByteArray() << 2
-                              << QStringLiteral("decode needs the bytes of a frame");
+                              << QStringLiteral("команде decode нужны байты кадра");
     QTest::newRow("log with a foreign line")
         << QStringList{"decode-log", "@FILE@"}
         << QByteArray("2024-06-14 09:30:15.250 RX 33 00 09 1D 0C 00 00 02 6D\nnot a log line\n")
         << 0 << QStringLiteral("2024-06-14 09:30:15.250            RX     ! Отказ");
     QTest::newRow("no log at all") << QStringList{"decode-log", "@FILE@"} << QByteArray("hello\n")
-                                   << 3 << QStringLiteral("not an exchange log");
+                                   << 3 << QStringLiteral("не журнал обмена");
     QTest::newRow("missing log") << QStringList{"decode-log", "@FILE@"} << QByteArray() << 3
                                  << QStringLiteral("Ошибка открытия файла: файла нет");
 }
@@ -1248,6 +1278,65 @@ void TestCli::decodeLogNamesTheTablesOfASession()
     }
     // identify; read-config checks the device, then reads 0, 3, 5, 6 in two parts and 1.
     QCOMPARE(tablesRead, (QList<int>{0, 0, 0, 3, 5, 6, 6, 1}));
+}
+
+// Two Latin words in a row make an English sentence; option and command names, paths, hex
+// bytes and placeholders in capitals are not words.
+static bool HasEnglishSentence(const QString &text)
+{
+    static const QString word = QStringLiteral("(?<![-\\w./<%'])[A-Za-z][a-z]+(?![-\\w./>'])");
+    static const QRegularExpression sentence(word + QStringLiteral("[ ,]+(?:(?:a|an|the) )?") +
+                                             word);
+    return sentence.match(text).hasMatch();
+}
+
+// The string literals of a source file, each with its line; includes and comments hold none
+// that the tool prints.
+static QStringList Literals(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("unreadable file")};
+    static const QRegularExpression literal(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\""));
+    QStringList out;
+    int number = 0;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        ++number;
+        const QString code = line.trimmed();
+        if (code.startsWith(u'#') || code.startsWith(QLatin1String("//")))
+            continue;
+        for (auto it = literal.globalMatch(code.section(QLatin1String(" //"), 0, 0)); it.hasNext();)
+            out << QStringLiteral("%1: %2").arg(number).arg(it.next().captured(1));
+    }
+    return out;
+}
+
+void TestCli::everyMessageIsRussian_data()
+{
+    QTest::addColumn<QStringList>("help"); // empty: the literals of the source file
+    QTest::addColumn<QString>("source");
+    const QDir cli(QStringLiteral(KTV31_SOURCE_DIR "/src/cli"));
+    for (const QString &name : cli.entryList({"*.cpp"}, QDir::Files))
+        QTest::newRow(qPrintable(name)) << QStringList{} << cli.filePath(name);
+    QTest::newRow("--help") << QStringList{"--help"} << QString();
+    for (const char *command : {"identify", "detect-speed", "read-config", "write-config",
+                                "table-state", "show", "diff", "new", "decode", "decode-log"})
+        QTest::newRow(command) << QStringList{command, "--help"} << QString();
+}
+
+// Everything the tool can print comes from its own sources or its help.
+void TestCli::everyMessageIsRussian()
+{
+    QFETCH(QStringList, help);
+    QFETCH(QString, source);
+    const QStringList texts = help.isEmpty() ? Literals(source) : runCli(help).out.split(u'\n');
+    QVERIFY(!help.isEmpty() || QFile::exists(source));
+    QVERIFY(help.isEmpty() || texts.size() > 3);
+    QStringList english;
+    for (const QString &text : texts)
+        if (HasEnglishSentence(text))
+            english << text;
+    QVERIFY2(english.isEmpty(), qPrintable(english.join(u'\n')));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -542,6 +542,8 @@ void TstConfigFile::saveReportsFailedWriteAndKeepsOldFile()
     QCOMPARE(op_.messages.size(), 2);
     QCOMPARE(op_.messages[1].kind, MessageBoxKind::Error);
     QCOMPARE(op_.messages[1].line1, QStringLiteral("Ошибка записи файла"));
+    QCOMPARE(op_.messages[1].line2,
+             QStringLiteral("ktv31-ar5-261208.cnf: данные записаны не полностью"));
     QCOMPARE(readFile(target), old);
     QCOMPARE(QDir(configFolder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 

@@ -434,7 +434,7 @@ void TestPlcbox::noPortFailsEveryAttempt()
     rig.session.FirstByteWaitMs = 2000;
     const qint64 start = NowNs();
     QVERIFY(!rig.readIdent());
-    QCOMPARE(rig.session.ResultCode, Result::WriteFailed);
+    QCOMPARE(rig.session.ResultCode, Result::LineLost);
     QCOMPARE(NowNs(), start);
 
     Rig failing;
@@ -492,10 +492,10 @@ void TestPlcbox::lostPortEndsExchangePromptly()
     RunAfter(30, &rig.port, [&rig] { rig.port.loseDevice(); });
     const qint64 start = NowNs();
     QVERIFY(!rig.readIdent());
-    QCOMPARE(rig.session.ResultCode, Result::ReadFailed);
+    QCOMPARE(rig.session.ResultCode, Result::LineLost);
     QVERIFY(EndedAt(NowNs() - start, MsToNs(30), isVirtual));
     QVERIFY(!rig.readIdent());
-    QCOMPARE(rig.session.ResultCode, Result::WriteFailed);
+    QCOMPARE(rig.session.ResultCode, Result::LineLost);
 }
 
 void TestPlcbox::secondExchangeIsRefusedWhileOneRuns()

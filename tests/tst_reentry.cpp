@@ -159,13 +159,13 @@ void TestReentry::portDroppedDuringExchange_data()
     // A timer drops the port as a window's hang-up or close would; a deviceLost receiver drops
     // it when the far side goes away.
     QTest::newRow("timer, RTS pause")
-        << Phase{9600, 0, 1000, 1, 0} << 200 << false << Result::WriteFailed;
+        << Phase{9600, 0, 1000, 1, 0} << 200 << false << Result::LineLost;
     QTest::newRow("timer, transmission wait")
-        << Phase{300, 255, 2, 1, 1} << 300 << false << Result::ReadFailed;
+        << Phase{300, 255, 2, 1, 1} << 300 << false << Result::LineLost;
     QTest::newRow("timer, answer wait")
-        << Phase{9600, 0, 2, 1, 1} << 300 << false << Result::ReadFailed;
+        << Phase{9600, 0, 2, 1, 1} << 300 << false << Result::LineLost;
     QTest::newRow("lost-line receiver, answer wait")
-        << Phase{9600, 0, 2, 1, 1} << 300 << true << Result::ReadFailed;
+        << Phase{9600, 0, 2, 1, 1} << 300 << true << Result::LineLost;
 }
 
 void TestReentry::portDroppedDuringExchange()

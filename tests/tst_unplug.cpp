@@ -94,9 +94,9 @@ void TestUnplug::farSideClosesDuringFirstByteWait_data()
 {
     QTest::addColumn<int>("attempts");
     QTest::addColumn<int>("result");
-    QTest::newRow("one attempt: the read fails") << 1 << Result::ReadFailed;
+    QTest::newRow("one attempt: the read fails") << 1 << Result::LineLost;
     // Further attempts find the port gone and fail at once on the write.
-    QTest::newRow("three attempts: no further wait") << 3 << Result::WriteFailed;
+    QTest::newRow("three attempts: no further wait") << 3 << Result::LineLost;
 }
 
 void TestUnplug::farSideClosesDuringFirstByteWait()

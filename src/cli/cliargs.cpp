@@ -97,7 +97,7 @@ bool ReadText(const QCommandLineParser &parser, const char *option, const char *
         return true;
     const QString text = parser.value(Opt(option));
     if (text.size() > maxLength) {
-        error = QStringLiteral("--%1: %2: longer than %3 characters")
+        error = QStringLiteral("--%1: %2: длиннее %3 символов")
                     .arg(Opt(option), QString::fromUtf8(name))
                     .arg(maxLength);
         return false;
@@ -126,11 +126,11 @@ bool ReadLinkOptions(const QCommandLineParser &parser, LinkOptions &link, QStrin
     link.settingsPath = parser.value(QStringLiteral("settings"));
     link.direct = parser.isSet(QStringLiteral("direct"));
     if (parser.isSet(QStringLiteral("device")) && link.device.isEmpty()) {
-        error = QStringLiteral("--device needs a device path");
+        error = QStringLiteral("--device: нужен путь к устройству");
         return false;
     }
     if (link.port && !link.device.isEmpty()) {
-        error = QStringLiteral("--port and --device exclude each other");
+        error = QStringLiteral("--port и --device исключают друг друга");
         return false;
     }
     if (link.phone) {
@@ -139,8 +139,14 @@ bool ReadLinkOptions(const QCommandLineParser &parser, LinkOptions &link, QStrin
             return false;
         }
     }
+    if (link.modemInit) {
+        if (const QString fault = ModemCommandFault(*link.modemInit); !fault.isEmpty()) {
+            error = QStringLiteral("--modem-init: %1").arg(fault);
+            return false;
+        }
+    }
     if (link.phone && link.direct) {
-        error = QStringLiteral("--phone and --direct exclude each other");
+        error = QStringLiteral("--phone и --direct исключают друг друга");
         return false;
     }
     return true;
@@ -151,7 +157,7 @@ bool ReadTables(const QString &text, QList<int> &tables, QString &error)
     for (const QString &item : text.split(QLatin1Char(','))) {
         const QString trimmed = item.trimmed();
         if (!IsNumber(trimmed) || !kWritableTables.contains(trimmed.toInt())) {
-            error = QStringLiteral("--tables %1: only tables 3, 5 and 6 are written").arg(text);
+            error = QStringLiteral("--tables %1: записываются только таблицы 3, 5 и 6").arg(text);
             return false;
         }
         if (!tables.contains(trimmed.toInt()))
@@ -165,11 +171,11 @@ bool ReadCommandOptions(const QCommandLineParser &parser, CliOptions &options, Q
     const bool tablesSet = parser.isSet(QStringLiteral("tables"));
     options.allTables = parser.isSet(QStringLiteral("all"));
     if ((tablesSet || options.allTables) && options.command != Command::WriteConfig) {
-        error = QStringLiteral("--tables and --all belong to write-config");
+        error = QStringLiteral("--tables и --all относятся к команде write-config");
         return false;
     }
     if (tablesSet && options.allTables) {
-        error = QStringLiteral("--tables and --all exclude each other");
+        error = QStringLiteral("--tables и --all исключают друг друга");
         return false;
     }
     if (tablesSet && !ReadTables(parser.value(QStringLiteral("tables")), options.tables, error))
@@ -198,21 +204,21 @@ bool ReadCommandOptions(const QCommandLineParser &parser, CliOptions &options, Q
     for (const auto &[set, name] :
          {std::pair{options.noBackup, "--no-backup"}, std::pair{options.noVerify, "--no-verify"}}) {
         if (set && options.command != Command::WriteConfig) {
-            error = QStringLiteral("%1 belongs to write-config").arg(QLatin1String(name));
+            error = QStringLiteral("%1 относится к команде write-config").arg(QLatin1String(name));
             return false;
         }
     }
 
     const bool generationSet = parser.isSet(QStringLiteral("generation"));
     if (generationSet && options.command != Command::New) {
-        error = QStringLiteral("--generation belongs to new");
+        error = QStringLiteral("--generation относится к команде new");
         return false;
     }
     if (options.command == Command::New) {
         const QString text = parser.value(QStringLiteral("generation"));
         if (!generationSet || (text != QLatin1String("3") && text != QLatin1String("5"))) {
-            error = QStringLiteral("new needs --generation 3 (software versions 3 and 4) or 5 "
-                                   "(versions 5 and 6)");
+            error = QStringLiteral("команде new нужен --generation 3 (версии ПО 3 и 4) или 5 "
+                                   "(версии 5 и 6)");
             return false;
         }
         options.generation = text.toInt();
@@ -221,7 +227,7 @@ bool ReadCommandOptions(const QCommandLineParser &parser, CliOptions &options, Q
     if (parser.isSet(QStringLiteral("retry"))) {
         const QString text = parser.value(QStringLiteral("retry"));
         if (!IsNumber(text) || text.toInt() > kMaxRetry) {
-            error = QStringLiteral("--retry %1: a count 0...%2").arg(text).arg(kMaxRetry);
+            error = QStringLiteral("--retry %1: число 0...%2").arg(text).arg(kMaxRetry);
             return false;
         }
         options.retry = text.toInt();
@@ -238,17 +244,17 @@ bool CheckPositional(const QCommandLineParser &parser, const CliOptions &options
         files = 0; // the controller's own configuration is changed
     const QString &name = options.commandName;
     if (files == kOneOrMore && positional.isEmpty())
-        error = QStringLiteral("%1 needs the bytes of a frame in hex, e.g. CC 00 0C 1D").arg(name);
+        error = QStringLiteral(
+                    "команде %1 нужны байты кадра в шестнадцатеричном виде, например CC 00 0C 1D")
+                    .arg(name);
     else if (files == kFileAndNames && positional.isEmpty())
         error = QStringLiteral("%1: нужен файл конфигурации (и имена полей)").arg(name);
     else if (files == kFileAndValues && positional.size() < 2)
         error = QStringLiteral("%1: нужны файл конфигурации и хотя бы одно ИМЯ=ЗНАЧЕНИЕ").arg(name);
     else if (files >= 0 && positional.size() != files)
-        error = files == 0 ? QStringLiteral("%1 takes no file").arg(name)
-                           : QStringLiteral("%1 needs %2 file name%3")
-                                 .arg(name)
-                                 .arg(files)
-                                 .arg(files == 1 ? QString() : QStringLiteral("s"));
+        error = files == 0   ? QStringLiteral("команда %1 не принимает файлов").arg(name)
+                : files == 1 ? QStringLiteral("команде %1 нужно одно имя файла").arg(name)
+                             : QStringLiteral("команде %1 нужны имена файлов: %2").arg(name).arg(files);
     return error.isEmpty();
 }
 
@@ -276,6 +282,23 @@ bool NeedsLink(Command command)
     }
 }
 
+namespace {
+
+// The parser's own texts are English; it fails on an unknown option, a missing value or a
+// value given to an option that takes none, and names the option between quotes.
+QString ParseErrorText(const QCommandLineParser &parser)
+{
+    if (!parser.unknownOptionNames().isEmpty())
+        return QStringLiteral("неизвестный параметр \"%1\"").arg(parser.unknownOptionNames()[0]);
+    static const QRegularExpression quoted(QStringLiteral("'([^']*)'"));
+    const QString option = quoted.match(parser.errorText()).captured(1);
+    if (parser.errorText().startsWith(QLatin1String("Missing")))
+        return QStringLiteral("после \"%1\" нужно значение").arg(option);
+    return QStringLiteral("\"%1\" не принимает значения").arg(option);
+}
+
+} // namespace
+
 ParsedCommandLine ParseCommandLine(const QStringList &arguments)
 {
     ParsedCommandLine result;
@@ -284,7 +307,7 @@ ParsedCommandLine ParseCommandLine(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     Declare(parser);
     if (!parser.parse(arguments)) {
-        result.error = parser.errorText();
+        result.error = ParseErrorText(parser);
         return result;
     }
     options.help = parser.isSet(QStringLiteral("help"));
@@ -295,14 +318,14 @@ ParsedCommandLine ParseCommandLine(const QStringList &arguments)
         options.commandName = positional.takeFirst();
         options.command = CommandNamed(options.commandName);
         if (options.command == Command::None) {
-            result.error = QStringLiteral("unknown command \"%1\"").arg(options.commandName);
+            result.error = QStringLiteral("неизвестная команда \"%1\"").arg(options.commandName);
             return result;
         }
     }
     if (options.help || options.version)
         return result;
     if (options.command == Command::None) {
-        result.error = QStringLiteral("no command given");
+        result.error = QStringLiteral("команда не указана");
         return result;
     }
     if (!CheckPositional(parser, options, positional, result.error))

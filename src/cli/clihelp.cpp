@@ -6,24 +6,26 @@
 namespace ktv31::cli {
 namespace {
 
-const char kUsage[] = "Usage: ktv31-cli [options] COMMAND [arguments]\n";
+const char kUsage[] = "Запуск: ktv31-cli [параметры] КОМАНДА [аргументы]\n";
 
 const char kCommands[] =
-    "Commands:\n"
-    "  identify                  read the identification, apply the device check, print the\n"
-    "                            nine lines of the identification view\n"
-    "  detect-speed              probe 600 ... 230400 bit/s for the controller's speed\n"
-    "  read-config FILE          read the whole configuration into a configuration file\n"
-    "  write-config FILE         write what differs from the controller; with\n"
-    "      [--tables 3,5,6 | --all]   rewrite those whole tables from the file\n"
-    "  table-state               print which writable tables the controller reports destroyed\n"
-    "  show FILE                 decode a configuration file\n"
-    "  diff FILE1 FILE2          list every difference between two configuration files\n"
-    "  new FILE --generation 3|5 write a new empty configuration file for software versions\n"
-    "                            3/4 or 5/6\n"
-    "  decode HEX...             decode one frame given as hex bytes (\"CC 00 0C 1D ...\")\n"
-    "  decode-log FILE           print an exchange log (LOG/exchange.log) decoded, one line a\n"
-    "                            row\n"
+    "Команды:\n"
+    "  identify                  прочитать идентификацию, проверить устройство, вывести\n"
+    "                            девять строк окна идентификации\n"
+    "  detect-speed              найти скорость контроллера перебором 600 ... 230400 бит/с\n"
+    "  read-config FILE          прочитать всю конфигурацию в файл конфигурации\n"
+    "  write-config FILE         записать то, что отличается от контроллера; с\n"
+    "      [--tables 3,5,6 | --all]   переписать эти таблицы из файла целиком\n"
+    "  table-state               вывести, какие записываемые таблицы контроллер считает\n"
+    "                            разрушенными\n"
+    "  show FILE                 разобрать файл конфигурации\n"
+    "  diff FILE1 FILE2          перечислить все различия двух файлов конфигурации\n"
+    "  new FILE --generation 3|5 записать новый пустой файл конфигурации для версий ПО\n"
+    "                            3/4 или 5/6\n"
+    "  decode HEX...             разобрать один кадр, заданный байтами в шестнадцатеричном\n"
+    "                            виде (\"CC 00 0C 1D ...\")\n"
+    "  decode-log FILE           вывести журнал обмена (LOG/exchange.log) с разбором, строка\n"
+    "                            за строкой\n"
     "  fields                    имена полей конфигурации, их вид и допустимые значения\n"
     "  get FILE [NAME...]        значения полей файла строками ИМЯ=ЗНАЧЕНИЕ\n"
     "  set FILE NAME=VALUE...    изменить поля файла (--output NEW: записать в NEW)\n"
@@ -31,50 +33,58 @@ const char kCommands[] =
     "                            запись только измененного и контрольное чтение\n";
 
 const char kLinkOptions[] =
-    "Link options (what is not given comes from the program's settings file, INI/ktv31.ini\n"
-    "in the program folder; the tool never writes that file):\n"
-    "  --port N                  COM port 1...16 (on Linux the link INI/COM<N> in the program\n"
-    "                            folder, else /dev/ttyS<N-1>)\n"
-    "  --device PATH             a serial device instead of a COM port number\n"
-    "  --speed BPS               exchange speed, one of 300 ... 230400 of the speed table\n"
+    "Параметры связи (не заданные берутся из файла настроек программы, INI/ktv31.ini\n"
+    "в папке программы; этот файл программа командной строки никогда не записывает):\n"
+    "  --port N                  COM-порт 1...16 (в Linux ссылка INI/COM<N> в папке\n"
+    "                            программы, иначе /dev/ttyS<N-1>)\n"
+    "  --device PATH             последовательное устройство вместо номера COM-порта\n"
+    "  --speed BPS               скорость обмена, одна из 300 ... 230400 таблицы скоростей\n"
     "  --preambles N             Количество преамбул в запросе (0...255)\n"
     "  --attempts N              Количество попыток обмена (1...5)\n"
-    "  --first-byte-wait S       Время ожидания первого байта ответа (1...120), seconds\n"
-    "  --next-byte-wait MS       Время ожидания следующих байтов ответа (55...5000), ms\n"
-    "  --rts-pause MS            Пауза после установки RTS (2...1000), ms\n"
-    "  --settings FILE           another settings file to take the defaults from\n"
-    "Telephone link (the tool dials before the work and always hangs up after it):\n"
-    "  --phone TEXT              the whole number to dial (makes the link a telephone link;\n"
-    "                            the country and city codes of the settings are not added);\n"
-    "                            blanks, \"-\", \"(\" and \")\" are left out, at least one digit\n"
-    "                            must remain, \";\" and control characters are refused\n"
-    "  --modem-init TEXT         modem initialisation commands, separated by \"^\"; only what\n"
-    "                            begins with \"AT\" is sent\n"
-    "  --connect-wait S          Ожидание соединения (1...360), seconds\n"
+    "  --first-byte-wait S       Время ожидания первого байта ответа (1...120), секунды\n"
+    "  --next-byte-wait MS       Время ожидания следующих байтов ответа (55...5000), мс\n"
+    "  --rts-pause MS            Пауза после установки RTS (2...1000), мс\n"
+    "  --settings FILE           другой файл настроек, из которого брать значения\n"
+    "Телефонная связь (перед работой набирается номер, после неё трубка всегда кладётся):\n"
+    "  --phone TEXT              весь номер для набора (делает связь телефонной; коды\n"
+    "                            страны и города из настроек не добавляются); пробелы,\n"
+    "                            \"-\", \"(\" и \")\" опускаются, должна остаться хотя бы одна\n"
+    "                            цифра, \";\" и управляющие символы не допускаются\n"
+    "  --modem-init TEXT         команды инициализации модема через \"^\"; посылается только\n"
+    "                            то, что начинается с \"AT\"; управляющие символы не\n"
+    "                            допускаются\n"
+    "  --connect-wait S          Ожидание соединения (1...360), секунды\n"
     "  --connect-attempts N      Кол. попыток соединения (1...10)\n"
-    "  --direct                  a direct link even if the settings say telephone\n";
+    "  --direct                  прямая связь, даже если в настройках телефонная\n";
 
 const char kOtherOptions[] =
-    "Other options:\n"
-    "  --retry N                 repeat a failed table transfer up to N times (default 0)\n"
-    "  --trace                   every frame sent (TX) and received (RX) on standard error,\n"
-    "                            with milliseconds since the start\n"
-    "  --no-log                  keep no exchange log (LOG/exchange.log in the program\n"
-    "                            folder: every frame, modem line and result, with the time)\n"
-    "  --verbose                 the progress texts of the program on standard error\n"
-    "  --json                    machine-readable output of the commands that print data\n"
-    "  -h, --help                this text; COMMAND --help describes one command\n"
-    "  --version                 the tool's version\n";
+    "Прочие параметры:\n"
+    "  --retry N                 повторять неудавшуюся передачу таблицы до N раз (по\n"
+    "                            умолчанию 0)\n"
+    "  --trace                   каждый посланный (TX) и принятый (RX) кадр в стандартный\n"
+    "                            поток ошибок, с миллисекундами от запуска\n"
+    "  --no-log                  не вести журнал обмена (LOG/exchange.log в папке\n"
+    "                            программы: каждый кадр, строка модема и результат, со\n"
+    "                            временем)\n"
+    "  --verbose                 тексты хода работы программы и заметки порта и модема в\n"
+    "                            стандартный поток ошибок\n"
+    "  --json                    машиночитаемый вывод команд, выводящих данные, и итог\n"
+    "                            записи write-config по таблицам\n"
+    "  -h, --help                этот текст; КОМАНДА --help описывает одну команду\n"
+    "  --version                 версия программы\n";
 
 const char kExitStatus[] =
-    "Exit status: 0 done; 1 the controller did not answer or refused, or the link failed;\n"
-    "2 bad usage (also a file name not valid in the locale's encoding); 3 a file could not be\n"
-    "read or written (only regular files are), is not a configuration file or holds values\n"
-    "that are never written, a damaged settings file, or standard output could not be\n"
-    "written; 4 the device was rejected by the device check; 130 Ctrl-C (SIGINT), 143\n"
-    "SIGTERM, 129 SIGHUP (terminal closed): ended by the signal, after hanging up and closing\n"
-    "the line.\n"
-    "Data go to standard output, the program's messages to standard error.\n";
+    "Код завершения: 0 выполнено; 1 контроллер не ответил или отказал, связь не удалась\n"
+    "или запись не завершена как задано; 2 неверный вызов (также имя файла, недопустимое\n"
+    "в кодировке локали); 3 файл не читается или не записывается (принимаются только\n"
+    "обычные файлы), не является файлом конфигурации или содержит значения, которые\n"
+    "никогда не записываются, повреждён файл настроек, заданный --settings, или не\n"
+    "записан стандартный вывод; 4 устройство отклонено проверкой; 130 Ctrl-C (SIGINT),\n"
+    "143 SIGTERM, 129 SIGHUP (закрыт терминал): завершено сигналом, после того как трубка\n"
+    "положена и линия закрыта.\n"
+    "Повреждённый файл настроек в папке программы называется в стандартном потоке\n"
+    "ошибок, и берутся значения по умолчанию.\n"
+    "Данные идут в стандартный вывод, сообщения программы в стандартный поток ошибок.\n";
 
 QString Text(const char *text)
 {
@@ -83,9 +93,9 @@ QString Text(const char *text)
 
 QString ProgramFolderText()
 {
-    return QStringLiteral("Program folder (INI, CONFIG, LOG): %1\n"
-                          "(beside the executable when it may write there, else the user's data "
-                          "folder)\n")
+    return QStringLiteral("Папка программы (INI, CONFIG, LOG): %1\n"
+                          "(рядом с исполняемым файлом, если туда можно писать, иначе в папке "
+                          "данных пользователя)\n")
         .arg(ProgramDir());
 }
 
@@ -103,101 +113,101 @@ QString CommandHelp(Command command)
     switch (command) {
     case Command::Identify:
         return QStringLiteral(
-            "Usage: ktv31-cli [link options] identify [--json]\n"
-            "Reads table 0 (the identification block), applies the device check (type code 8,\n"
-            "software version 3 to 6; exit 4 otherwise) and prints the nine lines of the\n"
-            "identification view.\n");
+            "Запуск: ktv31-cli [параметры связи] identify [--json]\n"
+            "Читает таблицу 0 (блок идентификации), проверяет устройство (код типа 8, версия\n"
+            "ПО от 3 до 6; иначе код завершения 4) и выводит девять строк окна идентификации.\n");
     case Command::DetectSpeed:
         return QStringLiteral(
-            "Usage: ktv31-cli [link options] detect-speed [--json]\n"
-            "On a direct link, probes 600 ... 230400 bit/s in ascending order with one\n"
-            "identification read each (one attempt, 300 ms for the first byte, 100 ms between\n"
-            "bytes) and prints the first speed that answered; \"Связь не установлена\" and exit 1\n"
-            "when none did. The settings file is not changed.\n");
+            "Запуск: ktv31-cli [параметры связи] detect-speed [--json]\n"
+            "При прямой связи перебирает 600 ... 230400 бит/с по возрастанию, на каждой\n"
+            "скорости одно чтение идентификации (одна попытка, 300 мс до первого байта, 100 мс\n"
+            "между байтами), и выводит первую ответившую скорость; \"Связь не установлена\" и\n"
+            "код 1, если не ответила ни одна. Файл настроек не изменяется.\n");
     case Command::ReadConfig:
         return QStringLiteral(
-            "Usage: ktv31-cli [link options] read-config FILE\n"
-            "Reads tables 0, 3, 5, 6 and 1 and saves them as a 1247-byte configuration file.\n"
-            "An existing FILE is replaced whole; a failed save leaves it as it was.\n");
+            "Запуск: ktv31-cli [параметры связи] read-config FILE\n"
+            "Читает таблицы 0, 3, 5, 6 и 1 и сохраняет их как файл конфигурации в 1247 байт.\n"
+            "Существующий FILE заменяется целиком; при неудачном сохранении он остаётся\n"
+            "прежним, причина называется, и код завершения 3.\n");
     case Command::WriteConfig:
         return QStringLiteral(
-            "Usage: ktv31-cli [link options] write-config FILE [--tables 3,5,6 | --all]\n"
+            "Запуск: ktv31-cli [параметры связи] write-config FILE [--tables 3,5,6 | --all]\n"
             "                 [--no-backup] [--no-verify]\n"
-            "Without --tables or --all: reads the controller's configuration and writes only\n"
-            "what differs in FILE (table 3, table 5, runs of changed calculator links); the\n"
-            "configuration as read is first kept in CONFIG/backup beside the program (the 50\n"
-            "newest are kept), unless --no-backup is given.\n"
-            "With --tables (any of 3, 5, 6) or --all: rewrites those whole tables from FILE\n"
-            "(direct link only), then reads the identification again.\n"
-            "Before the first write, what is to be written is checked: table 3 within its\n"
-            "ranges, speed codes of the speed table, ports 0...3, a modem string of printable\n"
-            "characters up to its CR; the first fault ends the command with exit 3, as does a\n"
-            "link speed the controller does not offer. Every run written is read back and\n"
-            "compared byte by byte, unless --no-verify is given: a difference ends the command\n"
-            "with \"Проверка записи не пройдена\", the first difference and exit 1. A write cut\n"
-            "short (refused, line lost, interrupted) says which tables were written and which\n"
-            "were not.\n"
-            "With --set NAME=VALUE (repeatable) and no FILE: reads the controller's\n"
-            "configuration, changes the named fields (ktv31-cli fields lists them), then the\n"
-            "same check, backup, changed-only write and read-back; prints what changed\n"
-            "(calc.12.speed: 9600 -> 19200). Allowed over a telephone link too.\n");
+            "Без --tables и --all: читает конфигурацию контроллера и записывает только то, что\n"
+            "отличается в FILE (таблица 3, таблица 5, участки изменённых связей вычислителей);\n"
+            "прочитанная конфигурация сначала сохраняется в CONFIG/backup рядом с программой\n"
+            "(хранятся 50 последних), если не задан --no-backup.\n"
+            "С --tables (любые из 3, 5, 6) или --all: переписывает эти таблицы из FILE\n"
+            "целиком (только при прямой связи), затем снова читает идентификацию.\n"
+            "Перед первой записью записываемое проверяется: таблица 3 в своих пределах, коды\n"
+            "скоростей из таблицы скоростей, порты 0...3, строка модема из печатаемых символов\n"
+            "до её CR; первая ошибка завершает команду с кодом 3, как и скорость связи,\n"
+            "которую контроллер не предлагает. Каждый записанный участок читается обратно и\n"
+            "сравнивается побайтно, если не задан --no-verify. Запись без ответа читается\n"
+            "один раз, чтобы узнать, что хранит контроллер. Запись, не завершённая как задано\n"
+            "(отказ, расхождение, потеря линии, прерывание), называет по каждой таблице, что\n"
+            "с ней стало (записаны и проверены, записаны, не проверены, не подтверждены, не\n"
+            "записаны, какие поля не переданы), код завершения 1; с --json то же по таблицам\n"
+            "в стандартный вывод.\n"
+            "С --set NAME=VALUE (можно несколько раз) и без FILE: читает конфигурацию\n"
+            "контроллера, меняет названные поля (их список: ktv31-cli fields), затем та же\n"
+            "проверка, резервная копия, запись только измененного и контрольное чтение;\n"
+            "выводит, что изменилось (calc.12.speed: 9600 -> 19200). Допустимо и по телефону.\n");
     case Command::TableState:
         return QStringLiteral(
-            "Usage: ktv31-cli [link options] table-state [--json]\n"
-            "Reads table 7 and prints, for each writable table, whether the controller\n"
-            "reports it destroyed.\n");
+            "Запуск: ktv31-cli [параметры связи] table-state [--json]\n"
+            "Читает таблицу 7 и выводит для каждой записываемой таблицы, считает ли её\n"
+            "контроллер разрушенной.\n");
     case Command::Show:
         return QStringLiteral(
-            "Usage: ktv31-cli show FILE [--json]\n"
-            "Decodes a configuration file: the identification (full for a file read from a\n"
-            "controller, reduced otherwise), the link parameters, the modem string and every\n"
-            "connected calculator with its port and speed.\n");
+            "Запуск: ktv31-cli show FILE [--json]\n"
+            "Разбирает файл конфигурации: идентификация (полная для файла, прочитанного из\n"
+            "контроллера, иначе сокращённая), параметры связи, строка модема и каждый\n"
+            "подключённый вычислитель с его портом и скоростью.\n");
     case Command::Diff:
         return QStringLiteral(
-            "Usage: ktv31-cli diff FILE1 FILE2 [--json]\n"
-            "Lists every difference between two configuration files, field by field and\n"
-            "calculator by calculator (\"No differences\" when there is none; exit 0 either\n"
-            "way).\n");
+            "Запуск: ktv31-cli diff FILE1 FILE2 [--json]\n"
+            "Перечисляет все различия двух файлов конфигурации, поле за полем и вычислитель\n"
+            "за вычислителем (\"Различий нет\", если их нет; код 0 в обоих случаях).\n");
     case Command::New:
         return QStringLiteral(
-            "Usage: ktv31-cli new FILE --generation 3|5\n"
-            "Writes a new empty configuration file: type 8, the generation, 1200 bit/s, 3 and\n"
-            "5 preambles, low priority, no calculator connected.\n");
+            "Запуск: ktv31-cli new FILE --generation 3|5\n"
+            "Записывает новый пустой файл конфигурации: тип 8, поколение, 1200 бит/с, 3 и 5\n"
+            "преамбул, низкий приоритет, ни одного подключённого вычислителя.\n");
     case Command::Decode:
         return QStringLiteral(
-            "Usage: ktv31-cli decode HEX... [--json]\n"
-            "Decodes one frame without opening a port: the bytes as pairs of hex digits, blanks\n"
-            "between the pairs allowed, also as several arguments (CC 00 0C 1D 00 00 11 00 00 00\n"
-            "7D 6C). A request or an answer by its start symbol; preambles counted; address,\n"
-            "function, for function 29 the table with its caption, the fields and what they\n"
-            "hold; a refusal with the controller's error text; \"CRC неверна\", \"кадр\n"
-            "неполный\" and bytes beyond the frame's length marked. Exit 2 for bytes that are no\n"
-            "hex.\n");
+            "Запуск: ktv31-cli decode HEX... [--json]\n"
+            "Разбирает один кадр, не открывая порт: байты парами шестнадцатеричных цифр,\n"
+            "между парами можно пробелы, также несколькими аргументами (CC 00 0C 1D 00 00 11\n"
+            "00 00 00 7D 6C). Запрос или ответ по стартовому символу; преамбулы считаются;\n"
+            "адрес, функция, для функции 29 таблица с названием, поля и их значения; отказ с\n"
+            "текстом ошибки контроллера; \"CRC неверна\", \"кадр неполный\" и байты за длиной\n"
+            "кадра отмечаются. Код 2 для байтов, которые не являются шестнадцатеричными.\n");
     case Command::DecodeLog:
         return QStringLiteral(
-            "Usage: ktv31-cli decode-log FILE [--json]\n"
-            "Prints an exchange log as the program writes it (LOG/exchange.log in the program\n"
-            "folder, and its older files .1 and .2) decoded, one line a row: time, milliseconds\n"
-            "since the row before, TX/RX/MODEM>/MODEM</RESULT/NOTE, \"!\" for a fault (a\n"
-            "refusal, a CRC or length fault, a cut frame, a failed result), what the row says\n"
-            "and the bytes of a frame. An answer is decoded against the request before it.\n"
-            "Lines of another form are named on standard error and skipped; a file with none\n"
-            "of the log's lines gives exit 3, as does a file that cannot be read.\n");
+            "Запуск: ktv31-cli decode-log FILE [--json]\n"
+            "Выводит журнал обмена в том виде, как его пишет программа (LOG/exchange.log в\n"
+            "папке программы и его старые файлы .1 и .2), с разбором, строка за строкой:\n"
+            "время, миллисекунды от предыдущей строки, TX/RX/MODEM>/MODEM</RESULT/NOTE, \"!\"\n"
+            "для сбоя (отказ, ошибка CRC или длины, обрезанный кадр, неудачный результат), что\n"
+            "говорит строка, и байты кадра. Ответ разбирается по запросу перед ним.\n"
+            "Строки другого вида называются в стандартном потоке ошибок и пропускаются; файл\n"
+            "без единой строки журнала даёт код 3, как и файл, который не читается.\n");
     case Command::Fields:
         return QStringLiteral(
-            "Использование: ktv31-cli fields [--json]\n"
+            "Запуск: ktv31-cli fields [--json]\n"
             "Перечисляет поля конфигурации по именам (link.speed, modem.init, calc.N.port, ...):\n"
             "вид, допустимые значения и подпись, как ее показывают окна. Поля ident.* только\n"
             "читаются.\n");
     case Command::Get:
         return QStringLiteral(
-            "Использование: ktv31-cli get FILE [NAME...] [--json]\n"
+            "Запуск: ktv31-cli get FILE [NAME...] [--json]\n"
             "Печатает поля файла конфигурации строками ИМЯ=ЗНАЧЕНИЕ (все поля, если имена не\n"
             "заданы). Значения как их читает человек: скорости в бит/с, порты буквами A, B, C,\n"
             "строка модема без завершающего CR.\n");
     case Command::Set:
         return QStringLiteral(
-            "Использование: ktv31-cli set FILE NAME=VALUE... [--output NEW]\n"
+            "Запуск: ktv31-cli set FILE NAME=VALUE... [--output NEW]\n"
             "Изменяет поля файла конфигурации (или записывает результат в NEW) целиком или\n"
             "никак: неизвестное имя, адрес вне 1...254, значение вне диапазона или списка,\n"
             "недопустимый текст отклоняются с кодом 2, и файл остается байт в байт прежним.\n"
@@ -211,7 +221,7 @@ QString CommandHelp(Command command)
 
 QString UsageHint()
 {
-    return QStringLiteral("Try 'ktv31-cli --help'.");
+    return QStringLiteral("Подробнее: ktv31-cli --help");
 }
 
 } // namespace ktv31::cli

@@ -79,8 +79,7 @@ void CliOperator::SetStatusText(int panel, const QString &text)
             failureText_ = text;
         }
     } else if (panel == Panel::Link && !text.isEmpty()) {
-        Complain(QStringLiteral("the program's link is now%1 (the settings file is not changed)")
-                     .arg(text));
+        Complain(QStringLiteral("связь программы теперь:%1 (файл настроек не изменён)").arg(text));
     }
 }
 

@@ -33,7 +33,7 @@ void CliSession::close()
         return;
     const bool hangUp = service_.mayBeOffHook() && !service_.port()->isGone();
     if (hangUp && (trace_ || interrupted()))
-        Complain(QStringLiteral("hanging up"));
+        Complain(QStringLiteral("трубка кладётся"));
     Disconnect(service_);
 }
 

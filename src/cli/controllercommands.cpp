@@ -6,6 +6,7 @@
 #include "cli/exitstatus.h"
 #include "cli/fieldoutput.h"
 #include "cli/output.h"
+#include "cli/writereport.h"
 #include "config/conffun.h"
 #include "config/writecheck.h"
 #include "service/configoperations.h"
@@ -18,6 +19,8 @@
 #include "shell/exchangelog.h"
 #include "shell/interruptwatcher.h"
 #include "shell/settings.h"
+
+#include <QLoggingCategory>
 
 namespace ktv31::cli {
 namespace {
@@ -75,7 +78,12 @@ int ReadConfig(CliSession &session, const CliOptions &options)
 {
     if (const int status = IdentifyAndCheck(session))
         return status;
-    return session.statusOf(SaveConfigurationToFile(session.service(), options.files[0]));
+    const Outcome saved = SaveConfigurationToFile(session.service(), options.files[0]);
+    if (saved.kind == OutcomeKind::FileProblem)
+        Complain(QStringLiteral("конфигурация прочитана, но не сохранена в %1; укажите другой "
+                                "файл (или освободите место) и повторите read-config")
+                     .arg(options.files[0]));
+    return session.statusOf(saved);
 }
 
 int WriteConfig(CliSession &session, const CliOptions &options, const Prepared &prepared)
@@ -86,20 +94,24 @@ int WriteConfig(CliSession &session, const CliOptions &options, const Prepared &
     service.verifyWrites = !options.noVerify;
     service.keepBackups = !options.noBackup;
     const ConfigRecord &record = prepared.record;
+    Outcome outcome;
     if (!options.assignments.isEmpty()) {
         QList<FieldChange> changed;
-        const Outcome written = WriteFieldChanges(service, prepared.changes, &changed);
+        outcome = WriteFieldChanges(service, prepared.changes, &changed);
         // What was asked for is told even when the write did not go through.
-        if (written.kind != OutcomeKind::NotRead && written.kind != OutcomeKind::ContentRefused)
+        if (outcome.kind != OutcomeKind::NotRead && outcome.kind != OutcomeKind::ContentRefused)
             PrintFieldChanges(changed);
-        return session.statusOf(written);
+    } else if (Selective(options)) {
+        outcome = WriteTablesFromFile(service, record, ChosenTables(options));
+    } else {
+        ConfigRecord asRead;
+        if (const Outcome read = ReadConfigurationRecord(service, asRead, false); !read.ok())
+            return session.statusOf(read);
+        outcome = WriteChanges(service, asRead, record);
     }
-    if (Selective(options))
-        return session.statusOf(WriteTablesFromFile(service, record, ChosenTables(options)));
-    ConfigRecord asRead;
-    if (const Outcome read = ReadConfigurationRecord(service, asRead, false); !read.ok())
-        return session.statusOf(read);
-    return session.statusOf(WriteChanges(service, asRead, record));
+    if (options.json && !outcome.tables.isEmpty())
+        PrintWriteReport(outcome);
+    return session.statusOf(outcome);
 }
 
 int TableState(CliSession &session, const CliOptions &options)
@@ -188,8 +200,8 @@ int RunControllerCommand(const CliOptions &options)
         Complain(link.error);
         return link.status;
     }
-    if (!link.note.isEmpty())
-        Complain(link.note);
+    for (const QString &note : link.note.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        Complain(note);
     Prepared prepared;
     if (const int status = Prepare(options, link.setup, prepared))
         return status;
@@ -197,6 +209,11 @@ int RunControllerCommand(const CliOptions &options)
     // Outlives the session, so that the hang-up is logged too.
     const std::unique_ptr<ExchangeLog> log =
         options.noLog ? nullptr : StartExchangeLog(ExchangeLogPath(ProgramDir()));
+    // What the port and the modem layers note (a line lost, a shortened init string) is for
+    // someone looking into a fault, not part of a command's messages.
+    if (options.verbose)
+        QLoggingCategory::setFilterRules(
+            QStringLiteral("ktv31.link.info=true\nktv31.modem.info=true"));
     CliOperator op(options.retry, options.verbose);
     CliSession session(link.setup, op, options.trace);
     InterruptWatcher watcher;

@@ -40,8 +40,8 @@ int Decode(const CliOptions &options)
     const QString text = options.files.join(QLatin1Char(' '));
     const std::optional<QByteArray> bytes = ParseHexBytes(text);
     if (!bytes || bytes->isEmpty()) {
-        Complain(QStringLiteral("decode: \"%1\" is not bytes in hex (pairs of 0-9, A-F, blanks "
-                                "between the pairs)")
+        Complain(QStringLiteral("decode: \"%1\" - не байты в шестнадцатеричном виде (пары из "
+                                "0-9, A-F, между парами пробелы)")
                      .arg(text.left(80)));
         PrintError(UsageHint());
         return ExitStatus::BadUsage;
@@ -60,7 +60,7 @@ int DecodeLog(const CliOptions &options)
         return ExitStatus::FileProblem;
     }
     if (read.bytes.size() > kMaxLogBytes) {
-        PrintError(QStringLiteral("%1: longer than %2 MiB, not an exchange log")
+        PrintError(QStringLiteral("%1: больше %2 МиБ, не журнал обмена")
                        .arg(path)
                        .arg(kMaxLogBytes / (1024 * 1024)));
         return ExitStatus::FileProblem;
@@ -78,14 +78,12 @@ int DecodeLog(const CliOptions &options)
             continue;
         }
         if (++unreadable <= kNamedUnreadableLines)
-            PrintError(
-                QStringLiteral("%1:%2: not a line of the exchange log").arg(path).arg(number));
+            PrintError(QStringLiteral("%1:%2: не строка журнала обмена").arg(path).arg(number));
     }
     if (unreadable > kNamedUnreadableLines)
-        PrintError(
-            QStringLiteral("%1: %2 lines not of the exchange log").arg(path).arg(unreadable));
+        PrintError(QStringLiteral("%1: строк не из журнала обмена: %2").arg(path).arg(unreadable));
     if (rows.isEmpty() && unreadable > 0) {
-        PrintError(QStringLiteral("%1: not an exchange log").arg(path));
+        PrintError(QStringLiteral("%1: не журнал обмена").arg(path));
         return ExitStatus::FileProblem;
     }
     PrintRows(rows, options.json);

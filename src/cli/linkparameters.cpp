@@ -20,7 +20,8 @@ QString OutOfRangeText(const LinkParameter &parameter)
 {
     const QString name = QString::fromUtf8(parameter.limit.name);
     if (&parameter == &LinkParameters::Speed)
-        return QStringLiteral("%1: not a speed of the speed table (300...230400 bit/s)").arg(name);
+        return QStringLiteral("%1: такой скорости нет в таблице скоростей (300...230400 бит/с)")
+            .arg(name);
     return QStringLiteral("%1: Параметр вне допустимого диапазона (%2...%3)")
         .arg(name)
         .arg(parameter.limit.low)

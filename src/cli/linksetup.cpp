@@ -11,10 +11,12 @@ struct SettingsRead
 {
     ConnectionSettings settings;
     QString error;
+    QString note; // the program's own file was damaged: the defaults are taken
 };
 
 // The program's own settings file may be missing or short, as for the windows: then the
-// defaults hold. A file named on the command line must be a whole record.
+// defaults hold, and a damaged one is told, since a controller at another speed would then
+// seem not to answer. A file named on the command line must be a whole record.
 SettingsRead ReadSettings(const QString &path, bool named)
 {
     const SettingsFileRead read = ReadSettingsFile(path);
@@ -22,15 +24,25 @@ SettingsRead ReadSettings(const QString &path, bool named)
         read.fault == FileFault::NoSuchFile || read.fault == FileFault::NoSuchFolder;
     if (read.fault != FileFault::None && (named || !missing))
         return {{},
-                QStringLiteral("settings file %1: %2: %3")
-                    .arg(path, OpenFailedText(), FileFaultText(read.fault))};
+                QStringLiteral("файл настроек %1: %2: %3")
+                    .arg(path, OpenFailedText(), FileFaultText(read.fault)),
+                {}};
     if (named && !read.ok())
         return {{},
-                QStringLiteral("settings file %1: %2 bytes, not a settings record of %3")
+                QStringLiteral("файл настроек %1: %2 байт, а не запись настроек из %3")
+                    .arg(path)
+                    .arg(read.size())
+                    .arg(ConnectionSettings::Size),
+                {}};
+    if (!missing && !read.ok())
+        return {read.settings,
+                {},
+                QStringLiteral("файл настроек %1 повреждён (%2 байт из %3), взяты значения по "
+                               "умолчанию")
                     .arg(path)
                     .arg(read.size())
                     .arg(ConnectionSettings::Size)};
-    return {read.settings, {}};
+    return {read.settings, {}, {}};
 }
 
 // Checks one value the settings file supplied (the options were checked when parsed).
@@ -44,7 +56,7 @@ public:
     {
         if (given || InRange(parameter, fromFile) || !error.isEmpty())
             return error.isEmpty();
-        error = QStringLiteral("settings file %1: %2 = %3; give --%4")
+        error = QStringLiteral("файл настроек %1: %2 = %3; укажите --%4")
                     .arg(settingsPath_, OutOfRangeText(parameter))
                     .arg(fromFile)
                     .arg(QString::fromLatin1(parameter.option));
@@ -98,8 +110,8 @@ QString UnsentInitNote(const LinkOptions &o, const ConnectionSettings &s, const 
         return {};
     const QString source = o.modemInit
                                ? QStringLiteral("--modem-init")
-                               : QStringLiteral("settings file %1: Команда модему").arg(path);
-    return QStringLiteral("%1 \"%2\": no AT command in it, nothing of it is sent to the modem")
+                               : QStringLiteral("файл настроек %1: Команда модему").arg(path);
+    return QStringLiteral("%1 \"%2\": в ней нет команды AT, модему ничего из неё не посылается")
         .arg(source, init);
 }
 
@@ -139,12 +151,18 @@ PreparedLink PrepareLink(const LinkOptions &options, const QString &programDir)
         check(ConnectWait, options.connectWaitS, file.ConnectWaitS());
         check(ConnectAttempts, options.connectAttempts, file.ConnectAttempts());
         if (check.error.isEmpty() && !options.phone && s.PhoneNumber().trimmed().isEmpty())
-            check.error = QStringLiteral("settings file %1: a telephone link without a number "
-                                         "(N телефона); give --phone or --direct")
+            check.error = QStringLiteral("файл настроек %1: телефонная связь без номера "
+                                         "(N телефона); укажите --phone или --direct")
                               .arg(path);
+        if (check.error.isEmpty() && !options.modemInit) {
+            if (const QString fault = ModemCommandFault(s.ModemCommand()); !fault.isEmpty())
+                check.error = QStringLiteral("файл настроек %1: Команда модему: %2; укажите "
+                                             "--modem-init")
+                                  .arg(path, fault);
+        }
         if (check.error.isEmpty() && !options.phone) {
             if (const QString fault = DialNumberFault(DialNumberText(s)); !fault.isEmpty())
-                check.error = QStringLiteral("settings file %1: N телефона: %2; give --phone")
+                check.error = QStringLiteral("файл настроек %1: N телефона: %2; укажите --phone")
                                   .arg(path, fault);
         }
     }
@@ -154,8 +172,11 @@ PreparedLink PrepareLink(const LinkOptions &options, const QString &programDir)
         result.error = check.error;
         return result;
     }
+    QStringList notes{read.note};
     if (result.setup.kind().dials())
-        result.note = UnsentInitNote(options, s, path);
+        notes << UnsentInitNote(options, s, path);
+    notes.removeAll(QString());
+    result.note = notes.join(QLatin1Char('\n'));
     return result;
 }
 

@@ -19,8 +19,8 @@ int main(int argc, char *argv[])
 
     // Such an argument would reach the file system as the name of another file.
     if (const int bad = FirstUnfaithfulArgument(argc, argv); bad > 0) {
-        Complain(QStringLiteral("\"%1\": not valid in the locale's encoding (UTF-8); such a name "
-                                "would stand for another file")
+        Complain(QStringLiteral("\"%1\": недопустимо в кодировке локали (UTF-8); такое имя "
+                                "обозначало бы другой файл")
                      .arg(EscapedBytes(argv[bad])));
         PrintError(UsageHint());
         return ExitStatus::BadUsage;

@@ -107,7 +107,7 @@ void PrintConfiguration(const ConfigView &view, bool json)
     PrintOut(CalculatorsCaption());
     const QList<const CalculatorView *> connected = ConnectedCalculators(view);
     if (connected.isEmpty()) {
-        PrintOut(Indented(QStringLiteral("(none connected)")));
+        PrintOut(Indented(QStringLiteral("(подключённых нет)")));
         return;
     }
     PrintOut(Indented(QStringLiteral("Адрес  Порт  Скорость обмена ( бит/с )")));
@@ -132,7 +132,7 @@ void PrintDifferences(const QList<Difference> &differences, bool json)
         return;
     }
     if (differences.isEmpty()) {
-        PrintOut(QStringLiteral("No differences"));
+        PrintOut(QStringLiteral("Различий нет"));
         return;
     }
     for (const Difference &d : differences)

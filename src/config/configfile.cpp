@@ -139,6 +139,7 @@ ConfigFileError WriteConfigFile(const QString &path, const ConfigRecord &record,
     case FileFault::None:
         return ConfigFileError::None;
     case FileFault::WriteFailed:
+    case FileFault::NoSpace:
         return ConfigFileError::WriteFailed;
     default:
         return ConfigFileError::OpenFailed;
@@ -188,11 +189,14 @@ bool SaveConfigFile(ConfigFileContext &context, Operator &op, const ConfigImage 
 
     context.currentPath = ConfigFolder(context.programDir) + QLatin1Char('/') +
                           DefaultConfigFileName(image.SoftwareVersion(), today);
-    const QString target = ChooseSaveTarget(context, op);
-    if (target.isEmpty())
-        return false;
-
-    return SaveRecordAs(op, target, record);
+    // What was read is offered another name until it is saved or the person gives it up.
+    for (;;) {
+        const QString target = ChooseSaveTarget(context, op);
+        if (target.isEmpty())
+            return false;
+        if (SaveRecordAs(op, target, record))
+            return true;
+    }
 }
 
 bool SaveRecordAs(Operator &op, const QString &path, const ConfigRecord &record)
@@ -207,7 +211,8 @@ bool SaveRecordAs(Operator &op, const QString &path, const ConfigRecord &record)
         op.ShowMessageBox(MessageBoxKind::Error, OpenFailedText(), FileFaultText(reason));
         return false;
     default:
-        op.ShowMessageBox(MessageBoxKind::Error, WriteFailedText(), QString());
+        op.ShowMessageBox(MessageBoxKind::Error, WriteFailedText(),
+                          QStringLiteral("%1: %2").arg(FileNameOf(path), FileFaultText(reason)));
         return false;
     }
 }

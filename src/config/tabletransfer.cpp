@@ -36,9 +36,11 @@ void SetStepText(TransferContext &context, const QString &text)
 
 bool AskRetry(TransferContext &context, const TableRequest &request)
 {
+    const int table = request.Table();
     const QString line1 =
-        request.IsRead() ? QStringLiteral("Не выполнено чтение из таблицы %1.").arg(request.Table())
-                         : QStringLiteral("Не выполнена запись в таблицу %1.").arg(request.Table());
+        request.IsRead() ? QStringLiteral("Не выполнено чтение из таблицы %1.").arg(table)
+        : context.writeUnknown ? QStringLiteral("Запись в таблицу %1 не подтверждена.").arg(table)
+                               : QStringLiteral("Не выполнена запись в таблицу %1.").arg(table);
     const QString line2 = QLatin1Char('"') + TableCaption(request.Table()) + QLatin1Char('"');
     const bool again = context.op.ShowMessageBox(MessageBoxKind::RetryQuestion, line1, line2);
     SetStepText(context, QString());
@@ -77,6 +79,49 @@ QByteArray AnswerData(const ExchangeSession &session, int size)
         reinterpret_cast<const char *>(session.RxBuffer.data()) + TableAnswerOffset::Data, size);
 }
 
+enum class Arrival
+{
+    Arrived,
+    NotArrived,
+    Unknown
+};
+
+// A refusal is the controller's word that nothing was written; any other failure of a write
+// may have come after the controller took it.
+bool MayHaveArrived(int result)
+{
+    return result != Result::Refused && result != Result::ValveRefused && result != Result::Busy &&
+           result != Result::BadFunctionCode;
+}
+
+// Reads once what a write without an answer was to put into the controller and compares it,
+// so that the person is told what the controller holds rather than a guess.
+Arrival CheckArrival(TransferContext &context, const TableRequest &write)
+{
+    ExchangeSession &session = context.session;
+    if (IsGone(session.PortHandle) || !MayHaveArrived(session.ResultCode))
+        return session.ResultCode == Result::Refused || session.ResultCode == Result::ValveRefused
+                   ? Arrival::NotArrived
+                   : Arrival::Unknown;
+    const int fieldBytes = FieldBytes(write.Table());
+    const int chunk = std::max(1, MostFieldsRead / fieldBytes);
+    for (int done = 0; done < write.Count();) {
+        const int fields = std::min(chunk, write.Count() - done);
+        const TableRequest read = TableRequest::Read(write.Table(), write.First() + done, fields);
+        SetStepText(context, TransferStepText(read));
+        if (RunExchange(session, TableFunctionCode, read.data(), TableRequest::ReadLength, 0) !=
+                Result::Ok ||
+            !AnswerMatches(session, read))
+            return Arrival::Unknown;
+        const int size = fields * fieldBytes;
+        if (AnswerData(session, size) !=
+            write.slice(TableRequestOffset::Data + done * fieldBytes, size))
+            return Arrival::NotArrived;
+        done += fields;
+    }
+    return Arrival::Arrived;
+}
+
 // Reads `count` fields from `first` and copies `size` answer bytes to image byte `imageOffset`.
 bool ReadInto(TransferContext &context, int table, int first, int count, int imageOffset, int size)
 {
@@ -95,8 +140,10 @@ bool ReadBack(TransferContext &context, int table, int first, int count, int ima
     for (int done = 0; done < count;) {
         const int fields = std::min(chunk, count - done);
         if (!TransferTable(context, TableRequest::Read(table, first + done, fields),
-                           TableRequest::ReadLength))
+                           TableRequest::ReadLength)) {
+            context.writes.requestUnverified(table, first + count - 1);
             return false;
+        }
         const int size = fields * fieldBytes;
         const QByteArray read = AnswerData(context.session, size);
         const QByteArray written = context.image.slice(imageOffset + done * fieldBytes, size);
@@ -106,6 +153,8 @@ bool ReadBack(TransferContext &context, int table, int first, int count, int ima
             // A table of one-byte fields names the field; the modem string its byte.
             const int field = fieldBytes == 1 ? first + done + i : done * fieldBytes + i;
             context.mismatch = WriteMismatch{table, field, quint8(written[i]), quint8(read[i])};
+            context.writes.requestDiffers(table, first + count - 1,
+                                          WriteDifferenceText(*context.mismatch));
             return false;
         }
         done += fields;
@@ -119,9 +168,13 @@ bool WriteRequest(TransferContext &context, int table, int first, int count, int
 {
     const TableRequest request =
         TableRequest::Write(table, first, count, context.image.slice(imageOffset, size));
-    if (!TransferTable(context, request, TableRequest::WriteLength(size)))
+    const int lastField = first + count - 1;
+    if (!TransferTable(context, request, TableRequest::WriteLength(size))) {
+        if (context.writeUnknown)
+            context.writes.requestUnknown(table, lastField);
         return false;
-    context.writes.requestWritten(table);
+    }
+    context.writes.requestWritten(table, lastField);
     return true;
 }
 
@@ -175,7 +228,7 @@ bool WriteLinkParameters(TransferContext &context, bool followSpeed, bool readBa
     if (context.verifyWrites && readBack &&
         !ReadBack(context, LinkParametersTable, 0, count, ImageOffset::LinkParameters))
         return false;
-    context.writes.tableWritten(LinkParametersTable);
+    context.writes.tableWritten(LinkParametersTable, context.verifyWrites && readBack);
     return true;
 }
 
@@ -183,8 +236,28 @@ bool WriteModemString(TransferContext &context)
 {
     if (!WriteFrom(context, ModemStringTable, 0, 1, ImageOffset::ModemString, ModemStringSize))
         return false;
-    context.writes.tableWritten(ModemStringTable);
+    context.writes.tableWritten(ModemStringTable, context.verifyWrites);
     return true;
+}
+
+// The last field a write of `table` sends: all of them, or for the calculator links the last
+// one that changed when `before` is given.
+int LastFieldWritten(const ConfigImage &image, int table, const ConfigImage *before)
+{
+    if (table == LinkParametersTable)
+        return image.LinkParameterCount() - 1;
+    if (table != LinksTable)
+        return 0;
+    int last = CalculatorCount - 1;
+    while (before && last > 0 && image.LinkByteAt(last) == before->LinkByteAt(last))
+        --last;
+    return last;
+}
+
+void PlanWrites(TransferContext &context, const QList<int> &tables, const ConfigImage *before)
+{
+    for (const int table : tables)
+        context.writes.plan(table, LastFieldWritten(context.image, table, before));
 }
 
 bool Differs(const ConfigImage &a, const ConfigImage &b, int offset, int size)
@@ -214,13 +287,18 @@ bool WriteChangedLinks(TransferContext &context, const ConfigImage &before)
             return false;
         start = runStart + runLength;
     }
-    context.writes.tableWritten(LinksTable);
+    context.writes.tableWritten(LinksTable, context.verifyWrites);
     return true;
 }
 
 } // namespace
 
 QString WriteMismatchText(const WriteMismatch &mismatch)
+{
+    return QStringLiteral("Таблица %1, %2").arg(mismatch.table).arg(WriteDifferenceText(mismatch));
+}
+
+QString WriteDifferenceText(const WriteMismatch &mismatch)
 {
     QString where;
     if (mismatch.table == LinksTable)
@@ -232,8 +310,7 @@ QString WriteMismatchText(const WriteMismatch &mismatch)
     const auto hex = [](quint8 byte) {
         return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
     };
-    return QStringLiteral("Таблица %1, %2: записано %3, прочитано %4")
-        .arg(mismatch.table)
+    return QStringLiteral("%1: записано %2, прочитано %3")
         .arg(where, hex(mismatch.written), hex(mismatch.read));
 }
 
@@ -269,12 +346,29 @@ bool TransferTable(TransferContext &context, const TableRequest &request, int le
         const int result = RunExchange(session, TableFunctionCode, request.data(), length, 0);
         if (result == Result::Busy)
             return false;
+        context.writeUnknown = false;
         if (result != Result::Ok) {
             if (result == Result::Aborted) {
+                context.writeUnknown = !request.IsRead();
                 SetStepText(context, QString());
                 return false;
             }
-            SetStepText(context, ResultText(session));
+            const QString failure = ResultText(session);
+            if (!request.IsRead()) {
+                const Arrival arrival = CheckArrival(context, request);
+                if (session.ResultCode == Result::Aborted) {
+                    context.writeUnknown = true;
+                    SetStepText(context, QString());
+                    return false;
+                }
+                if (arrival == Arrival::Arrived) {
+                    SetStepText(context, QString());
+                    PumpEvents();
+                    return true;
+                }
+                context.writeUnknown = arrival == Arrival::Unknown;
+            }
+            SetStepText(context, failure);
             PumpEvents();
         } else if (request.IsRead() && !AnswerMatches(session, request)) {
             SetStepText(context, QStringLiteral("Несоответствие запрошенных и переданных данных"));
@@ -362,6 +456,7 @@ bool WriteSelectedTables(TransferContext &context, const TableStateBuffer &state
     OperationScope operation;
     progress.SetMaximum(state.WriteChoiceCount() + 1);
     progress.SetPosition(0);
+    PlanWrites(context, {LinkParametersTable, ModemStringTable, LinksTable}, nullptr);
 
     if (state.WriteChosen(LinkParametersTable)) {
         if (!WriteLinkParameters(context, true))
@@ -382,7 +477,7 @@ bool WriteSelectedTables(TransferContext &context, const TableStateBuffer &state
         if (!WriteFrom(context, LinksTable, MaxTableRequestData, secondCount,
                        ImageOffset::Links + MaxTableRequestData, secondCount))
             return false;
-        context.writes.tableWritten(LinksTable);
+        context.writes.tableWritten(LinksTable, context.verifyWrites);
         Advance(progress);
     }
     FinishProgress(context, progress);
@@ -401,30 +496,11 @@ QList<int> TablesToWrite(const ConfigImage &image, const ConfigImage &before)
     return tables;
 }
 
-QString WrittenTablesText(const QList<int> &planned, const TableWrites &writes)
-{
-    QStringList written, partly, unwritten;
-    for (const int table : planned) {
-        QStringList &list = writes.written(table)         ? written
-                            : writes.partlyWritten(table) ? partly
-                                                          : unwritten;
-        list.append(QString::number(table));
-    }
-    const auto none = [](const QStringList &list) {
-        return list.isEmpty() ? QStringLiteral("нет") : list.join(QStringLiteral(", "));
-    };
-    QString text = QStringLiteral("Таблицы записаны: %1").arg(none(written));
-    if (!partly.isEmpty())
-        text += QStringLiteral("; записаны частично: %1").arg(none(partly));
-    if (!unwritten.isEmpty())
-        text += QStringLiteral("; не записаны: %1").arg(none(unwritten));
-    return text;
-}
-
 bool WriteChangedConfiguration(TransferContext &context, const ConfigImage &before)
 {
     OperationScope operation;
     const QList<int> tables = TablesToWrite(context.image, before);
+    PlanWrites(context, tables, &before);
     if (tables.contains(LinkParametersTable)) {
         // Where the port cannot follow (a modem keeps the line's speed), a new speed of the
         // controller is out of the program's reach until the link is made anew.

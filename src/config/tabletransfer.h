@@ -4,6 +4,7 @@
 #include "config/configimage.h"
 #include "config/tablerequest.h"
 #include "config/tablestate.h"
+#include "config/writereport.h"
 
 #include <QList>
 #include <QString>
@@ -18,30 +19,6 @@ class ConnectionSettings;
 class Operator;
 class ProgressSink;
 
-// Which tables the write operations have written so far: a table counts as written once its
-// last request has gone through, as partly written while only some have.
-class TableWrites
-{
-public:
-    void requestWritten(int table) { part_ |= bit(table); }
-    void tableWritten(int table)
-    {
-        part_ &= quint8(~bit(table));
-        whole_ |= bit(table);
-    }
-    bool written(int table) const { return whole_ & bit(table); }
-    bool partlyWritten(int table) const { return part_ & bit(table); }
-
-private:
-    static quint8 bit(int table) { return table >= 0 && table < 8 ? quint8(1u << table) : 0; }
-    quint8 whole_ = 0;
-    quint8 part_ = 0;
-};
-
-// "Таблицы записаны: 5; не записаны: 6", each of `planned` in its place ("записаны частично"
-// for a table of several requests cut short).
-QString WrittenTablesText(const QList<int> &planned, const TableWrites &writes);
-
 // A written field that read back with another value.
 struct WriteMismatch
 {
@@ -52,6 +29,8 @@ struct WriteMismatch
 };
 // "Таблица 6, адрес 12: записано E2, прочитано 00".
 QString WriteMismatchText(const WriteMismatch &mismatch);
+// The same without the table: "адрес 12: записано E2, прочитано 00".
+QString WriteDifferenceText(const WriteMismatch &mismatch);
 
 // The state the transfers share with the main window, lent for the duration of one operation.
 struct TransferContext
@@ -83,6 +62,9 @@ struct TransferContext
     // next try goes to the lost port and fails as well.
     std::function<bool()> reopenLostPort;
     std::optional<WriteMismatch> mismatch;
+    // The last write given up went out without an answer and could not be read back: the
+    // controller may hold it or not.
+    bool writeUnknown = false;
 };
 
 // The step text of a request, e.g. "Чтение из таблицы 0 (поля 0-17)": the range ends one past
@@ -91,7 +73,9 @@ QString TransferStepText(const TableRequest &request);
 
 // Moves one block; a failure or a read answer for another block asks the operator whether to
 // try again, as often as the operator wants. False when the operator gave up or the exchange
-// was cancelled (then without asking).
+// was cancelled (then without asking). A write that went out without an answer is read back
+// once first: found as written, it went through; otherwise the question says whether it is
+// known not to have arrived or not known at all.
 bool TransferTable(TransferContext &context, const TableRequest &request, int length);
 
 // Table 0 into image bytes 0..16.

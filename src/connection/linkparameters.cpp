@@ -114,12 +114,30 @@ std::optional<InputFault> StoreLinkParameters(const LinkForm &form, ConnectionSe
     return std::nullopt;
 }
 
+namespace {
+
+QString ControlCharacterFault(const QString &text, const QString &where)
+{
+    for (const QChar c : text)
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("управляющий символ 0x%1 %2")
+                .arg(c.unicode(), 2, 16, QLatin1Char('0'))
+                .arg(where);
+    return {};
+}
+
+} // namespace
+
+QString ModemCommandFault(const QString &command)
+{
+    return ControlCharacterFault(command, QStringLiteral("в команде модему"));
+}
+
 QString DialNumberFault(const QString &number)
 {
+    if (QString fault = ControlCharacterFault(number, QStringLiteral("в номере")); !fault.isEmpty())
+        return fault;
     for (const QChar c : number) {
-        if (c.category() == QChar::Other_Control)
-            return QStringLiteral("управляющий символ 0x%1 в номере")
-                .arg(c.unicode(), 2, 16, QLatin1Char('0'));
         if (c == u';')
             return QStringLiteral("символ \";\" в номере");
     }

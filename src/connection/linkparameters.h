@@ -46,6 +46,9 @@ constexpr int PhoneNumber = 34;
 // would end the dial command early and leave the modem in command state) are refused, and some
 // digit must remain once the separators (blanks, "-", "(" and ")") are taken out.
 QString DialNumberFault(const QString &number);
+// Why a modem initialisation text cannot be sent, empty when it can: a control character would
+// reach the modem inside a command (a CR would end it early, a BEL or ESC garbles it).
+QString ModemCommandFault(const QString &command);
 
 // What the connection dialog's controls hold when a button is pressed: the values the lists
 // have selected (-1 = no selection) and the edit texts as typed.

@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-Q_LOGGING_CATEGORY(lcLink, "ktv31.link", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcLink, "ktv31.link", QtWarningMsg)
 
 namespace ktv31 {
 namespace {

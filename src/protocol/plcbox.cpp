@@ -28,6 +28,11 @@ QString BusyText()
     return QStringLiteral("Обмен с устройством уже выполняется");
 }
 
+QString LineLostText()
+{
+    return QStringLiteral("Связь с устройством потеряна (порт закрыт)");
+}
+
 int TimingSpeed(int speed)
 {
     return std::clamp(speed, 110, 256000);
@@ -312,6 +317,7 @@ void InitExchangeSession(ExchangeSession &session, quint8 address)
     for (int code = 0; code < ResultCodeCount; ++code)
         session.Messages.results[size_t(code)] = ResultCodeText(code);
     session.Messages.results[Result::Busy] = BusyText();
+    session.Messages.results[Result::LineLost] = LineLostText();
     for (int code = 0; code < ControllerErrorCount; ++code)
         session.Messages.errors[size_t(code)] = ControllerErrorText(code);
     for (int code = 0; code < ReasonCodeCount; ++code)
@@ -357,6 +363,10 @@ int RunExchange(ExchangeSession &s, quint8 function, const quint8 *data, int dat
         s.ResultCode = Transaction(s, running.port(), length).run();
         if (s.ResultCode == Result::Ok || s.ResultCode == Result::Aborted)
             break;
+        if (IsGone(running.port())) {
+            s.ResultCode = Result::LineLost;
+            break;
+        }
     }
     if (s.StatusPanel) {
         s.StatusPanel.setText(QString());

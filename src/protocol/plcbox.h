@@ -32,7 +32,10 @@ constexpr int ReasonText = 13;
 constexpr int IdentifierMismatch = 18;
 constexpr int Aborted = 19;
 constexpr int Busy = 20; // an exchange was started while another one runs
-constexpr int Count = 21;
+// The port went away (a pulled adapter, a dropped line) at whatever moment of the exchange:
+// one text for all of them, and no further attempt on a port that is gone.
+constexpr int LineLost = 21;
+constexpr int Count = 22;
 } // namespace Result
 constexpr int ResultAborted = Result::Aborted;
 

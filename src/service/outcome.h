@@ -1,6 +1,9 @@
 // What an operation of the program came to, as the front ends act on it.
 #pragma once
 
+#include "config/writereport.h"
+
+#include <QList>
 #include <QString>
 
 #include <utility>
@@ -37,7 +40,8 @@ struct Outcome
     OutcomeKind kind;
     QString text;
     QString detail;
-    int destroyedTable = 0; // identification: the table the controller reports destroyed
+    int destroyedTable = 0;        // identification: the table the controller reports destroyed
+    QList<TableWriteEntry> tables; // a write: what each planned table came to
 
     bool ok() const { return kind == OutcomeKind::Done || kind == OutcomeKind::NothingChanged; }
 };

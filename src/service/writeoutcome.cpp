@@ -33,23 +33,24 @@ Outcome WriteOutcome(ServiceSession &session, const TransferContext &context,
                      const QList<int> &planned, bool written)
 {
     Operator &op = session.op();
-    const QString what = WrittenTablesText(planned, context.writes);
+    const QList<TableWriteEntry> tables = WriteEntries(planned, context.writes);
+    const QString what = WrittenTablesText(tables);
+    Outcome outcome;
     if (written) {
         op.Note(ServiceText::TablesWritten(planned, context.verifyWrites));
         op.StatusTextsDone();
-        return {OutcomeKind::Done, {}, what};
+        outcome = {OutcomeKind::Done, {}, what};
+    } else if (context.mismatch) {
+        outcome = {OutcomeKind::VerifyFailed, ServiceText::VerifyFailed(), what};
+    } else if (TransferGivenUp(session).kind == OutcomeKind::Interrupted) {
+        outcome = {OutcomeKind::Interrupted, {}, what};
+    } else {
+        outcome = {OutcomeKind::WriteFailed, ServiceText::WriteNotFinished(), what};
     }
-    if (context.mismatch) {
-        const QString difference = WriteMismatchText(*context.mismatch);
-        op.ShowMessageBox(MessageBoxKind::ExchangeResult, ServiceText::VerifyFailed(), difference);
-        return {OutcomeKind::VerifyFailed, ServiceText::VerifyFailed(), difference};
-    }
-    Outcome given = TransferGivenUp(session);
-    given.detail = what;
-    if (given.kind == OutcomeKind::Interrupted)
-        return given;
-    op.ShowMessageBox(MessageBoxKind::ExchangeResult, ServiceText::WriteNotFinished(), what);
-    return {OutcomeKind::WriteFailed, ServiceText::WriteNotFinished(), what};
+    if (!outcome.text.isEmpty())
+        op.ShowMessageBox(MessageBoxKind::ExchangeResult, outcome.text, what);
+    outcome.tables = tables;
+    return outcome;
 }
 
 } // namespace ktv31

@@ -23,9 +23,10 @@ std::optional<Outcome> RefuseToWrite(ServiceSession &session, const ConfigRecord
                                      const QList<int> &tables,
                                      const std::function<bool(int address)> &writtenLink = {});
 
-// How the write of `planned` through `context` went: confirmed on the progress panel, or the
-// first difference of a read-back, or what was written before it was given up. The person is
-// told each but an interruption; the outcome's detail says what was written in every case.
+// How the write of `planned` through `context` went: confirmed by a note, or told with what
+// each table came to (written and checked, not written, not known ...) when it did not end as
+// asked. An interruption is told to nobody; the outcome's detail and tables say what was
+// written in every case.
 Outcome WriteOutcome(ServiceSession &session, const TransferContext &context,
                      const QList<int> &planned, bool written);
 

@@ -52,6 +52,10 @@ QString FileFaultText(FileFault fault)
         return QStringLiteral("файл не открывается");
     case FileFault::WriteFailed:
         return QStringLiteral("данные записаны не полностью");
+    case FileFault::NoSpace:
+        return QStringLiteral("нет места на устройстве");
+    case FileFault::FolderNotWritable:
+        return QStringLiteral("в эту папку нельзя записывать");
     }
     return {};
 }
@@ -74,13 +78,15 @@ FileFault ReplaceFile(const QString &path, const QByteArray &bytes)
     // Unbuffered, so that a short write (disk full) shows in write()'s result: buffered, Qt 6.4
     // drops the unwritten rest at commit() and still renames the truncated file into place.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.error() == QFileDevice::PermissionsError ? FileFault::NoPermission
-                                                             : FileFault::OpenFailed;
+        return file.error() == QFileDevice::PermissionsError
+                   ? FileFault::NoPermission
+                   : SystemWriteFault(FileFault::OpenFailed);
     if (file.write(bytes) != bytes.size()) {
+        const FileFault fault = SystemWriteFault(FileFault::WriteFailed);
         file.cancelWriting(); // the temporary file goes with the object
-        return FileFault::WriteFailed;
+        return fault;
     }
-    return file.commit() ? FileFault::None : FileFault::WriteFailed;
+    return file.commit() ? FileFault::None : SystemWriteFault(FileFault::WriteFailed);
 }
 
 } // namespace ktv31

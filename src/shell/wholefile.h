@@ -22,9 +22,11 @@ enum class FileFault
     DanglingLink, // a symbolic link to nothing
     NoPermission,
     NameTooLong,
-    OtherKind,   // some other kind of node
-    OpenFailed,  // none of the above, yet it did not open
-    WriteFailed, // opened, but the bytes did not all reach it; any earlier file is kept
+    OtherKind,         // some other kind of node
+    OpenFailed,        // none of the above, yet it did not open
+    WriteFailed,       // opened, but the bytes did not all reach it; any earlier file is kept
+    NoSpace,           // the device (or the user's quota) is full; any earlier file is kept
+    FolderNotWritable, // the folder takes no new file (no permission, read-only)
 };
 
 // "Ошибка открытия файла": the first line of every refusal but WriteFailed.
@@ -53,6 +55,10 @@ FileRead ReadFileStart(const QString &path, qint64 maxBytes);
 
 // Opens `file` for reading when `path` is a regular file; the platform's part of ReadFileStart.
 FileFault OpenRegularFile(const QString &path, QFile &file);
+
+// What the system said of the last failed open (`failed` OpenFailed) or write (WriteFailed),
+// where it tells more than `failed`; the platform's part of ReplaceFile.
+FileFault SystemWriteFault(FileFault failed);
 
 // Replaces the regular file at `path` (or creates it) with `bytes` through a temporary file
 // beside it, so that a failed write leaves an earlier file as it was.

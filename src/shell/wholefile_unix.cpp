@@ -97,4 +97,20 @@ FileFault OpenRegularFile(const QString &path, QFile &file)
     return FileFault::None;
 }
 
+FileFault SystemWriteFault(FileFault failed)
+{
+    switch (errno) {
+    case ENOSPC:
+    case EDQUOT:
+        return FileFault::NoSpace;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        // The temporary file beside the target is what did not open.
+        return failed == FileFault::OpenFailed ? FileFault::FolderNotWritable : failed;
+    default:
+        return failed;
+    }
+}
+
 } // namespace ktv31

@@ -42,4 +42,9 @@ FileFault OpenRegularFile(const QString &path, QFile &file)
                                                          : FileFault::OpenFailed;
 }
 
+FileFault SystemWriteFault(FileFault failed)
+{
+    return failed;
+}
+
 } // namespace ktv31

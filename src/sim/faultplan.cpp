@@ -15,10 +15,11 @@ struct KindName
     const char *name;
 };
 constexpr KindName kKindNames[] = {
-    {FaultKind::Silence, "silence"},      {FaultKind::Stall, "stall"},
-    {FaultKind::BadCrc, "badcrc"},        {FaultKind::Garbage, "garbage"},
-    {FaultKind::WrongHeader, "header"},   {FaultKind::Refusal, "refuse"},
-    {FaultKind::CloseMidAnswer, "close"}, {FaultKind::ForgetWrite, "forget"},
+    {FaultKind::Silence, "silence"},         {FaultKind::Stall, "stall"},
+    {FaultKind::BadCrc, "badcrc"},           {FaultKind::Garbage, "garbage"},
+    {FaultKind::WrongHeader, "header"},      {FaultKind::Refusal, "refuse"},
+    {FaultKind::CloseMidAnswer, "close"},    {FaultKind::ForgetWrite, "forget"},
+    {FaultKind::WithholdAnswer, "withhold"},
 };
 constexpr const char *kHeaderNames[] = {"table", "first", "count"};
 constexpr int kDefaultGarbage = 5;
@@ -65,6 +66,7 @@ bool parseArgs(const QStringList &args, FaultRule &rule, QString *error)
     case FaultKind::Silence:
     case FaultKind::BadCrc:
     case FaultKind::ForgetWrite:
+    case FaultKind::WithholdAnswer:
         return args.isEmpty() || fail(error, QStringLiteral("this fault takes no arguments"));
     case FaultKind::Stall:
     case FaultKind::Garbage:
@@ -185,7 +187,8 @@ QString FaultSyntaxHelp()
         "first,1)\n"
         "  refuse=E[,R[,V]] refusal with error E, reason R, value V; refuse=60,T names table T\n"
         "  close[=K]        the first K answer bytes (default half), then the line is dropped\n"
-        "  forget           a write acknowledged, the tables left as they were (reads unharmed)");
+        "  forget           a write acknowledged, the tables left as they were (reads unharmed)\n"
+        "  withhold         a write applied, its answer withheld (counts writes only)");
 }
 
 QList<FaultRule> FaultPlan::rules() const
@@ -196,11 +199,13 @@ QList<FaultRule> FaultPlan::rules() const
     return out;
 }
 
-std::optional<FaultRule> FaultPlan::next()
+std::optional<FaultRule> FaultPlan::next(bool write)
 {
     int firing = -1;
     for (int i = 0; i < rules_.size(); ++i) {
         Armed &armed = rules_[i];
+        if (!write && armed.rule.kind == FaultKind::WithholdAnswer)
+            continue;
         ++armed.answersSeen;
         const bool fires =
             armed.rule.when != FaultWhen::EveryNth || armed.answersSeen % armed.rule.every == 0;
@@ -227,6 +232,7 @@ FaultedAnswer FaultPlan::shapeBytes(const FaultRule &rule, const QByteArray &ans
     const int half = int(answer.size()) / 2;
     switch (rule.kind) {
     case FaultKind::Silence:
+    case FaultKind::WithholdAnswer:
         return {};
     case FaultKind::ForgetWrite:
         return {answer, false, {}};

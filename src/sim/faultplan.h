@@ -19,7 +19,8 @@ enum class FaultKind
     WrongHeader,    // table, first field or count of the answer changed by `delta`
     Refusal,        // a refusal with `errorCode`, `reason` (byte 5) and `value` (byte 6)
     CloseMidAnswer, // the first `bytes` bytes, then the line is dropped
-    ForgetWrite     // a write acknowledged as done while the tables keep their old values
+    ForgetWrite,    // a write acknowledged as done while the tables keep their old values
+    WithholdAnswer  // a write applied and its answer withheld; counts and strikes writes only
 };
 
 enum class FaultWhen
@@ -77,8 +78,8 @@ public:
     QList<FaultRule> rules() const;
 
     // Counts one more answer for every rule; the first rule that fires on it, if any. A fired
-    // "once" rule is dropped.
-    std::optional<FaultRule> next();
+    // "once" rule is dropped. A rule for writes only neither counts nor fires on a read.
+    std::optional<FaultRule> next(bool write = true);
     // What the line carries when `rule` strikes `answer` (a whole sealed frame).
     FaultedAnswer shape(const FaultRule &rule, const QByteArray &answer);
 

@@ -12,6 +12,17 @@
 #include <QFile>
 
 namespace ktv31::sim {
+namespace {
+
+// A function-29 request whose read count is 0 writes.
+bool IsTableWrite(const QByteArray &frame)
+{
+    return quint8(frame[FrameOffset::Function]) == TableFunctionCode &&
+           frame.size() > FrameOffset::Data + TableRequestOffset::ReadCount &&
+           quint8(frame[FrameOffset::Data + TableRequestOffset::ReadCount]) == 0;
+}
+
+} // namespace
 
 ControllerPeer::ControllerPeer(const SimOptions &options, FrameLog &log, QObject *parent)
     : LinePeer(parent), options_(options), log_(log), tables_(options), faults_(options.faultSeed),
@@ -84,7 +95,7 @@ void ControllerPeer::receive(const QByteArray &bytes, qint64 arrivalNs, int line
 
 void ControllerPeer::serveFrame(const QByteArray &frame)
 {
-    const auto fault = faults_.next();
+    const auto fault = faults_.next(IsTableWrite(frame));
     pendingSpeedCode_ = -1;
     if (fault && fault->kind == FaultKind::Refusal) {
         // A refused request changes nothing.

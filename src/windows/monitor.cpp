@@ -164,7 +164,10 @@ void TFormMonitor::saveText(const QString &path, const QByteArray &text)
                            QStringLiteral("сохранен в файле %1").arg(QFileInfo(path).fileName()));
         return;
     case FileFault::WriteFailed:
-        op_.ShowMessageBox(MessageBoxKind::Error, WriteFailedText(), QString());
+    case FileFault::NoSpace:
+        op_.ShowMessageBox(
+            MessageBoxKind::Error, WriteFailedText(),
+            QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), FileFaultText(fault)));
         return;
     default:
         op_.ShowMessageBox(MessageBoxKind::Error, OpenFailedText(), FileFaultText(fault));

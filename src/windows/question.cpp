@@ -57,6 +57,10 @@ TFormQues::~TFormQues() = default;
 void TFormQues::Present(const MessageBoxLayout &layout)
 {
     setWindowTitle(layout.caption);
+    // A screen reader announces the dialog by what it says first, by its kind when it says
+    // nothing.
+    const QString first = layout.lines[0].trimmed();
+    setAccessibleName(first.isEmpty() ? layout.caption : first);
     ui->Label1->setText(layout.lines[0]);
     ui->Label2->setText(layout.lines[1]);
     ui->Label3->setText(layout.lines[2]);

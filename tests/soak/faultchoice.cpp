@@ -53,6 +53,7 @@ FaultRule RuleOf(FaultKind kind, QRandomGenerator &random)
     case FaultKind::Silence:
     case FaultKind::BadCrc:
     case FaultKind::ForgetWrite:
+    case FaultKind::WithholdAnswer:
         break;
     }
     return rule;
@@ -86,8 +87,8 @@ int ExpectedResult(const std::optional<PlannedFault> &fault, int attempts)
     case FaultKind::WrongHeader: // a valid answer: only the transfer can tell the wrong block
         return Result::Ok;
     case FaultKind::CloseMidAnswer:
-        // The line is gone: the struck attempt loses its answer, every later one its request.
-        return attempts > 1 ? Result::WriteFailed : Result::ReadFailed;
+        // The line is gone, whichever attempt it struck: told as such, and no attempt follows.
+        return Result::LineLost;
     default:
         break;
     }

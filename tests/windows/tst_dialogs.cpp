@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -133,6 +134,7 @@ void TestDialogs::questionGeometry()
     TFormQues box;
     box.Present(DressMessageBox(MessageBoxKind(kind), line1, line2));
     box.show();
+    QCOMPARE(QAccessible::queryAccessibleInterface(&box)->text(QAccessible::Name), line1);
     QCOMPARE(box.size(), QSize(width, height));
     for (const char *name : {"Label1", "Label2", "Label3"})
         QCOMPARE(box.findChild<QLabel *>(QLatin1String(name))->width(), width - 16);

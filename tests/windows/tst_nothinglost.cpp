@@ -243,7 +243,7 @@ void TestNothingLost::writesAreSummedUp_data()
     QTest::addColumn<QString>("told"); // on status panel 1, or in the one message
     QTest::newRow("written and read back") << false << "Записаны таблицы 3, 5; проверено";
     QTest::newRow("table 5 refused")
-        << true << "Запись таблиц не завершена|Таблицы записаны: 3; не записаны: 5";
+        << true << "Запись таблиц не завершена|Таблицы записаны и проверены: 3; не записаны: 5";
 }
 
 void TestNothingLost::writesAreSummedUp()
