@@ -9,7 +9,9 @@
 namespace ktv31::cli {
 namespace {
 
-constexpr int kOneOrMore = -1; // arguments, not files: the bytes of decode
+constexpr int kOneOrMore = -1;        // arguments, not files: the bytes of decode
+constexpr int kStationArguments = -2; // a verb and its arguments
+constexpr int kMaxRedial = 100;
 
 struct CommandName
 {
@@ -28,6 +30,8 @@ constexpr CommandName kCommands[] = {
     {Command::New, "new", 1},
     {Command::Decode, "decode", kOneOrMore},
     {Command::DecodeLog, "decode-log", 1},
+    {Command::Stations, "stations", kStationArguments},
+    {Command::StationVisit, "station-visit", 3},
 };
 
 constexpr int kMaxRetry = 1000;
@@ -53,10 +57,11 @@ void Declare(QCommandLineParser &parser)
     };
     for (const char *name : {"port", "device", "speed", "preambles", "attempts", "first-byte-wait",
                              "next-byte-wait", "rts-pause", "phone", "modem-init", "connect-wait",
-                             "connect-attempts", "settings", "retry", "tables", "generation"})
+                             "connect-attempts", "settings", "retry", "tables", "generation",
+                             "lines", "redial", "set"})
         parser.addOption(valued(name));
     for (const char *name : {"direct", "trace", "no-log", "json", "verbose", "all", "version",
-                             "no-backup", "no-verify"})
+                             "no-backup", "no-verify", "resume", "dry-run"})
         parser.addOption(QCommandLineOption(Opt(name)));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
 }
@@ -204,6 +209,80 @@ bool ReadCommandOptions(const QCommandLineParser &parser, CliOptions &options, Q
     return true;
 }
 
+bool ReadLines(const QString &text, QList<int> &lines, QString &error)
+{
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        const QString trimmed = item.trimmed();
+        if (!IsNumber(trimmed) || !InRange(LinkParameters::Port, trimmed.toInt())) {
+            error = QStringLiteral("--lines %1: номера COM-портов 1...16 через запятую").arg(text);
+            return false;
+        }
+        if (!lines.contains(trimmed.toInt()))
+            lines.append(trimmed.toInt());
+    }
+    return true;
+}
+
+// The verb and arguments of stations: backup BOOK, apply BOOK, history BOOK NAME.
+bool ReadStationArguments(QStringList &positional, CliOptions &options, QString &error)
+{
+    options.stationsVerb = positional.isEmpty() ? QString() : positional.takeFirst();
+    const int wanted = options.stationsVerb == QLatin1String("history") ? 2
+                       : options.stationsVerb == QLatin1String("backup") ||
+                               options.stationsVerb == QLatin1String("apply")
+                           ? 1
+                           : -1;
+    if (wanted < 0) {
+        error = QStringLiteral("stations: нужно backup, apply или history");
+        return false;
+    }
+    if (positional.size() != wanted) {
+        error = wanted == 1
+                    ? QStringLiteral("stations %1: нужна книга станций").arg(options.stationsVerb)
+                    : QStringLiteral("stations history: нужны книга станций и имя станции");
+        return false;
+    }
+    options.files = positional;
+    return true;
+}
+
+bool ReadStationOptions(const QCommandLineParser &parser, CliOptions &options, QString &error)
+{
+    const bool round = options.command == Command::Stations &&
+                       options.stationsVerb != QLatin1String("history");
+    const bool visit = options.command == Command::StationVisit;
+    const bool apply = options.stationsVerb == QLatin1String("apply") || visit;
+    for (const char *name : {"lines", "redial", "resume"})
+        if (parser.isSet(Opt(name)) && !round) {
+            error = QStringLiteral("--%1 относится к stations backup и apply").arg(Opt(name));
+            return false;
+        }
+    for (const char *name : {"set", "dry-run"})
+        if (parser.isSet(Opt(name)) && !apply) {
+            error = QStringLiteral("--%1 относится к stations apply").arg(Opt(name));
+            return false;
+        }
+    if (parser.isSet(QStringLiteral("lines")) &&
+        !ReadLines(parser.value(QStringLiteral("lines")), options.lines, error))
+        return false;
+    if (parser.isSet(QStringLiteral("redial"))) {
+        const QString text = parser.value(QStringLiteral("redial"));
+        if (!IsNumber(text) || text.toInt() > kMaxRedial) {
+            error = QStringLiteral("--redial %1: число 0...%2").arg(text).arg(kMaxRedial);
+            return false;
+        }
+        options.redial = text.toInt();
+    }
+    options.resume = parser.isSet(QStringLiteral("resume"));
+    options.sets = parser.values(QStringLiteral("set"));
+    options.dryRun = parser.isSet(QStringLiteral("dry-run"));
+    if (options.stationsVerb == QLatin1String("apply") && options.sets.isEmpty()) {
+        error = QStringLiteral("stations apply: нужно хотя бы одно --set ИМЯ=ЗНАЧЕНИЕ");
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 Command CommandNamed(const QString &name)
@@ -258,12 +337,15 @@ ParsedCommandLine ParseCommandLine(const QStringList &arguments)
         return result;
     }
     const int files = FileCount(options.command);
-    if (files == kOneOrMore && positional.isEmpty()) {
+    if (files == kStationArguments) {
+        if (!ReadStationArguments(positional, options, result.error))
+            return result;
+    } else if (files == kOneOrMore && positional.isEmpty()) {
         result.error = QStringLiteral("%1 needs the bytes of a frame in hex, e.g. CC 00 0C 1D")
                            .arg(options.commandName);
         return result;
     }
-    if (files != kOneOrMore && positional.size() != files) {
+    if (files >= 0 && positional.size() != files) {
         result.error = files == 0 ? QStringLiteral("%1 takes no file").arg(options.commandName)
                                   : QStringLiteral("%1 needs %2 file name%3")
                                         .arg(options.commandName)
@@ -271,14 +353,16 @@ ParsedCommandLine ParseCommandLine(const QStringList &arguments)
                                         .arg(files == 1 ? QString() : QStringLiteral("s"));
         return result;
     }
-    options.files = positional;
+    if (files != kStationArguments)
+        options.files = positional;
     options.trace = parser.isSet(QStringLiteral("trace"));
     options.noLog = parser.isSet(QStringLiteral("no-log"));
     options.json = parser.isSet(QStringLiteral("json"));
     options.verbose = parser.isSet(QStringLiteral("verbose"));
 
     if (!ReadLinkOptions(parser, options.link, result.error) ||
-        !ReadCommandOptions(parser, options, result.error))
+        !ReadCommandOptions(parser, options, result.error) ||
+        !ReadStationOptions(parser, options, result.error))
         return result;
     return result;
 }

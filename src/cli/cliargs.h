@@ -22,6 +22,8 @@ enum class Command
     New,
     Decode,
     DecodeLog,
+    Stations,     // stations backup|apply|history BOOK ...
+    StationVisit, // one station's visit on one line, for a round's worker process
 };
 
 // Link options as given; what is not given comes from the settings file.
@@ -63,6 +65,14 @@ struct CliOptions
     bool noBackup = false; // write-config: no backup of the configuration before the write
     bool noVerify = false; // write-config: the tables written are not read back
     int generation = 0;    // new --generation
+
+    // stations: the verb, the lines with a modem and what a round does.
+    QString stationsVerb;
+    QList<int> lines;
+    int redial = 2;
+    bool resume = false;
+    QStringList sets; // NAME=VALUE, as given
+    bool dryRun = false;
 };
 
 struct ParsedCommandLine

@@ -23,7 +23,9 @@ const char kCommands[] =
     "                            3/4 or 5/6\n"
     "  decode HEX...             decode one frame given as hex bytes (\"CC 00 0C 1D ...\")\n"
     "  decode-log FILE           print an exchange log (LOG/exchange.log) decoded, one line a\n"
-    "                            row\n";
+    "                            row\n"
+    "  stations backup|apply|history BOOK ...\n"
+    "                            обход станций книги по нескольким линиям сразу\n";
 
 const char kLinkOptions[] =
     "Link options (what is not given comes from the program's settings file, INI/ktv31.ini\n"
@@ -174,6 +176,25 @@ QString CommandHelp(Command command)
             "and the bytes of a frame. An answer is decoded against the request before it.\n"
             "Lines of another form are named on standard error and skipped; a file with none\n"
             "of the log's lines gives exit 3, as does a file that cannot be read.\n");
+    case Command::Stations:
+        return QStringLiteral(
+            "Использование: ktv31-cli stations backup КНИГА --lines 1,2 [--redial N] [--resume]\n"
+            "                                    [--json] [--verbose]\n"
+            "               ktv31-cli stations apply КНИГА --lines 1,2 --set ИМЯ=ЗНАЧЕНИЕ...\n"
+            "                                    [--dry-run] [--redial N] [--json]\n"
+            "               ktv31-cli stations history КНИГА ИМЯ [--json]\n"
+            "КНИГА - CSV-файл станций (разделитель \";\" или \",\", UTF-8 или Windows-1251) со\n"
+            "столбцами name, phone, port, speed, modem_init и параметрами связи (attempts,\n"
+            "first_byte_wait, next_byte_wait, rts_pause, preambles, connect_wait,\n"
+            "connect_attempts). --lines - COM-порты с модемом; станция с port и без phone\n"
+            "обслуживается по прямой связи на своём порту. Занятые и не ответившие станции\n"
+            "вызываются снова после остальных, до N раз (по умолчанию 2).\n"
+            "backup сохраняет конфигурацию станции в CONFIG/stations/ИМЯ/ только когда она\n"
+            "изменилась и называет изменённые поля; apply вносит одно изменение во все\n"
+            "станции, как write-config --set. Журнал обходов - CONFIG/stations/journal.jsonl;\n"
+            "--resume продолжает последний обход книги. Код выхода 0 - все станции\n"
+            "обслужены, 1 - не все, 2 - ошибка в книге или в параметрах.\n");
+    case Command::StationVisit:
     case Command::None:
         break;
     }
