@@ -187,6 +187,9 @@ private slots:
     void usageIsChecked_data();
     void usageIsChecked();
     void diffListsTheDifferences();
+    void setChangesTheFileWholeOrNotAtAll_data();
+    void setChangesTheFileWholeOrNotAtAll();
+    void fieldListIsDocumented();
     void fileProblemsGiveExit3_data();
     void fileProblemsGiveExit3();
     void targetsThatAreNoFilesAreLeftAlone_data();
@@ -322,6 +325,10 @@ void TestCli::writeConfigSendsOnlyWhatIsAsked_data()
     QTest::newRow("one changed calculator, --no-backup")
         << QStringList{"--no-backup"} << true << QList<WriteRequest>{{6, 17, 1}} << 0;
     QTest::newRow("nothing changed") << QStringList{} << false << QList<WriteRequest>{} << 0;
+    QTest::newRow("--set by name, no file")
+        << QStringList{"--set", "calc.17.connected=1", "--set", "calc.17.port=A",
+                       "--set", "calc.17.speed=4800"}
+        << true << QList<WriteRequest>{{6, 17, 1}} << 1;
     QTest::newRow("--tables 5") << QStringList{"--tables", "5"} << false
                                 << QList<WriteRequest>{{5, 0, 1}} << 0;
     QTest::newRow("--all") << QStringList{"--all"} << true
@@ -346,9 +353,15 @@ void TestCli::writeConfigSendsOnlyWhatIsAsked()
     ConfigRecord edited = station;
     if (changeCalculator)
         setLink(edited, 17, 1, 1, 6);
+    const bool byName = options.contains(QStringLiteral("--set"));
     const QString file = writeRecord(QStringLiteral("edited.cnf"), edited);
-    const CliRun run = runCli(link(simulator) << QStringLiteral("write-config") << file << options);
+    const CliRun run =
+        runCli(link(simulator) << QStringLiteral("write-config")
+                               << (byName ? QStringList{} : QStringList{file}) << options);
     QCOMPARE(run.status, 0);
+    if (byName)
+        QCOMPARE(lines(run.out), (QStringList{"calc.17.connected: 0 -> 1", "calc.17.port:  -> A",
+                                              "calc.17.speed: 300 -> 4800"}));
     simulator.settle();
     QCOMPARE(writeRequests(simulator), expected);
     // The folder keeps its newest 50: a backup shows as a name that was not there before.
@@ -815,17 +828,25 @@ void TestCli::diffListsTheDifferences()
 
     const CliRun run = runCli({QStringLiteral("diff"), a, b});
     QCOMPARE(run.status, 0);
-    const QStringList listed = lines(run.out);
-    QCOMPARE(listed.size(), 5);
-    QVERIFY(listed.contains(
-        QStringLiteral("Параметры связи: Скорость обмена с ВУ: 115200 бит/с -> 9600 бит/с")));
-    QVERIFY(listed.contains(QStringLiteral(
-        "Строка инициализации модема: Строка инициализации модема: \"ATZ\\r\" -> \"AT&F\\r\"")));
-    QVERIFY(listed.contains(QStringLiteral(
-        "Параметры связи  с отдельным вычислителем: Адрес 5: Нет -> Да, B, 9600 бит/с")));
-    QVERIFY(listed.contains(QStringLiteral(
-        "Параметры связи  с отдельным вычислителем: Адрес 200: Да, C, 19200 бит/с -> Нет")));
-    QVERIFY(listed.contains(QStringLiteral("reserved bytes: offsets 900: 00 -> 01")));
+    const QString calculators = QStringLiteral("Параметры связи  с отдельным вычислителем: ");
+    QCOMPARE(lines(run.out),
+             (QStringList{
+                 "Параметры связи: Скорость обмена с ВУ: 115200 бит/с -> 9600 бит/с",
+                 "Строка инициализации модема: Строка инициализации модема: \"ATZ\\r\" -> "
+                 "\"AT&F\\r\"",
+                 calculators + "Адрес 5: Подключение: Нет -> Да",
+                 calculators + "Адрес 5: Порт подключения: нет -> B",
+                 calculators + "Адрес 5: Скорость обмена: 300 бит/с -> 9600 бит/с",
+                 calculators + "Адрес 200: Подключение: Да -> Нет",
+                 "Резервные байты: смещения 900: 00 -> 01",
+             }));
+    const CliRun named = runCli({QStringLiteral("--json"), QStringLiteral("diff"), a, b});
+    QStringList names;
+    for (const QJsonValue &d :
+         QJsonDocument::fromJson(named.out.toUtf8()).object().value("differences").toArray())
+        names << d.toObject().value("name").toString();
+    QCOMPARE(names, (QStringList{"link.speed", "modem.init", "calc.5.connected", "calc.5.port",
+                                 "calc.5.speed", "calc.200.connected", ""}));
 
     const CliRun same = runCli({QStringLiteral("--json"), QStringLiteral("diff"), a, a});
     QCOMPARE(same.status, 0);
@@ -834,6 +855,57 @@ void TestCli::diffListsTheDifferences()
                 .value("differences")
                 .toArray()
                 .isEmpty());
+}
+
+void TestCli::setChangesTheFileWholeOrNotAtAll_data()
+{
+    QTest::addColumn<QStringList>("assignments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("got"); // get's lines after the command
+    QTest::newRow("two fields") << QStringList{"calc.7.speed=19200", "modem.init=AT&F"} << 0
+                                << "calc.7.speed=19200\nmodem.init=AT&F";
+    QTest::newRow("one refused of two") << QStringList{"calc.7.speed=19200", "link.priority=medium"}
+                                        << 2 << "calc.7.speed=9600\nmodem.init=ATZ";
+    QTest::newRow("address out of range")
+        << QStringList{"calc.255.speed=9600"} << 2 << "calc.7.speed=9600\nmodem.init=ATZ";
+    QTest::newRow("control character")
+        << QStringList{"modem.init=AT\x1B[2J"} << 2 << "calc.7.speed=9600\nmodem.init=ATZ";
+}
+
+void TestCli::setChangesTheFileWholeOrNotAtAll()
+{
+    QFETCH(QStringList, assignments);
+    QFETCH(int, status);
+    QFETCH(QString, got);
+    const QString file = writeRecord(QStringLiteral("station.cnf"), stationRecord());
+    QFile original(file);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    const QByteArray before = original.readAll();
+    original.close();
+    const CliRun run = runCli(QStringList{QStringLiteral("set"), file} << assignments);
+    QCOMPARE(run.status, status);
+    if (status != 0) {
+        QVERIFY2(run.err.contains(assignments.last().section(QLatin1Char('='), 0, 0)),
+                 qPrintable(run.err));
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QCOMPARE(original.readAll(), before);
+    }
+    const CliRun read = runCli({QStringLiteral("get"), file, QStringLiteral("calc.7.speed"),
+                                QStringLiteral("modem.init")});
+    QCOMPARE(read.out.trimmed(), got);
+}
+
+// The list of names in the documentation is the tool's own, so that it cannot fall behind.
+void TestCli::fieldListIsDocumented()
+{
+    const CliRun run = runCli({QStringLiteral("fields")});
+    QCOMPARE(run.status, 0);
+    QFile doc(QStringLiteral(KTV31_SOURCE_DIR "/docs/fields.md"));
+    QVERIFY(doc.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(doc.readAll());
+    const QString fence = QStringLiteral("```\n");
+    const qsizetype start = text.indexOf(fence) + fence.size();
+    QCOMPARE(text.mid(start, text.indexOf(fence, start) - start).trimmed(), run.out.trimmed());
 }
 
 void TestCli::fileProblemsGiveExit3_data()

@@ -9,8 +9,10 @@
 namespace ktv31::cli {
 namespace {
 
-constexpr int kOneOrMore = -1;        // arguments, not files: the bytes of decode
-constexpr int kStationArguments = -2; // a verb and its arguments
+constexpr int kOneOrMore = -1;     // arguments, not files: the bytes of decode
+constexpr int kFileAndNames = -2;  // get: a file, then field names
+constexpr int kFileAndValues = -3; // set: a file, then at least one NAME=VALUE
+constexpr int kStationArguments = -4; // stations: a verb and its arguments
 constexpr int kMaxRedial = 100;
 
 struct CommandName
@@ -30,6 +32,9 @@ constexpr CommandName kCommands[] = {
     {Command::New, "new", 1},
     {Command::Decode, "decode", kOneOrMore},
     {Command::DecodeLog, "decode-log", 1},
+    {Command::Fields, "fields", 0},
+    {Command::Get, "get", kFileAndNames},
+    {Command::Set, "set", kFileAndValues},
     {Command::Stations, "stations", kStationArguments},
     {Command::StationVisit, "station-visit", 3},
 };
@@ -55,10 +60,10 @@ void Declare(QCommandLineParser &parser)
     const auto valued = [](const char *name) {
         return QCommandLineOption(Opt(name), QString(), QStringLiteral("value"));
     };
-    for (const char *name : {"port", "device", "speed", "preambles", "attempts", "first-byte-wait",
-                             "next-byte-wait", "rts-pause", "phone", "modem-init", "connect-wait",
-                             "connect-attempts", "settings", "retry", "tables", "generation",
-                             "lines", "redial", "set"})
+    for (const char *name :
+         {"port", "device", "speed", "preambles", "attempts", "first-byte-wait", "next-byte-wait",
+          "rts-pause", "phone", "modem-init", "connect-wait", "connect-attempts", "settings",
+          "retry", "tables", "generation", "set", "output", "lines", "redial"})
         parser.addOption(valued(name));
     for (const char *name : {"direct", "trace", "no-log", "json", "verbose", "all", "version",
                              "no-backup", "no-verify", "resume", "dry-run"})
@@ -173,6 +178,28 @@ bool ReadCommandOptions(const QCommandLineParser &parser, CliOptions &options, Q
     }
     if (tablesSet && !ReadTables(parser.value(QStringLiteral("tables")), options.tables, error))
         return false;
+    const bool stationChange = (options.command == Command::Stations &&
+                                options.stationsVerb == QLatin1String("apply")) ||
+                               options.command == Command::StationVisit;
+    if (parser.isSet(QStringLiteral("set"))) {
+        if (options.command != Command::WriteConfig && !stationChange) {
+            error = QStringLiteral("--set относится к write-config (файл меняет команда set)");
+            return false;
+        }
+        if (tablesSet || options.allTables) {
+            error = QStringLiteral("--set и --tables/--all исключают друг друга: по имени "
+                                   "записываются только измененные поля");
+            return false;
+        }
+        options.assignments = parser.values(QStringLiteral("set"));
+    }
+    if (parser.isSet(QStringLiteral("output"))) {
+        if (options.command != Command::Set) {
+            error = QStringLiteral("--output относится к set");
+            return false;
+        }
+        options.output = parser.value(QStringLiteral("output"));
+    }
     options.noBackup = parser.isSet(QStringLiteral("no-backup"));
     options.noVerify = parser.isSet(QStringLiteral("no-verify"));
     for (const auto &[set, name] :
@@ -242,7 +269,6 @@ bool ReadStationArguments(QStringList &positional, CliOptions &options, QString 
                     : QStringLiteral("stations history: нужны книга станций и имя станции");
         return false;
     }
-    options.files = positional;
     return true;
 }
 
@@ -250,18 +276,17 @@ bool ReadStationOptions(const QCommandLineParser &parser, CliOptions &options, Q
 {
     const bool round = options.command == Command::Stations &&
                        options.stationsVerb != QLatin1String("history");
-    const bool visit = options.command == Command::StationVisit;
-    const bool apply = options.stationsVerb == QLatin1String("apply") || visit;
+    const bool change = options.stationsVerb == QLatin1String("apply") ||
+                        options.command == Command::StationVisit;
     for (const char *name : {"lines", "redial", "resume"})
         if (parser.isSet(Opt(name)) && !round) {
             error = QStringLiteral("--%1 относится к stations backup и apply").arg(Opt(name));
             return false;
         }
-    for (const char *name : {"set", "dry-run"})
-        if (parser.isSet(Opt(name)) && !apply) {
-            error = QStringLiteral("--%1 относится к stations apply").arg(Opt(name));
-            return false;
-        }
+    if (parser.isSet(QStringLiteral("dry-run")) && !change) {
+        error = QStringLiteral("--dry-run относится к stations apply");
+        return false;
+    }
     if (parser.isSet(QStringLiteral("lines")) &&
         !ReadLines(parser.value(QStringLiteral("lines")), options.lines, error))
         return false;
@@ -274,13 +299,35 @@ bool ReadStationOptions(const QCommandLineParser &parser, CliOptions &options, Q
         options.redial = text.toInt();
     }
     options.resume = parser.isSet(QStringLiteral("resume"));
-    options.sets = parser.values(QStringLiteral("set"));
     options.dryRun = parser.isSet(QStringLiteral("dry-run"));
-    if (options.stationsVerb == QLatin1String("apply") && options.sets.isEmpty()) {
+    if (options.stationsVerb == QLatin1String("apply") && options.assignments.isEmpty()) {
         error = QStringLiteral("stations apply: нужно хотя бы одно --set ИМЯ=ЗНАЧЕНИЕ");
         return false;
     }
     return true;
+}
+
+// The command's arguments: how many files, or a file and what follows it.
+bool CheckPositional(const QCommandLineParser &parser, const CliOptions &options,
+                     const QStringList &positional, QString &error)
+{
+    int files = FileCount(options.command);
+    if (options.command == Command::WriteConfig && parser.isSet(QStringLiteral("set")))
+        files = 0; // the controller's own configuration is changed
+    const QString &name = options.commandName;
+    if (files == kOneOrMore && positional.isEmpty())
+        error = QStringLiteral("%1 needs the bytes of a frame in hex, e.g. CC 00 0C 1D").arg(name);
+    else if (files == kFileAndNames && positional.isEmpty())
+        error = QStringLiteral("%1: нужен файл конфигурации (и имена полей)").arg(name);
+    else if (files == kFileAndValues && positional.size() < 2)
+        error = QStringLiteral("%1: нужны файл конфигурации и хотя бы одно ИМЯ=ЗНАЧЕНИЕ").arg(name);
+    else if (files >= 0 && positional.size() != files)
+        error = files == 0 ? QStringLiteral("%1 takes no file").arg(name)
+                           : QStringLiteral("%1 needs %2 file name%3")
+                                 .arg(name)
+                                 .arg(files)
+                                 .arg(files == 1 ? QString() : QStringLiteral("s"));
+    return error.isEmpty();
 }
 
 } // namespace
@@ -336,25 +383,19 @@ ParsedCommandLine ParseCommandLine(const QStringList &arguments)
         result.error = QStringLiteral("no command given");
         return result;
     }
-    const int files = FileCount(options.command);
-    if (files == kStationArguments) {
+    if (FileCount(options.command) == kStationArguments) {
         if (!ReadStationArguments(positional, options, result.error))
             return result;
-    } else if (files == kOneOrMore && positional.isEmpty()) {
-        result.error = QStringLiteral("%1 needs the bytes of a frame in hex, e.g. CC 00 0C 1D")
-                           .arg(options.commandName);
+    } else if (!CheckPositional(parser, options, positional, result.error)) {
         return result;
     }
-    if (files >= 0 && positional.size() != files) {
-        result.error = files == 0 ? QStringLiteral("%1 takes no file").arg(options.commandName)
-                                  : QStringLiteral("%1 needs %2 file name%3")
-                                        .arg(options.commandName)
-                                        .arg(files)
-                                        .arg(files == 1 ? QString() : QStringLiteral("s"));
-        return result;
-    }
-    if (files != kStationArguments)
-        options.files = positional;
+    options.files = positional;
+    if (options.command == Command::Get)
+        options.fieldNames = options.files.mid(1);
+    if (options.command == Command::Set)
+        options.assignments = options.files.mid(1);
+    if (options.command == Command::Get || options.command == Command::Set)
+        options.files = options.files.mid(0, 1);
     options.trace = parser.isSet(QStringLiteral("trace"));
     options.noLog = parser.isSet(QStringLiteral("no-log"));
     options.json = parser.isSet(QStringLiteral("json"));

@@ -22,6 +22,9 @@ enum class Command
     New,
     Decode,
     DecodeLog,
+    Fields,
+    Get,
+    Set,
     Stations,     // stations backup|apply|history BOOK ...
     StationVisit, // one station's visit on one line, for a round's worker process
 };
@@ -66,12 +69,15 @@ struct CliOptions
     bool noVerify = false; // write-config: the tables written are not read back
     int generation = 0;    // new --generation
 
+    QStringList fieldNames;  // get: the fields asked for, all when empty
+    QStringList assignments; // set, write-config --set, stations apply: NAME=VALUE as given
+    QString output;          // set --output: the new file; empty: the file itself
+
     // stations: the verb, the lines with a modem and what a round does.
     QString stationsVerb;
     QList<int> lines;
     int redial = 2;
     bool resume = false;
-    QStringList sets; // NAME=VALUE, as given
     bool dryRun = false;
 };
 

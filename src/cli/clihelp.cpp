@@ -24,6 +24,11 @@ const char kCommands[] =
     "  decode HEX...             decode one frame given as hex bytes (\"CC 00 0C 1D ...\")\n"
     "  decode-log FILE           print an exchange log (LOG/exchange.log) decoded, one line a\n"
     "                            row\n"
+    "  fields                    имена полей конфигурации, их вид и допустимые значения\n"
+    "  get FILE [NAME...]        значения полей файла строками ИМЯ=ЗНАЧЕНИЕ\n"
+    "  set FILE NAME=VALUE...    изменить поля файла (--output NEW: записать в NEW)\n"
+    "  write-config --set NAME=VALUE...   изменить поля в контроллере: чтение, проверка,\n"
+    "                            запись только измененного и контрольное чтение\n"
     "  stations backup|apply|history BOOK ...\n"
     "                            обход станций книги по нескольким линиям сразу\n";
 
@@ -133,7 +138,11 @@ QString CommandHelp(Command command)
             "compared byte by byte, unless --no-verify is given: a difference ends the command\n"
             "with \"Проверка записи не пройдена\", the first difference and exit 1. A write cut\n"
             "short (refused, line lost, interrupted) says which tables were written and which\n"
-            "were not.\n");
+            "were not.\n"
+            "With --set NAME=VALUE (repeatable) and no FILE: reads the controller's\n"
+            "configuration, changes the named fields (ktv31-cli fields lists them), then the\n"
+            "same check, backup, changed-only write and read-back; prints what changed\n"
+            "(calc.12.speed: 9600 -> 19200). Allowed over a telephone link too.\n");
     case Command::TableState:
         return QStringLiteral(
             "Usage: ktv31-cli [link options] table-state [--json]\n"
@@ -176,6 +185,26 @@ QString CommandHelp(Command command)
             "and the bytes of a frame. An answer is decoded against the request before it.\n"
             "Lines of another form are named on standard error and skipped; a file with none\n"
             "of the log's lines gives exit 3, as does a file that cannot be read.\n");
+    case Command::Fields:
+        return QStringLiteral(
+            "Использование: ktv31-cli fields [--json]\n"
+            "Перечисляет поля конфигурации по именам (link.speed, modem.init, calc.N.port, ...):\n"
+            "вид, допустимые значения и подпись, как ее показывают окна. Поля ident.* только\n"
+            "читаются.\n");
+    case Command::Get:
+        return QStringLiteral(
+            "Использование: ktv31-cli get FILE [NAME...] [--json]\n"
+            "Печатает поля файла конфигурации строками ИМЯ=ЗНАЧЕНИЕ (все поля, если имена не\n"
+            "заданы). Значения как их читает человек: скорости в бит/с, порты буквами A, B, C,\n"
+            "строка модема без завершающего CR.\n");
+    case Command::Set:
+        return QStringLiteral(
+            "Использование: ktv31-cli set FILE NAME=VALUE... [--output NEW]\n"
+            "Изменяет поля файла конфигурации (или записывает результат в NEW) целиком или\n"
+            "никак: неизвестное имя, адрес вне 1...254, значение вне диапазона или списка,\n"
+            "недопустимый текст отклоняются с кодом 2, и файл остается байт в байт прежним.\n"
+            "Скорость проверяется по таблице скоростей; скорости, которые предлагает\n"
+            "контроллер, проверяются при записи в него.\n");
     case Command::Stations:
         return QStringLiteral(
             "Использование: ktv31-cli stations backup КНИГА --lines 1,2 [--redial N] [--resume]\n"

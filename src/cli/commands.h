@@ -7,6 +7,8 @@ namespace ktv31::cli {
 
 // show, diff, new: configuration files without a controller.
 int RunFileCommand(const CliOptions &options);
+// fields, get, set: named fields of configuration files.
+int RunFieldCommand(const CliOptions &options);
 // decode, decode-log: frames and exchange logs, without a link.
 int RunDecodeCommand(const CliOptions &options);
 // identify, detect-speed, read-config, write-config, table-state: over a link.

@@ -1,4 +1,4 @@
-// Every difference between two configuration records, field by field and calculator by calculator.
+// Every difference between two configuration records, field by field.
 #pragma once
 
 #include "config/configimage.h"
@@ -11,7 +11,8 @@ namespace ktv31::cli {
 struct Difference
 {
     QString section; // the caption of the part of the configuration
-    QString label;   // the field, or "Адрес N" for a calculator
+    QString label;   // the field, "Адрес N: ..." for a calculator's
+    QString name;    // the field's name ("calc.12.speed"); empty for bytes no field stands for
     QString first;   // the value in the first record
     QString second;  // the value in the second
 };

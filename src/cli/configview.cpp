@@ -1,23 +1,17 @@
 // Decoding a configuration record into labelled fields: identification, table 3, modem, links.
 #include "cli/configview.h"
 
+#include "config/configeditor.h"
+#include "config/configtexts.h"
+#include "config/recordfields.h"
 #include "protocol/suplfunc.h"
-#include "shell/cp1251.h"
 
 namespace ktv31::cli {
 
 QString CalculatorView::portText() const
 {
-    switch (port) {
-    case 1:
-        return QStringLiteral("A");
-    case 2:
-        return QStringLiteral("B");
-    case 3:
-        return QStringLiteral("C");
-    default:
-        return QStringLiteral("?");
-    }
+    const QString letter = PortLetter(port);
+    return letter.isEmpty() ? QStringLiteral("?") : letter;
 }
 
 int CalculatorView::speed() const
@@ -30,16 +24,6 @@ QString CalculatorView::text() const
     if (!connected)
         return QStringLiteral("Нет");
     return QStringLiteral("Да, %1, %2 бит/с").arg(portText()).arg(speed());
-}
-
-QString LinkParameterText(int offset, int value)
-{
-    return LinkParameterValueText(offset, value);
-}
-
-QString RawModemString(const ConfigRecord &record)
-{
-    return fieldText(record.data() + RecordOffset::ModemString, ModemStringSize);
 }
 
 QString VisibleText(const QString &text)
@@ -76,32 +60,20 @@ QString CalculatorsCaption()
 ConfigView DescribeRecord(const ConfigRecord &record)
 {
     ConfigView view;
-    view.fromDevice = record.u8(RecordOffset::Marker) != 0;
-    for (int i = 0; i < IdentificationSize; ++i)
-        view.block[size_t(i)] = record.u8(RecordOffset::Identification + i);
+    view.fromDevice = IdentificationFromDevice(record);
+    view.block = IdentificationBlock(record);
     view.identification = DecodeIdentification(view.block.data(), view.fromDevice);
 
-    const quint8 version = record.u8(RecordOffset::SoftwareVersion);
-    for (const LinkParameterField &field : LinkParameterFields()) {
-        if (field.offset == LinkFieldOffset::RtsControl && !HasRtsField(version))
+    for (const RecordField *field : TableFields(ConfigTable::LinkParameters)) {
+        if (!FieldPresent(record, *field))
             continue;
-        const int value = record.u8(field.offset);
-        view.linkParameters.append({QString::fromLatin1(field.key), PlainLabel(field),
-                                    LinkParameterText(field.offset, value), value});
+        view.linkParameters.append({field->name, field->legacyKey, field->label(),
+                                    FieldValueText(record, *field), StoredValue(record, *field)});
     }
-
-    QString modem = RawModemString(record);
-    while (!modem.isEmpty() && modem.front().unicode() <= ' ')
-        modem.remove(0, 1);
-    while (!modem.isEmpty() && modem.back().unicode() <= ' ')
-        modem.chop(1);
-    view.modemString = modem;
-
+    view.modemString = EditorModemString(record);
     for (int address = 0; address < CalculatorCount; ++address) {
-        const int at = LinkEntry::OffsetOf(address);
-        view.calculators.append({address, record.u8(at + LinkEntry::Connected) != 0,
-                                 record.u8(at + LinkEntry::Port),
-                                 record.u8(at + LinkEntry::SpeedCode)});
+        const CalculatorLink link = CalculatorLinkAt(record, address);
+        view.calculators.append({address, link.connected != 0, link.port, link.speedCode});
     }
     return view;
 }

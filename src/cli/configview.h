@@ -2,7 +2,6 @@
 #pragma once
 
 #include "config/configimage.h"
-#include "config/configtexts.h"
 #include "connection/identdecode.h"
 
 #include <QList>
@@ -14,6 +13,7 @@ namespace ktv31::cli {
 
 struct ViewField
 {
+    QString name;  // the field's name: "link.speed"
     QString key;   // for --json
     QString label; // as the editor labels it
     QString text;  // the value as the editor shows it
@@ -43,12 +43,6 @@ struct ConfigView
 };
 
 ConfigView DescribeRecord(const ConfigRecord &record);
-
-// The text of one table-3 byte, by its record offset.
-QString LinkParameterText(int offset, int value);
-
-// The 64 bytes of the modem string up to the first zero, as text.
-QString RawModemString(const ConfigRecord &record);
 
 // `text` safe to print on a terminal: CR as \r, every other control character (ESC among them)
 // as \xHH, so that a file cannot move the cursor or clear the screen.

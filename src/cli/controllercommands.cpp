@@ -4,10 +4,12 @@
 #include "cli/configfiles.h"
 #include "cli/console.h"
 #include "cli/exitstatus.h"
+#include "cli/fieldoutput.h"
 #include "cli/output.h"
 #include "config/conffun.h"
 #include "config/writecheck.h"
 #include "service/configoperations.h"
+#include "service/fieldwrites.h"
 #include "service/identifyoperations.h"
 #include "service/linkoperations.h"
 #include "service/servicetexts.h"
@@ -23,7 +25,8 @@ namespace {
 // What a command needs before the link is opened, so that a bad file costs no call.
 struct Prepared
 {
-    ConfigRecord record; // write-config: the file to write from
+    ConfigRecord record;            // write-config: the file to write from
+    QList<FieldAssignment> changes; // write-config --set
 };
 
 bool Selective(const CliOptions &options)
@@ -75,13 +78,22 @@ int ReadConfig(CliSession &session, const CliOptions &options)
     return session.statusOf(SaveConfigurationToFile(session.service(), options.files[0]));
 }
 
-int WriteConfig(CliSession &session, const CliOptions &options, const ConfigRecord &record)
+int WriteConfig(CliSession &session, const CliOptions &options, const Prepared &prepared)
 {
     if (const int status = IdentifyAndCheck(session))
         return status;
     ServiceSession &service = session.service();
     service.verifyWrites = !options.noVerify;
     service.keepBackups = !options.noBackup;
+    const ConfigRecord &record = prepared.record;
+    if (!options.assignments.isEmpty()) {
+        QList<FieldChange> changed;
+        const Outcome written = WriteFieldChanges(service, prepared.changes, &changed);
+        // What was asked for is told even when the write did not go through.
+        if (written.kind != OutcomeKind::NotRead && written.kind != OutcomeKind::ContentRefused)
+            PrintFieldChanges(changed);
+        return session.statusOf(written);
+    }
     if (Selective(options))
         return session.statusOf(WriteTablesFromFile(service, record, ChosenTables(options)));
     ConfigRecord asRead;
@@ -111,7 +123,7 @@ int Run(CliSession &session, const CliOptions &options, const Prepared &prepared
     case Command::ReadConfig:
         return ReadConfig(session, options);
     case Command::WriteConfig:
-        return WriteConfig(session, options, prepared.record);
+        return WriteConfig(session, options, prepared);
     case Command::TableState:
         return TableState(session, options);
     default:
@@ -147,6 +159,16 @@ int Prepare(const CliOptions &options, const LinkSetup &link, Prepared &prepared
         return CheckWritableTarget(options.files[0]);
     if (options.command != Command::WriteConfig)
         return ExitStatus::Done;
+    if (!options.assignments.isEmpty()) {
+        QString error;
+        const auto changes = ParseAssignments(options.assignments, &error);
+        if (!changes) {
+            Complain(error);
+            return ExitStatus::BadUsage;
+        }
+        prepared.changes = *changes;
+        return ExitStatus::Done;
+    }
     if (const int status = ReadRecordFile(options.files[0], prepared.record))
         return status;
     return Selective(options) ? CheckChosenTables(options, prepared.record) : ExitStatus::Done;

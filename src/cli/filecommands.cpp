@@ -51,6 +51,10 @@ int RunFileCommand(const CliOptions &options)
     case Command::Decode:
     case Command::DecodeLog:
         return RunDecodeCommand(options);
+    case Command::Fields:
+    case Command::Get:
+    case Command::Set:
+        return RunFieldCommand(options);
     default:
         return ExitStatus::BadUsage;
     }

@@ -47,7 +47,8 @@ QJsonObject ConfigurationJson(const ConfigView &view)
 {
     QJsonArray parameters;
     for (const ViewField &field : view.linkParameters)
-        parameters.append(QJsonObject{{"key", field.key},
+        parameters.append(QJsonObject{{"name", field.name},
+                                      {"key", field.key},
                                       {"label", field.label},
                                       {"value", field.value},
                                       {"text", field.text}});
@@ -124,6 +125,7 @@ void PrintDifferences(const QList<Difference> &differences, bool json)
         for (const Difference &d : differences)
             list.append(QJsonObject{{"section", d.section},
                                     {"label", d.label},
+                                    {"name", d.name.isEmpty() ? QJsonValue() : QJsonValue(d.name)},
                                     {"first", d.first},
                                     {"second", d.second}});
         PrintJson({{"differences", list}});

@@ -89,7 +89,7 @@ QStringList VisitArguments(const CliOptions &options, int port, const Station &s
     QStringList args{QStringLiteral("station-visit"), options.files[0], station.name,
                      QString::number(port)};
     args << LinkArguments(options.link);
-    for (const QString &set : options.sets)
+    for (const QString &set : options.assignments)
         args << QStringLiteral("--set") << set;
     if (options.dryRun)
         args << QStringLiteral("--dry-run");
@@ -119,7 +119,7 @@ int RunRound(const CliOptions &options)
         return ExitStatus::BadUsage;
     }
     QString error;
-    if (!options.sets.isEmpty() && !ParseAssignments(options.sets, &error)) {
+    if (!options.assignments.isEmpty() && !ParseAssignments(options.assignments, &error)) {
         Complain(QStringLiteral("--set %1").arg(error));
         return ExitStatus::BadUsage;
     }
@@ -260,7 +260,7 @@ int RunStationVisit(const CliOptions &options)
     QString error;
     VisitPlan plan;
     plan.dryRun = options.dryRun;
-    if (const auto changes = ParseAssignments(options.sets, &error))
+    if (const auto changes = ParseAssignments(options.assignments, &error))
         plan.changes = *changes;
     else
         return PrintUnstartedVisit(name, error, ExitStatus::BadUsage);

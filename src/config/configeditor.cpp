@@ -2,6 +2,7 @@
 #include "config/configeditor.h"
 
 #include "config/configtexts.h"
+#include "config/recordfields.h"
 #include "protocol/suplfunc.h"
 #include "shell/cp1251.h"
 
@@ -60,9 +61,8 @@ std::array<QString, 4> CalculatorCells(const ConfigRecord &record, int address)
     cells[1] = connected ? QStringLiteral("         Да") : QStringLiteral("         Нет");
     if (!connected)
         return cells;
-    static const char *const ports[] = {"?", "A", "B", "C"};
-    const quint8 port = record.u8(entry + LinkEntry::Port);
-    cells[2] = QStringLiteral("         ") + QLatin1String(ports[port <= 3 ? port : 0]);
+    const QString port = PortLetter(record.u8(entry + LinkEntry::Port));
+    cells[2] = QStringLiteral("         ") + (port.isEmpty() ? QStringLiteral("?") : port);
     cells[3] =
         QStringLiteral("        %1").arg(CodeToSpeed(record.u8(entry + LinkEntry::SpeedCode)));
     return cells;
@@ -76,6 +76,55 @@ QString EditorModemString(const ConfigRecord &record)
     while (!text.isEmpty() && text.back().unicode() <= ' ')
         text.chop(1);
     return text;
+}
+
+bool RecordHasRtsField(const ConfigRecord &record)
+{
+    return HasRtsField(record.u8(RecordOffset::SoftwareVersion));
+}
+
+EditorInput EditorInputFrom(const ConfigRecord &record)
+{
+    using namespace LinkFieldOffset;
+    EditorInput shown;
+    shown.speedCode = record.u8(UpperSpeed);
+    shown.priority = record.u8(Priority);
+    shown.calculatorPreambles = record.u8(CalculatorPreambles);
+    shown.retryDelay = record.u8(RetryDelay);
+    shown.rtsControl = RecordHasRtsField(record) ? record.u8(RtsControl) : -1;
+    shown.answerPreambles = QString::number(record.u8(AnswerPreambles));
+    shown.requestPreambles = QString::number(record.u8(RequestPreambles));
+    shown.answerWait = QString::number(record.u8(AnswerWait));
+    shown.modemString = EditorModemString(record);
+    return shown;
+}
+
+std::array<quint8, IdentificationSize> IdentificationBlock(const ConfigRecord &record)
+{
+    std::array<quint8, IdentificationSize> block{};
+    for (int i = 0; i < IdentificationSize; ++i)
+        block[size_t(i)] = record.u8(RecordOffset::Identification + i);
+    return block;
+}
+
+bool IdentificationFromDevice(const ConfigRecord &record)
+{
+    return record.u8(RecordOffset::Marker) != 0;
+}
+
+CalculatorLink CalculatorLinkAt(const ConfigRecord &record, int address)
+{
+    const int at = LinkEntry::OffsetOf(address);
+    return {record.u8(at + LinkEntry::Connected), record.u8(at + LinkEntry::Port),
+            record.u8(at + LinkEntry::SpeedCode)};
+}
+
+void SetCalculatorLink(ConfigRecord &record, int address, const CalculatorLink &link)
+{
+    const int at = LinkEntry::OffsetOf(address);
+    record.setU8(at + LinkEntry::Connected, link.connected);
+    record.setU8(at + LinkEntry::Port, link.port);
+    record.setU8(at + LinkEntry::SpeedCode, link.speedCode);
 }
 
 std::optional<InputFault> StoreEditorInput(const EditorInput &input, const EditorInput &shown,

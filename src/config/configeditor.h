@@ -12,10 +12,6 @@
 
 namespace ktv31 {
 
-constexpr int FirstShownCalculator = 1; // address 0 is never shown or edited
-constexpr int ShownCalculatorCount = 254;
-constexpr int MaxEditorModemStringLength = 62; // leaves room for the CR and a zero
-
 // The speed codes (0..21) whose bit is set in a 32-bit mask of table 1.
 QList<int> OfferedSpeedCodes(quint32 mask);
 // The masks of the upper-level link (bytes 17..20) and of the calculator links (21..24).
@@ -45,6 +41,26 @@ struct EditorInput
     QString answerWait;           // Edit4
     QString modemString;          // Edit1
 };
+
+// What the controls show for `record` when the editor opens: the list values it holds and the
+// numbers as text; the RTS choice only where table 3 has that field.
+EditorInput EditorInputFrom(const ConfigRecord &record);
+// Whether the record's table 3 has the RTS field.
+bool RecordHasRtsField(const ConfigRecord &record);
+
+// The identification block of a record and whether it was read from a controller.
+std::array<quint8, IdentificationSize> IdentificationBlock(const ConfigRecord &record);
+bool IdentificationFromDevice(const ConfigRecord &record);
+
+// One calculator's link as the link editor works on it.
+struct CalculatorLink
+{
+    quint8 connected = 0;
+    quint8 port = 0; // 1 A, 2 B, 3 C
+    quint8 speedCode = 0;
+};
+CalculatorLink CalculatorLinkAt(const ConfigRecord &record, int address);
+void SetCalculatorLink(ConfigRecord &record, int address, const CalculatorLink &link);
 
 // Checks the input in the editor's order and, when it passes, stores into `record` (table 3
 // bytes 38..45, the modem string with its CR and zeros) every value that differs from `shown`,

@@ -76,6 +76,22 @@ constexpr int Links = 63;          // 255 LinkEntry of 3 bytes
 constexpr int ModemString = 1083;  // 64 bytes
 } // namespace RecordOffset
 
+// Table 3 in the record, field by field.
+namespace LinkFieldOffset {
+constexpr int UpperSpeed = 38;
+constexpr int AnswerPreambles = 39;
+constexpr int RequestPreambles = 40;
+constexpr int Priority = 41;
+constexpr int CalculatorPreambles = 42;
+constexpr int RetryDelay = 43;
+constexpr int AnswerWait = 44;
+constexpr int RtsControl = 45; // only for software versions other than 3 and 4
+} // namespace LinkFieldOffset
+
+constexpr int FirstShownCalculator = 1; // address 0 is never shown or edited
+constexpr int ShownCalculatorCount = 254;
+constexpr int MaxEditorModemStringLength = 62; // leaves room for the CR and a zero
+
 constexpr int RecordSize = 1247;
 constexpr int LinkEntrySize = 3;
 

@@ -3,8 +3,8 @@
 #include "config/tabledatatext.h"
 
 #include "config/configimage.h"
-#include "config/configtexts.h"
 #include "config/identtexts.h"
+#include "config/recordfields.h"
 #include "config/stringi.h"
 #include "protocol/suplfunc.h"
 #include "shell/configtables.h"
@@ -203,29 +203,17 @@ QString SpeedMasksText(int first, int count, QByteArrayView values)
     return parts.take();
 }
 
-// The editor's labels of table 3, by field, on one line each.
-const QStringList &LinkParameterLabels()
-{
-    static const QStringList labels = [] {
-        QStringList list;
-        for (int field = 0; field < LinkParameterCountLong; ++field)
-            list << PlainLabel(LinkParameterFieldAt(LinkFieldOffset::UpperSpeed + field));
-        return list;
-    }();
-    return labels;
-}
-
 // Table 3 with the editor's labels and value texts; its fields are the record's table-3 bytes.
 QString LinkParametersText(const FieldWindow &w)
 {
     Parts parts;
     for (int field = w.first(); field < w.end(); ++field) {
-        if (field >= LinkParameterCountLong) {
+        const RecordField *described = FieldAt(RecordOffset::LinkParameters + field);
+        if (field >= LinkParameterCountLong || !described) {
             parts.addNumbered(QStringLiteral("поле "), field, w.at(field));
             continue;
         }
-        parts.add(LinkParameterLabels()[field],
-                  LinkParameterValueText(LinkFieldOffset::UpperSpeed + field, w.at(field)));
+        parts.add(described->label(), ByteValueText(*described, w.at(field)));
     }
     return parts.take();
 }
@@ -250,7 +238,7 @@ void AppendLink(QString &out, int address, quint8 link)
     }
     if (port <= LinkByte::MaxPort) {
         out += QStringLiteral(": порт ");
-        out += QChar(u'A' + (port - 1));
+        out += PortLetter(port);
     } else {
         out += QStringLiteral(": неизвестный порт ");
         AppendNumber(out, port);

@@ -3,6 +3,7 @@
 
 #include "config/configeditor.h"
 #include "config/configtexts.h"
+#include "config/recordfields.h"
 #include "protocol/suplfunc.h"
 #include "shell/settings.h"
 #include "ui_config.h"
@@ -57,9 +58,7 @@ TFormConfig::TFormConfig(ConfigRecord &record, ConfigImage &image,
     grid->setPalette(gridColours);
     grid->installEventFilter(this);
     setBackground(false);
-    // The choice lists' items carry the byte they store: their place in the list.
-    for (QComboBox *list : {ui->ComboBox2, ui->ComboBox3, ui->ComboBox4, ui->ComboBox5})
-        NumberItems(list, 0);
+    showFieldLabels();
 
     connect(ui->BitBtn14, &QPushButton::clicked, this, &TFormConfig::BitBtn14Click);
     connect(ui->BitBtn5, &QPushButton::clicked, this, &TFormConfig::BitBtn14Click);
@@ -90,20 +89,19 @@ void TFormConfig::FormShow()
     fillUpperSpeeds();
     ui->BitBtn14->setVisible(DeviceMode);
     ui->BitBtn5->setVisible(!DeviceMode);
-    ui->Edit1->setText(EditorModemString(record_));
-    ui->Edit2->setText(QString::number(record_.u8(LinkFieldOffset::AnswerPreambles)));
-    ui->Edit3->setText(QString::number(record_.u8(LinkFieldOffset::RequestPreambles)));
-    ui->Edit4->setText(QString::number(record_.u8(LinkFieldOffset::AnswerWait)));
-    for (const auto &[combo, offset] :
-         {std::pair{ui->ComboBox2, LinkFieldOffset::Priority},
-          std::pair{ui->ComboBox3, LinkFieldOffset::CalculatorPreambles},
-          std::pair{ui->ComboBox4, LinkFieldOffset::RetryDelay}})
-        combo->setCurrentIndex(combo->findData(record_.u8(offset)));
-    const bool rts = HasRtsField(record_.u8(RecordOffset::SoftwareVersion));
+    const EditorInput shown = EditorInputFrom(record_);
+    ui->Edit1->setText(shown.modemString);
+    ui->Edit2->setText(shown.answerPreambles);
+    ui->Edit3->setText(shown.requestPreambles);
+    ui->Edit4->setText(shown.answerWait);
+    for (const auto &[combo, value] : {std::pair{ui->ComboBox2, shown.priority},
+                                       std::pair{ui->ComboBox3, shown.calculatorPreambles},
+                                       std::pair{ui->ComboBox4, shown.retryDelay}})
+        combo->setCurrentIndex(combo->findData(value));
+    const bool rts = RecordHasRtsField(record_);
     ui->ComboBox5->setEnabled(rts);
     ui->Label8->setEnabled(rts);
-    ui->ComboBox5->setCurrentIndex(
-        rts ? ui->ComboBox5->findData(record_.u8(LinkFieldOffset::RtsControl)) : -1);
+    ui->ComboBox5->setCurrentIndex(rts ? ui->ComboBox5->findData(shown.rtsControl) : -1);
     model_->refreshAll();
     ui->StringGrid1->selectRow(0);
     shown_ = input();
@@ -114,7 +112,7 @@ void TFormConfig::fillUpperSpeeds()
 {
     QComboBox *speeds = ui->ComboBox1;
     speeds->clear();
-    const int recordCode = record_.u8(LinkFieldOffset::UpperSpeed);
+    const int recordCode = EditorInputFrom(record_).speedCode;
     if (!DeviceMode)
         OfferEverySpeed(image_);
     int selected = -1;
@@ -125,6 +123,26 @@ void TFormConfig::fillUpperSpeeds()
     }
     speeds->setCurrentIndex(selected);
     speeds->setEnabled(!(DeviceMode && settings_.LinkType() == TelephoneLink));
+}
+
+// The link parameters' labels and lists as the record's description has them.
+void TFormConfig::showFieldLabels()
+{
+    const auto field = [](const char *name) -> const RecordField & {
+        return *FindField(QLatin1String(name));
+    };
+    ShowLabel(ui->Label1, field("link.speed"));
+    ShowLabel(ui->Label2, field("link.reply_preambles"));
+    ShowLabel(ui->Label3, field("link.request_preambles"));
+    ShowLabel(ui->Label4, field("link.answer_wait"));
+    for (const auto &[label, list, name] :
+         {std::tuple{ui->Label5, ui->ComboBox3, "link.calculator_preambles"},
+          std::tuple{ui->Label6, ui->ComboBox2, "link.priority"},
+          std::tuple{ui->Label7, ui->ComboBox4, "link.retry_delay"},
+          std::tuple{ui->Label8, ui->ComboBox5, "link.rts"}}) {
+        ShowLabel(label, field(name));
+        FillItems(list, field(name));
+    }
 }
 
 void TFormConfig::setBackground(bool subDialogOpen)
@@ -191,10 +209,10 @@ void TFormConfig::BitBtn3Click()
     const int address = CalculatorModel::AddressOfRow(row);
     setBackground(true);
     {
-        QPointer<TFormVichPar> editor =
-            new TFormVichPar(record_.data() + LinkEntry::OffsetOf(address), address,
-                             CalculatorSpeedMask(image_), this);
-        editor->exec();
+        QPointer<TFormVichPar> editor = new TFormVichPar(
+            CalculatorLinkAt(record_, address), address, CalculatorSpeedMask(image_), this);
+        if (editor->exec() == QDialog::Accepted && editor)
+            SetCalculatorLink(record_, address, editor->link());
         delete editor;
     }
     setBackground(false);
@@ -216,8 +234,8 @@ void TFormConfig::BitBtn4Click()
 
 void TFormConfig::BitBtn24Click()
 {
-    ShowIdentification(this, record_.data() + RecordOffset::Identification,
-                       record_.u8(RecordOffset::Marker) != 0);
+    const auto block = IdentificationBlock(record_);
+    ShowIdentification(this, block.data(), IdentificationFromDevice(record_));
 }
 
 EditorOutcome EditConfiguration(QWidget *parent, ConfigRecord &record, ConfigImage &image,

@@ -50,6 +50,7 @@ private slots:
 private:
     void FormShow();
     void fillUpperSpeeds();
+    void showFieldLabels();
     // What the link-parameter controls and the modem string's edit hold now.
     EditorInput input() const;
     void setBackground(bool subDialogOpen);

@@ -1,8 +1,9 @@
-// TFormVichPar: the working copy of one LinkEntry and its check.
+// TFormVichPar: the working copy of one calculator's link and its check.
 #include "windows/vichpar.h"
 
 #include "config/configeditor.h"
 #include "config/configimage.h"
+#include "config/recordfields.h"
 #include "protocol/suplfunc.h"
 #include "ui_vichpar.h"
 #include "windows/glyphs.h"
@@ -10,8 +11,9 @@
 
 namespace ktv31 {
 
-TFormVichPar::TFormVichPar(quint8 *entry, int address, quint32 speedMask, QWidget *parent)
-    : QDialog(parent), ui(new Ui::TFormVichPar), op_(this, nullptr), entry_(entry),
+TFormVichPar::TFormVichPar(const CalculatorLink &link, int address, quint32 speedMask,
+                           QWidget *parent)
+    : QDialog(parent), ui(new Ui::TFormVichPar), op_(this, nullptr), accepted_(link),
       address_(address), speedMask_(speedMask)
 {
     ui->setupUi(this);
@@ -19,7 +21,12 @@ TFormVichPar::TFormVichPar(quint8 *entry, int address, quint32 speedMask, QWidge
     ui->BitBtn1->setIcon(Glyphs::Ok());
     ui->BitBtn2->setIcon(Glyphs::Cancel());
     // The port list's items carry their port numbers, 1 = A to 3 = C.
-    NumberItems(ui->ComboBox1, 1);
+    const RecordField &ports = *FindField(QStringLiteral("calc.%1.port").arg(FirstShownCalculator));
+    FillItems(ui->ComboBox1, ports, QStringLiteral("  "));
+    ShowLabel(ui->Label1, ports);
+    ShowLabel(ui->Label4, *FindField(QStringLiteral("calc.%1.speed").arg(FirstShownCalculator)));
+    ui->CheckBox1->setText(
+        FindField(QStringLiteral("calc.%1.connected").arg(FirstShownCalculator))->label());
     connect(ui->CheckBox1, &QCheckBox::clicked, this, &TFormVichPar::CheckBox1Click);
     connect(ui->ComboBox1, &QComboBox::activated, this, &TFormVichPar::ComboBox1Click);
     connect(ui->ComboBox2, &QComboBox::activated, this, &TFormVichPar::ComboBox2Change);
@@ -38,9 +45,9 @@ void TFormVichPar::showEvent(QShowEvent *event)
 void TFormVichPar::FormShow()
 {
     setFixedSize(320, 262);
-    connected_ = entry_[LinkEntry::Connected];
-    port_ = entry_[LinkEntry::Port];
-    speedCode_ = entry_[LinkEntry::SpeedCode];
+    connected_ = accepted_.connected;
+    port_ = accepted_.port;
+    speedCode_ = accepted_.speedCode;
     ui->ComboBox2->clear();
     speedPosition_ = -1;
     for (int code : OfferedSpeedCodes(speedMask_)) {
@@ -87,9 +94,7 @@ void TFormVichPar::BitBtn1Click()
         op_.ShowMessageBox(MessageBoxKind::InputError, fault->line1, fault->line2);
         return;
     }
-    entry_[LinkEntry::Connected] = connected_;
-    entry_[LinkEntry::Port] = port_;
-    entry_[LinkEntry::SpeedCode] = speedCode_;
+    accepted_ = {connected_, port_, speedCode_};
     accept();
 }
 

@@ -1,6 +1,7 @@
 // TFormVichPar: whether one calculator is polled, on which port and at which speed.
 #pragma once
 
+#include "config/configeditor.h"
 #include "windows/windowoperator.h"
 
 #include <QDialog>
@@ -17,10 +18,14 @@ class TFormVichPar : public QDialog
 {
     Q_OBJECT
 public:
-    // `entry` is the calculator's three-byte LinkEntry, written only when the operator accepts;
-    // `speedMask` the calculator speeds the controller offers (table 1 field 1).
-    TFormVichPar(quint8 *entry, int address, quint32 speedMask, QWidget *parent = nullptr);
+    // `link` is the calculator's link as the record holds it; `speedMask` the calculator speeds
+    // the controller offers (table 1 field 1).
+    TFormVichPar(const CalculatorLink &link, int address, quint32 speedMask,
+                 QWidget *parent = nullptr);
     ~TFormVichPar() override;
+
+    // The link as the operator accepted it (as given while the form has not been accepted).
+    CalculatorLink link() const { return accepted_; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -37,7 +42,7 @@ private:
 
     std::unique_ptr<Ui::TFormVichPar> ui;
     WindowOperator op_;
-    quint8 *entry_;
+    CalculatorLink accepted_;
     int address_;
     quint32 speedMask_;
     // The working copy: connected flag, port (1 A, 2 B, 3 C), speed code, and where that

@@ -89,9 +89,7 @@ void TestAccessibleValues::valuesAreReadAsValues_data()
                                                << "Код типа контроллера" << QString();
     static ConfigRecord record;
     QTest::newRow("calculator's address") << Show([] {
-        return Find(
-            std::make_shared<TFormVichPar>(record.data() + LinkEntry::OffsetOf(12), 12, 0x3FFFFFu),
-            "Label3");
+        return Find(std::make_shared<TFormVichPar>(CalculatorLink{}, 12, 0x3FFFFFu), "Label3");
     }) << "12"
                                           << "Адрес" << QString();
     const auto editor = [] {

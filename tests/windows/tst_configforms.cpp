@@ -345,8 +345,7 @@ void TestConfigForms::linkEditor()
     QFETCH(QString, speed);
     QFETCH(QList<int>, after);
     QFETCH(bool, refused);
-    quint8 bytes[3] = {quint8(entry[0]), quint8(entry[1]), quint8(entry[2])};
-    TFormVichPar form(bytes, 17, mask);
+    TFormVichPar form({quint8(entry[0]), quint8(entry[1]), quint8(entry[2])}, 17, mask);
     form.show();
     QCOMPARE(form.size(), QSize(320, 262));
     QCOMPARE(Child<QLabel>(form, "Label3")->text(), QStringLiteral("17"));
@@ -375,7 +374,8 @@ void TestConfigForms::linkEditor()
             QTest::keyClick(&form, Qt::Key_Escape);
         }
     }
-    QCOMPARE((QList<int>{bytes[0], bytes[1], bytes[2]}), after);
+    const CalculatorLink link = form.link();
+    QCOMPARE((QList<int>{link.connected, link.port, link.speedCode}), after);
     QCOMPARE(script.boxes.size(), refused ? 1 : 0);
     QCOMPARE(form.isVisible(), refused);
 }

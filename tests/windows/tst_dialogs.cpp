@@ -83,7 +83,7 @@ void TestDialogs::everyFormIsSizedByItsInside_data()
         return std::make_shared<TFormConfig>(record, image, settings);
     }) << QSize(808, 540);
     QTest::newRow("calculator link") << MakeForm([] {
-        return std::make_shared<TFormVichPar>(record.data() + LinkEntry::OffsetOf(1), 1, 0u);
+        return std::make_shared<TFormVichPar>(CalculatorLinkAt(record, 1), 1, 0u);
     }) << QSize(320, 262);
     QTest::newRow("table state") << MakeForm([] {
         return std::make_shared<TFormTableInfo>(state, false);

@@ -121,7 +121,7 @@ int main(int argc, char *argv[])
     Shoot(config, out("config.png"));
     TFormConfig file(record, main.service().image(), main.settings(), &main);
     Shoot(file, out("config-file.png"));
-    TFormVichPar vichpar(record.data() + LinkEntry::OffsetOf(5), 5, 0x3FFFFF, &main);
+    TFormVichPar vichpar(CalculatorLinkAt(record, 5), 5, 0x3FFFFF, &main);
     Shoot(vichpar, out("vichpar.png"));
     TableStateBuffer state;
     for (const ConfigTableFlag &flag : ConfigTableFlags())
