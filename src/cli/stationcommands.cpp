@@ -18,6 +18,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -275,7 +276,10 @@ int RunStationVisit(const CliOptions &options)
     InterruptWatcher watcher;
     QObject::connect(&watcher, &InterruptWatcher::interrupted, &session,
                      [&session] { session.interrupt(); });
-    const StationReport report = VisitStation(session, *station, plan);
+    QElapsedTimer took;
+    took.start();
+    StationReport report = VisitStation(session, *station, plan);
+    report.visitMs = int(took.elapsed());
     PrintOut(QString::fromUtf8(VisitReportJson(report)));
     return watcher.exitStatus(report.ok ? ExitStatus::Done : ExitStatus::NoAnswer);
 }

@@ -56,6 +56,7 @@ QByteArray VisitReportJson(const StationReport &r)
 {
     QJsonObject o = StationReportObject(r);
     o.insert(QStringLiteral("end"), QLatin1String(EndName(r.end)));
+    o.insert(QStringLiteral("ms"), r.visitMs);
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
@@ -78,6 +79,7 @@ StationReport VisitReportFromJson(const QByteArray &line, const QString &station
     for (const QJsonValue &c : o.value(QStringLiteral("changed")).toArray())
         r.changed.append(c.toString());
     r.end = EndNamed(o.value(QStringLiteral("end")).toString());
+    r.visitMs = o.value(QStringLiteral("ms")).toInt();
     return r;
 }
 

@@ -38,6 +38,7 @@ bool AppendJournal(const QString &path, const JournalEntry &entry)
         {QStringLiteral("file"), r.file.isEmpty() ? QJsonValue() : QJsonValue(r.file)},
         {QStringLiteral("changed"), QJsonArray::fromStringList(r.changed)},
         {QStringLiteral("port"), r.port},
+        {QStringLiteral("ms"), r.visitMs},
     };
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))

@@ -28,6 +28,7 @@ struct StationReport
     VisitEnd end = VisitEnd::Finished;
     int port = 0; // the line the station was served on
     int calls = 0;
+    int visitMs = 0; // how long the visit took on its line, from the call to the hang-up
 };
 
 } // namespace ktv31
