@@ -315,8 +315,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption noLogOption(
         QStringLiteral("no-log"), QStringLiteral("Keep no exchange log (the tools keep one)."));
     parser.addOption(noLogOption);
-    const QCommandLineOption stationsOption(
-        QStringLiteral("stations"), QStringLiteral("Only the figures of station rounds."));
+    const QCommandLineOption stationsOption(QStringLiteral("stations"),
+                                            QStringLiteral("Only the figures of station rounds."));
     parser.addOption(stationsOption);
     parser.process(app);
     const double scale = std::max(0.01, parser.value(scaleOption).toDouble());

@@ -60,9 +60,12 @@ public:
             *error = QStringLiteral("program folder not prepared");
             return false;
         }
-        QStringList args{QStringLiteral("--network"), dir_ + QStringLiteral("network.txt"),
-                         QStringLiteral("--modem-guard"), QStringLiteral("40"),
-                         QStringLiteral("--modem-dial-delay"), QString::number(kDialDelayMs),
+        QStringList args{QStringLiteral("--network"),
+                         dir_ + QStringLiteral("network.txt"),
+                         QStringLiteral("--modem-guard"),
+                         QStringLiteral("40"),
+                         QStringLiteral("--modem-dial-delay"),
+                         QString::number(kDialDelayMs),
                          QStringLiteral("--no-log")};
         for (int n = 1; n <= 4; ++n)
             args << QStringLiteral("--link") << dir_ + QStringLiteral("INI/COM%1").arg(n);

@@ -28,12 +28,11 @@ void TstStationBook::readsWhatSpreadsheetsWrite_data()
     QTest::addColumn<QList<int>>("ports");
     QTest::addColumn<QString>("lastInit");
     const QByteArray utf8 = QStringLiteral("name;phone;port\nГРС Заря;8-495-111;2\r\n").toUtf8();
-    QTest::newRow("semicolons, UTF-8")
-        << utf8 << QStringList{QStringLiteral("ГРС Заря")} << QStringList{"8-495-111"}
-        << QList<int>{2} << QString();
-    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF") + utf8
-                                     << QStringList{QStringLiteral("ГРС Заря")}
-                                     << QStringList{"8-495-111"} << QList<int>{2} << QString();
+    QTest::newRow("semicolons, UTF-8") << utf8 << QStringList{QStringLiteral("ГРС Заря")}
+                                       << QStringList{"8-495-111"} << QList<int>{2} << QString();
+    QTest::newRow("byte-order mark")
+        << QByteArray("\xEF\xBB\xBF") + utf8 << QStringList{QStringLiteral("ГРС Заря")}
+        << QStringList{"8-495-111"} << QList<int>{2} << QString();
     QTest::newRow("Windows-1251") << toCp1251(QStringLiteral("name;port\nГРС Заря;3\n"))
                                   << QStringList{QStringLiteral("ГРС Заря")} << QStringList{""}
                                   << QList<int>{3} << QString();
@@ -81,11 +80,11 @@ void TstStationBook::refusesNamingLineAndColumn_data()
     QTest::newRow("name that is no folder") << QByteArray("name;phone\n../x;1\n") << 2 << "name";
     QTest::newRow("direct without port") << QByteArray("name;phone\na;\n") << 2 << "port";
     QTest::newRow("port out of range") << QByteArray("name;port\na;17\n") << 2 << "port";
-    QTest::newRow("speed not in table") << QByteArray("name;port;speed\na;1;1000\n") << 2 << "speed";
+    QTest::newRow("speed not in table")
+        << QByteArray("name;port;speed\na;1;1000\n") << 2 << "speed";
     QTest::newRow("attempts not a number")
         << QByteArray("name;port;attempts\na;1;x\n") << 2 << "attempts";
-    QTest::newRow("number that ends the dial")
-        << QByteArray("name;phone\na;123;ATH\n") << 2 << "3";
+    QTest::newRow("number that ends the dial") << QByteArray("name;phone\na;123;ATH\n") << 2 << "3";
     QTest::newRow("quoted number that ends the dial")
         << QByteArray("name;phone\na;\"123;ATH\"\n") << 2 << "phone";
     QTest::newRow("modem string too long")

@@ -45,19 +45,19 @@ private slots:
     void roundKeepsEachReachableStationOnce();
 
 private:
-    Round runRound(const QString &tool, const QString &book);
+    Round runRound(const QString &tool, const QStringList &arguments);
 };
 
-Round TstStationsCli::runRound(const QString &tool, const QString &book)
+Round TstStationsCli::runRound(const QString &tool, const QStringList &arguments)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("KTV31_FAST_MODEM"), QStringLiteral("1"));
     process.setProcessEnvironment(env);
-    process.start(tool, {QStringLiteral("stations"), QStringLiteral("backup"), book,
-                         QStringLiteral("--lines"), QStringLiteral("1,2"),
-                         QStringLiteral("--redial"), QStringLiteral("1"), QStringLiteral("--json"),
-                         QStringLiteral("--no-log")});
+    process.start(tool, QStringList{QStringLiteral("--lines"), QStringLiteral("1,2"),
+                                    QStringLiteral("--redial"), QStringLiteral("1"),
+                                    QStringLiteral("--json"), QStringLiteral("--no-log")}
+                            << arguments);
     Round round;
     if (!process.waitForFinished(60000)) {
         process.kill();
@@ -114,7 +114,8 @@ void TstStationsCli::roundKeepsEachReachableStationOnce()
                    .toUtf8());
     file.close();
 
-    const Round first = runRound(tool, book);
+    const QStringList backup{QStringLiteral("stations"), QStringLiteral("backup"), book};
+    const Round first = runRound(tool, backup);
     QCOMPARE(first.status, 1);
     QCOMPARE(first.stations.size(), 5);
     for (const char *name : {"Заря", "Рассвет"}) {
@@ -126,8 +127,9 @@ void TstStationsCli::roundKeepsEachReachableStationOnce()
              QJsonValue(3));
     const QJsonObject broken = first.stations.value(QStringLiteral("Разрушенная"));
     QCOMPARE(broken.value(QStringLiteral("destroyed")).toArray(), QJsonArray{5});
-    QVERIFY(broken.value(QStringLiteral("outcome")).toString().startsWith(
-        QStringLiteral("Разрушена таблица № 5")));
+    QVERIFY(broken.value(QStringLiteral("outcome"))
+                .toString()
+                .startsWith(QStringLiteral("Разрушена таблица № 5")));
     const QJsonObject other = first.stations.value(QStringLiteral("Чужая"));
     QVERIFY(!other.value(QStringLiteral("ok")).toBool());
     QVERIFY(other.value(QStringLiteral("outcome")).toString().contains(QLatin1Char('7')));
@@ -135,11 +137,22 @@ void TstStationsCli::roundKeepsEachReachableStationOnce()
              QJsonValue(QStringLiteral("Потеря несущей")));
     QCOMPARE(KeptFiles(programDir).size(), 2);
 
-    const Round second = runRound(tool, book);
+    const Round second = runRound(tool, backup);
     QCOMPARE(second.status, 1);
     QCOMPARE(second.stations.value(QStringLiteral("Заря")).value(QStringLiteral("file")),
              QJsonValue());
     QCOMPARE(KeptFiles(programDir).size(), 2);
+
+    // One change to every station: the reachable ones take it and keep it, named by field.
+    const Round applied =
+        runRound(tool, {QStringLiteral("stations"), QStringLiteral("apply"), book,
+                        QStringLiteral("--set"), QStringLiteral("modem.init=ATZ")});
+    QCOMPARE(applied.status, 1);
+    const QJsonObject zarya = applied.stations.value(QStringLiteral("Заря"));
+    QVERIFY2(zarya.value(QStringLiteral("ok")).toBool(), qPrintable(applied.err));
+    QCOMPARE(zarya.value(QStringLiteral("changed")).toArray(),
+             QJsonArray{QStringLiteral("modem.init")});
+    QCOMPARE(KeptFiles(programDir).size(), 4);
 }
 
 QTEST_GUILESS_MAIN(TstStationsCli)

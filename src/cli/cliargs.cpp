@@ -9,9 +9,9 @@
 namespace ktv31::cli {
 namespace {
 
-constexpr int kOneOrMore = -1;     // arguments, not files: the bytes of decode
-constexpr int kFileAndNames = -2;  // get: a file, then field names
-constexpr int kFileAndValues = -3; // set: a file, then at least one NAME=VALUE
+constexpr int kOneOrMore = -1;        // arguments, not files: the bytes of decode
+constexpr int kFileAndNames = -2;     // get: a file, then field names
+constexpr int kFileAndValues = -3;    // set: a file, then at least one NAME=VALUE
 constexpr int kStationArguments = -4; // stations: a verb and its arguments
 constexpr int kMaxRedial = 100;
 
@@ -61,9 +61,10 @@ void Declare(QCommandLineParser &parser)
         return QCommandLineOption(Opt(name), QString(), QStringLiteral("value"));
     };
     for (const char *name :
-         {"port", "device", "speed", "preambles", "attempts", "first-byte-wait", "next-byte-wait",
-          "rts-pause", "phone", "modem-init", "connect-wait", "connect-attempts", "settings",
-          "retry", "tables", "generation", "set", "output", "lines", "redial"})
+         {"port",           "device",    "speed",  "preambles",  "attempts",     "first-byte-wait",
+          "next-byte-wait", "rts-pause", "phone",  "modem-init", "connect-wait", "connect-attempts",
+          "settings",       "retry",     "tables", "generation", "set",          "output",
+          "lines",          "redial"})
         parser.addOption(valued(name));
     for (const char *name : {"direct", "trace", "no-log", "json", "verbose", "all", "version",
                              "no-backup", "no-verify", "resume", "dry-run"})
@@ -178,9 +179,9 @@ bool ReadCommandOptions(const QCommandLineParser &parser, CliOptions &options, Q
     }
     if (tablesSet && !ReadTables(parser.value(QStringLiteral("tables")), options.tables, error))
         return false;
-    const bool stationChange = (options.command == Command::Stations &&
-                                options.stationsVerb == QLatin1String("apply")) ||
-                               options.command == Command::StationVisit;
+    const bool stationChange =
+        (options.command == Command::Stations && options.stationsVerb == QLatin1String("apply")) ||
+        options.command == Command::StationVisit;
     if (parser.isSet(QStringLiteral("set"))) {
         if (options.command != Command::WriteConfig && !stationChange) {
             error = QStringLiteral("--set относится к write-config (файл меняет команда set)");
@@ -274,10 +275,10 @@ bool ReadStationArguments(QStringList &positional, CliOptions &options, QString 
 
 bool ReadStationOptions(const QCommandLineParser &parser, CliOptions &options, QString &error)
 {
-    const bool round = options.command == Command::Stations &&
-                       options.stationsVerb != QLatin1String("history");
-    const bool change = options.stationsVerb == QLatin1String("apply") ||
-                        options.command == Command::StationVisit;
+    const bool round =
+        options.command == Command::Stations && options.stationsVerb != QLatin1String("history");
+    const bool change =
+        options.stationsVerb == QLatin1String("apply") || options.command == Command::StationVisit;
     for (const char *name : {"lines", "redial", "resume"})
         if (parser.isSet(Opt(name)) && !round) {
             error = QStringLiteral("--%1 относится к stations backup и apply").arg(Opt(name));

@@ -41,14 +41,13 @@ RoundPrinter::RoundPrinter(int total, bool live, bool verbose)
 void RoundPrinter::started(int port, const QString &station, int call)
 {
     station_[port] = station;
-    const QString text = call > 1 ? QStringLiteral("%1: вызов %2").arg(station).arg(call)
-                                  : QStringLiteral("%1: вызов").arg(station);
-    progress(port, text.mid(station.size() + 2));
+    progress(port, call > 1 ? QStringLiteral("вызов %1").arg(call) : QStringLiteral("вызов"));
 }
 
 void RoundPrinter::progress(int port, const QString &text)
 {
-    const QString line = QStringLiteral("%1: %2: %3").arg(PortTag(port), station_.value(port), text);
+    const QString line =
+        QStringLiteral("%1: %2: %3").arg(PortTag(port), station_.value(port), text);
     if (live_) {
         lines_[port] = line;
         redraw();
@@ -60,13 +59,17 @@ void RoundPrinter::progress(int port, const QString &text)
 void RoundPrinter::finished(const StationReport &report)
 {
     ++done_;
+    // A station no working line could serve was never on a line.
+    const QString line =
+        report.port
+            ? QStringLiteral("%1: %2: %3").arg(PortTag(report.port), report.name, report.outcome)
+            : QStringLiteral("%1: %2").arg(report.name, report.outcome);
     if (live_) {
-        lines_[report.port] = QStringLiteral("%1: %2: %3")
-                                  .arg(PortTag(report.port), report.name, report.outcome);
+        if (report.port)
+            lines_[report.port] = line;
         redraw();
     } else if (verbose_) {
-        PrintError(QStringLiteral("%1: %2: %3").arg(PortTag(report.port), report.name,
-                                                      report.outcome));
+        PrintError(line);
     }
 }
 
@@ -111,9 +114,10 @@ void PrintRoundTable(const QList<StationReport> &reports)
                            QStringLiteral("Изменено")};
     QList<QStringList> rows{head};
     for (const StationReport &r : reports)
-        rows.append({r.name, r.outcome, r.version ? QString::number(r.version) : QStringLiteral("-"),
-                     r.destroyed.isEmpty() ? QStringLiteral("-") : Joined(r.destroyed),
-                     r.changed.isEmpty() ? QStringLiteral("-") : r.changed.join(QStringLiteral(", "))});
+        rows.append(
+            {r.name, r.outcome, r.version ? QString::number(r.version) : QStringLiteral("-"),
+             r.destroyed.isEmpty() ? QStringLiteral("-") : Joined(r.destroyed),
+             r.changed.isEmpty() ? QStringLiteral("-") : r.changed.join(QStringLiteral(", "))});
     QList<qsizetype> widths(head.size(), 0);
     for (const QStringList &row : rows)
         for (qsizetype i = 0; i < row.size(); ++i)

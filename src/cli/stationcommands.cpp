@@ -147,23 +147,21 @@ int RunRound(const CliOptions &options)
     StationRound round(StationsToVisit(*book, resume), options.lines, options.redial, processes);
     processes.setRound(&round);
     RoundPrinter printer(round.total(), StandardErrorIsTerminal(), options.verbose);
-    QObject::connect(&round, &StationRound::visitStarted, &round,
-                     [&printer](int port, const QString &name, int call) {
-                         printer.started(port, name, call);
-                     });
+    QObject::connect(
+        &round, &StationRound::visitStarted, &round,
+        [&printer](int port, const QString &name, int call) { printer.started(port, name, call); });
     QObject::connect(&processes, &VisitProcesses::progress, &round,
                      [&printer](int port, const QString &line) { printer.progress(port, line); });
     QObject::connect(&round, &StationRound::lineLost, &round,
                      [&printer](int port, const QString &why) { printer.lineLost(port, why); });
     bool journalOk = true;
-    QObject::connect(&round, &StationRound::stationFinished, &round,
-                     [&](const StationReport &report) {
-                         printer.finished(report);
-                         if (report.end != VisitEnd::Interrupted)
-                             journalOk &= AppendJournal(journal, {roundId, bookPath,
-                                                                  QDateTime::currentDateTime(),
-                                                                  report});
-                     });
+    QObject::connect(
+        &round, &StationRound::stationFinished, &round, [&](const StationReport &report) {
+            printer.finished(report);
+            if (report.end != VisitEnd::Interrupted)
+                journalOk &= AppendJournal(
+                    journal, {roundId, bookPath, QDateTime::currentDateTime(), report});
+        });
     InterruptWatcher watcher;
     QObject::connect(&watcher, &InterruptWatcher::interrupted, &round,
                      [&round] { round.interrupt(); });
@@ -178,8 +176,8 @@ int RunRound(const CliOptions &options)
 
     const QList<StationReport> reports = round.reports();
     options.json ? PrintRoundJson(reports) : PrintRoundTable(reports);
-    const bool allDone = std::all_of(reports.cbegin(), reports.cend(),
-                                     [](const StationReport &r) { return r.ok; });
+    const bool allDone =
+        std::all_of(reports.cbegin(), reports.cend(), [](const StationReport &r) { return r.ok; });
     return watcher.exitStatus(allDone ? ExitStatus::Done : ExitStatus::NoAnswer);
 }
 
@@ -204,8 +202,8 @@ int RunHistory(const CliOptions &options)
             PrintOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
             continue;
         }
-        const QString what = !e.readable ? QStringLiteral("не читается")
-                             : i == 0    ? QStringLiteral("первая")
+        const QString what = !e.readable         ? QStringLiteral("не читается")
+                             : i == 0            ? QStringLiteral("первая")
                              : changed.isEmpty() ? QStringLiteral("-")
                                                  : changed.join(QStringLiteral(", "));
         PrintOut(QStringLiteral("%1  %2").arg(QFileInfo(e.file).fileName(), what));

@@ -63,8 +63,7 @@ void TelephoneNetwork::hangUp(const QByteArray &dialled, const ControllerTables 
 
 namespace {
 
-bool ReadStationValue(const QString &key, const QString &value, const QDir &folder,
-                      SimOptions &o)
+bool ReadStationValue(const QString &key, const QString &value, const QDir &folder, SimOptions &o)
 {
     bool ok = true;
     if (key == QLatin1String("version"))

@@ -305,10 +305,9 @@ StationBook ParseStationBook(const QByteArray &bytes)
         }
         const QString key = station.name.toCaseFolded();
         if (const auto it = seen.constFind(key); it != seen.cend()) {
-            book.fault = BookFault{station.bookLine, QStringLiteral("name"),
-                                   QStringLiteral("станция «%1» уже есть в строке %2")
-                                       .arg(station.name)
-                                       .arg(*it)};
+            book.fault = BookFault{
+                station.bookLine, QStringLiteral("name"),
+                QStringLiteral("станция «%1» уже есть в строке %2").arg(station.name).arg(*it)};
             break;
         }
         seen.insert(key, station.bookLine);
@@ -324,7 +323,8 @@ StationBook ReadStationBook(const QString &path)
     const FileRead read = ReadFileStart(path, kMaxBookBytes + 1);
     if (!read.ok()) {
         StationBook book;
-        book.fault = BookFault{0, {}, OpenFailedText() + QStringLiteral(": ") + FileFaultText(read.fault)};
+        book.fault =
+            BookFault{0, {}, OpenFailedText() + QStringLiteral(": ") + FileFaultText(read.fault)};
         return book;
     }
     if (read.bytes.size() > kMaxBookBytes) {

@@ -21,8 +21,8 @@ QStringList KeptConfigurations(const QString &programDir, const QString &station
 
 struct KeepResult
 {
-    QString file;                // the file kept now; empty when nothing new was kept
-    QList<FieldChange> changed;  // against the configuration kept before (none for the first)
+    QString file;               // the file kept now; empty when nothing new was kept
+    QList<FieldChange> changed; // against the configuration kept before (none for the first)
     FileFault fault = FileFault::None;
     bool ok() const { return fault == FileFault::None; }
 };

@@ -20,8 +20,8 @@ struct StationReport
 {
     QString name;
     bool ok = false;
-    QString outcome;     // the program's own text: "Выполнено", the dial result, ...
-    int version = 0;     // the software version identified; 0: not identified
+    QString outcome; // the program's own text: "Выполнено", the dial result, ...
+    int version = 0; // the software version identified; 0: not identified
     QList<int> destroyed;
     QString file;        // the configuration kept by this visit; empty: nothing new kept
     QStringList changed; // fields changed since the configuration kept before

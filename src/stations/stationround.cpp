@@ -5,8 +5,7 @@
 
 namespace ktv31 {
 
-std::optional<QString> RoundLinesFault(const QList<Station> &stations,
-                                       const QList<int> &modemLines)
+std::optional<QString> RoundLinesFault(const QList<Station> &stations, const QList<int> &modemLines)
 {
     for (const Station &s : stations) {
         if (s.telephone() && modemLines.isEmpty())

@@ -151,8 +151,8 @@ private:
             KeepIfChanged(session_.programDir(), station_.name, record_, session_.clock());
         if (!kept.ok()) {
             report_.ok = false;
-            report_.outcome = QStringLiteral("%1: %2").arg(WriteFailedText(),
-                                                          FileFaultText(kept.fault));
+            report_.outcome =
+                QStringLiteral("%1: %2").arg(WriteFailedText(), FileFaultText(kept.fault));
             return;
         }
         report_.file = kept.file;
