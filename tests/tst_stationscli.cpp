@@ -98,7 +98,7 @@ void TstStationsCli::roundKeepsEachReachableStationOnce()
     network->add(QStringLiteral("104"), foreign);
     SimOptions line;
     line.modem.enabled = true;
-    line.modem.guardTimeMs = 40; // below the tool's shortened waits around "+++"
+    line.modem.guardTimeMs = 40; // well below the tool's shortened waits around "+++"
     line.modem.dialDelayMs = 20;
     line.modem.network = network;
     Simulator com1(line), com2(line);

@@ -334,6 +334,7 @@ void HayesModem::answerFromNetwork()
         called_->tables() = *answer.tables;
     connectController(*called_);
     controller_ = called_.get();
+    calledNumber_ = dialString_;
     log_.note(QStringLiteral("modem: %1 answered").arg(QString::fromLatin1(dialString_)));
 }
 
@@ -341,7 +342,8 @@ void HayesModem::endNetworkCall()
 {
     if (!called_)
         return;
-    options_.network->hangUp(dialString_, called_->tables());
+    // Not dialString_: a new ATD has already replaced it when its dial ends this call.
+    options_.network->hangUp(calledNumber_, called_->tables());
     disconnect(called_.get(), nullptr, this, nullptr);
     // It may be the one whose signal ended the call.
     called_.release()->deleteLater();

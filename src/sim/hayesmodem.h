@@ -67,7 +67,8 @@ private:
     ControllerPeer &own_;
     ControllerPeer *controller_; // the line's own, or the network station called
     std::unique_ptr<ControllerPeer> called_;
-    QByteArray dialString_;
+    QByteArray dialString_;   // the number of the last ATD
+    QByteArray calledNumber_; // the network station called_ answered, until it hangs up
     FrameLog &log_;
     State state_ = State::Command;
 
