@@ -4,6 +4,7 @@
 #include "monitorbench.h"
 #include "report.h"
 #include "sessionbench.h"
+#include "stationbench.h"
 #include "windowbench.h"
 
 #include "shell/exchangelog.h"
@@ -314,6 +315,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption noLogOption(
         QStringLiteral("no-log"), QStringLiteral("Keep no exchange log (the tools keep one)."));
     parser.addOption(noLogOption);
+    const QCommandLineOption stationsOption(QStringLiteral("stations"),
+                                            QStringLiteral("Only the figures of station rounds."));
+    parser.addOption(stationsOption);
     parser.process(app);
     const double scale = std::max(0.01, parser.value(scaleOption).toDouble());
     // On by default, as in the program and the tool: the figures are those of a logging program.
@@ -328,6 +332,13 @@ int main(int argc, char *argv[])
                 "wire - think - %d ms pause.\n",
                 kThinkUs, kSendPauseMs);
     report.header();
+    ReportStationBook(report);
+    ReportStationRounds(report);
+    if (parser.isSet(stationsOption)) {
+        std::printf("bench: %d passed, %d failed\n", report.figures() - report.failures(),
+                    report.failures());
+        return report.failures() == 0 ? 0 : 1;
+    }
     for (int speed : kSpeeds) {
         ReportReads(report, kIdentification, speed, scale);
         ReportReads(report, kLinks, speed, scale);

@@ -9,9 +9,11 @@
 namespace ktv31::cli {
 namespace {
 
-constexpr int kOneOrMore = -1;     // arguments, not files: the bytes of decode
-constexpr int kFileAndNames = -2;  // get: a file, then field names
-constexpr int kFileAndValues = -3; // set: a file, then at least one NAME=VALUE
+constexpr int kOneOrMore = -1;        // arguments, not files: the bytes of decode
+constexpr int kFileAndNames = -2;     // get: a file, then field names
+constexpr int kFileAndValues = -3;    // set: a file, then at least one NAME=VALUE
+constexpr int kStationArguments = -4; // stations: a verb and its arguments
+constexpr int kMaxRedial = 100;
 
 struct CommandName
 {
@@ -33,6 +35,8 @@ constexpr CommandName kCommands[] = {
     {Command::Fields, "fields", 0},
     {Command::Get, "get", kFileAndNames},
     {Command::Set, "set", kFileAndValues},
+    {Command::Stations, "stations", kStationArguments},
+    {Command::StationVisit, "station-visit", 3},
 };
 
 constexpr int kMaxRetry = 1000;
@@ -57,12 +61,13 @@ void Declare(QCommandLineParser &parser)
         return QCommandLineOption(Opt(name), QString(), QStringLiteral("value"));
     };
     for (const char *name :
-         {"port", "device", "speed", "preambles", "attempts", "first-byte-wait", "next-byte-wait",
-          "rts-pause", "phone", "modem-init", "connect-wait", "connect-attempts", "settings",
-          "retry", "tables", "generation", "set", "output"})
+         {"port",           "device",    "speed",  "preambles",  "attempts",     "first-byte-wait",
+          "next-byte-wait", "rts-pause", "phone",  "modem-init", "connect-wait", "connect-attempts",
+          "settings",       "retry",     "tables", "generation", "set",          "output",
+          "lines",          "redial"})
         parser.addOption(valued(name));
     for (const char *name : {"direct", "trace", "no-log", "json", "verbose", "all", "version",
-                             "no-backup", "no-verify"})
+                             "no-backup", "no-verify", "resume", "dry-run"})
         parser.addOption(QCommandLineOption(Opt(name)));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
 }
@@ -180,8 +185,11 @@ bool ReadCommandOptions(const QCommandLineParser &parser, CliOptions &options, Q
     }
     if (tablesSet && !ReadTables(parser.value(QStringLiteral("tables")), options.tables, error))
         return false;
+    const bool stationChange =
+        (options.command == Command::Stations && options.stationsVerb == QLatin1String("apply")) ||
+        options.command == Command::StationVisit;
     if (parser.isSet(QStringLiteral("set"))) {
-        if (options.command != Command::WriteConfig) {
+        if (options.command != Command::WriteConfig && !stationChange) {
             error = QStringLiteral("--set относится к write-config (файл меняет команда set)");
             return false;
         }
@@ -231,6 +239,77 @@ bool ReadCommandOptions(const QCommandLineParser &parser, CliOptions &options, Q
             return false;
         }
         options.retry = text.toInt();
+    }
+    return true;
+}
+
+bool ReadLines(const QString &text, QList<int> &lines, QString &error)
+{
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        const QString trimmed = item.trimmed();
+        if (!IsNumber(trimmed) || !InRange(LinkParameters::Port, trimmed.toInt())) {
+            error = QStringLiteral("--lines %1: номера COM-портов 1...16 через запятую").arg(text);
+            return false;
+        }
+        if (!lines.contains(trimmed.toInt()))
+            lines.append(trimmed.toInt());
+    }
+    return true;
+}
+
+// The verb and arguments of stations: backup BOOK, apply BOOK, history BOOK NAME.
+bool ReadStationArguments(QStringList &positional, CliOptions &options, QString &error)
+{
+    options.stationsVerb = positional.isEmpty() ? QString() : positional.takeFirst();
+    const int wanted = options.stationsVerb == QLatin1String("history") ? 2
+                       : options.stationsVerb == QLatin1String("backup") ||
+                               options.stationsVerb == QLatin1String("apply")
+                           ? 1
+                           : -1;
+    if (wanted < 0) {
+        error = QStringLiteral("stations: нужно backup, apply или history");
+        return false;
+    }
+    if (positional.size() != wanted) {
+        error = wanted == 1
+                    ? QStringLiteral("stations %1: нужна книга станций").arg(options.stationsVerb)
+                    : QStringLiteral("stations history: нужны книга станций и имя станции");
+        return false;
+    }
+    return true;
+}
+
+bool ReadStationOptions(const QCommandLineParser &parser, CliOptions &options, QString &error)
+{
+    const bool round =
+        options.command == Command::Stations && options.stationsVerb != QLatin1String("history");
+    const bool change =
+        options.stationsVerb == QLatin1String("apply") || options.command == Command::StationVisit;
+    for (const char *name : {"lines", "redial", "resume"})
+        if (parser.isSet(Opt(name)) && !round) {
+            error = QStringLiteral("--%1 относится к stations backup и apply").arg(Opt(name));
+            return false;
+        }
+    if (parser.isSet(QStringLiteral("dry-run")) && !change) {
+        error = QStringLiteral("--dry-run относится к stations apply");
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("lines")) &&
+        !ReadLines(parser.value(QStringLiteral("lines")), options.lines, error))
+        return false;
+    if (parser.isSet(QStringLiteral("redial"))) {
+        const QString text = parser.value(QStringLiteral("redial"));
+        if (!IsNumber(text) || text.toInt() > kMaxRedial) {
+            error = QStringLiteral("--redial %1: число 0...%2").arg(text).arg(kMaxRedial);
+            return false;
+        }
+        options.redial = text.toInt();
+    }
+    options.resume = parser.isSet(QStringLiteral("resume"));
+    options.dryRun = parser.isSet(QStringLiteral("dry-run"));
+    if (options.stationsVerb == QLatin1String("apply") && options.assignments.isEmpty()) {
+        error = QStringLiteral("stations apply: нужно хотя бы одно --set ИМЯ=ЗНАЧЕНИЕ");
+        return false;
     }
     return true;
 }
@@ -328,8 +407,12 @@ ParsedCommandLine ParseCommandLine(const QStringList &arguments)
         result.error = QStringLiteral("команда не указана");
         return result;
     }
-    if (!CheckPositional(parser, options, positional, result.error))
+    if (FileCount(options.command) == kStationArguments) {
+        if (!ReadStationArguments(positional, options, result.error))
+            return result;
+    } else if (!CheckPositional(parser, options, positional, result.error)) {
         return result;
+    }
     options.files = positional;
     if (options.command == Command::Get)
         options.fieldNames = options.files.mid(1);
@@ -343,7 +426,8 @@ ParsedCommandLine ParseCommandLine(const QStringList &arguments)
     options.verbose = parser.isSet(QStringLiteral("verbose"));
 
     if (!ReadLinkOptions(parser, options.link, result.error) ||
-        !ReadCommandOptions(parser, options, result.error))
+        !ReadCommandOptions(parser, options, result.error) ||
+        !ReadStationOptions(parser, options, result.error))
         return result;
     return result;
 }

@@ -25,6 +25,8 @@ enum class Command
     Fields,
     Get,
     Set,
+    Stations,     // stations backup|apply|history BOOK ...
+    StationVisit, // one station's visit on one line, for a round's worker process
 };
 
 // Link options as given; what is not given comes from the settings file.
@@ -68,8 +70,15 @@ struct CliOptions
     int generation = 0;    // new --generation
 
     QStringList fieldNames;  // get: the fields asked for, all when empty
-    QStringList assignments; // set, write-config --set: NAME=VALUE as given
+    QStringList assignments; // set, write-config --set, stations apply: NAME=VALUE as given
     QString output;          // set --output: the new file; empty: the file itself
+
+    // stations: the verb, the lines with a modem and what a round does.
+    QString stationsVerb;
+    QList<int> lines;
+    int redial = 2;
+    bool resume = false;
+    bool dryRun = false;
 };
 
 struct ParsedCommandLine

@@ -30,7 +30,9 @@ const char kCommands[] =
     "  get FILE [NAME...]        значения полей файла строками ИМЯ=ЗНАЧЕНИЕ\n"
     "  set FILE NAME=VALUE...    изменить поля файла (--output NEW: записать в NEW)\n"
     "  write-config --set NAME=VALUE...   изменить поля в контроллере: чтение, проверка,\n"
-    "                            запись только измененного и контрольное чтение\n";
+    "                            запись только измененного и контрольное чтение\n"
+    "  stations backup|apply|history BOOK ...\n"
+    "                            обход станций книги по нескольким линиям сразу\n";
 
 const char kLinkOptions[] =
     "Параметры связи (не заданные берутся из файла настроек программы, INI/ktv31.ini\n"
@@ -213,6 +215,25 @@ QString CommandHelp(Command command)
             "недопустимый текст отклоняются с кодом 2, и файл остается байт в байт прежним.\n"
             "Скорость проверяется по таблице скоростей; скорости, которые предлагает\n"
             "контроллер, проверяются при записи в него.\n");
+    case Command::Stations:
+        return QStringLiteral(
+            "Использование: ktv31-cli stations backup КНИГА --lines 1,2 [--redial N] [--resume]\n"
+            "                                    [--json] [--verbose]\n"
+            "               ktv31-cli stations apply КНИГА --lines 1,2 --set ИМЯ=ЗНАЧЕНИЕ...\n"
+            "                                    [--dry-run] [--redial N] [--json]\n"
+            "               ktv31-cli stations history КНИГА ИМЯ [--json]\n"
+            "КНИГА - CSV-файл станций (разделитель \";\" или \",\", UTF-8 или Windows-1251) со\n"
+            "столбцами name, phone, port, speed, modem_init и параметрами связи (attempts,\n"
+            "first_byte_wait, next_byte_wait, rts_pause, preambles, connect_wait,\n"
+            "connect_attempts). --lines - COM-порты с модемом; станция с port и без phone\n"
+            "обслуживается по прямой связи на своём порту. Занятые и не ответившие станции\n"
+            "вызываются снова после остальных, до N раз (по умолчанию 2).\n"
+            "backup сохраняет конфигурацию станции в CONFIG/stations/ИМЯ/ только когда она\n"
+            "изменилась и называет изменённые поля; apply вносит одно изменение во все\n"
+            "станции, как write-config --set. Журнал обходов - CONFIG/stations/journal.jsonl;\n"
+            "--resume продолжает последний обход книги. Код выхода 0 - все станции\n"
+            "обслужены, 1 - не все, 2 - ошибка в книге или в параметрах.\n");
+    case Command::StationVisit:
     case Command::None:
         break;
     }

@@ -13,5 +13,9 @@ int RunFieldCommand(const CliOptions &options);
 int RunDecodeCommand(const CliOptions &options);
 // identify, detect-speed, read-config, write-config, table-state: over a link.
 int RunControllerCommand(const CliOptions &options);
+// stations backup|apply|history: rounds over a station book.
+int RunStationsCommand(const CliOptions &options);
+// station-visit BOOK NAME PORT: one station on one line, for a round's worker process.
+int RunStationVisit(const CliOptions &options);
 
 } // namespace ktv31::cli

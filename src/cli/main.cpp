@@ -37,6 +37,10 @@ int main(int argc, char *argv[])
         PrintOut(CommandHelp(options.command).trimmed());
     else if (options.version)
         PrintOut(QStringLiteral("ktv31-cli %1").arg(QCoreApplication::applicationVersion()));
+    else if (options.command == Command::Stations)
+        status = RunStationsCommand(options);
+    else if (options.command == Command::StationVisit)
+        status = RunStationVisit(options);
     else
         status =
             NeedsLink(options.command) ? RunControllerCommand(options) : RunFileCommand(options);

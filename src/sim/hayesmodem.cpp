@@ -4,6 +4,7 @@
 #include "shell/monoclock.h"
 #include "sim/framelog.h"
 #include "sim/simcontroller.h"
+#include "sim/telephonenetwork.h"
 
 namespace ktv31::sim {
 namespace {
@@ -54,14 +55,19 @@ bool isDialString(const QByteArray &text)
 
 HayesModem::HayesModem(const ModemOptions &options, ControllerPeer &controller, FrameLog &log,
                        QObject *parent)
-    : LinePeer(parent), options_(options), controller_(controller), log_(log)
+    : LinePeer(parent), options_(options), own_(controller), controller_(&controller), log_(log)
 {
     escapeTimer_.setSingleShot(true);
     dialTimer_.setSingleShot(true);
     connect(&escapeTimer_, &QTimer::timeout, this, &HayesModem::onEscapeGuardPassed);
     connect(&dialTimer_, &QTimer::timeout, this, &HayesModem::finishDial);
-    connect(&controller_, &LinePeer::transmit, this, &HayesModem::fromController);
-    connect(&controller_, &LinePeer::closeLine, this, &HayesModem::carrierLost);
+    connectController(controller);
+}
+
+void HayesModem::connectController(ControllerPeer &controller)
+{
+    connect(&controller, &LinePeer::transmit, this, &HayesModem::fromController);
+    connect(&controller, &LinePeer::closeLine, this, &HayesModem::carrierLost);
 }
 
 void HayesModem::receive(const QByteArray &bytes, qint64 arrivalNs, int)
@@ -109,7 +115,7 @@ void HayesModem::receiveOnline(const QByteArray &bytes, qint64 arrivalNs)
     if (pluses_ == 3)
         escapeTimer_.start(options_.guardTimeMs);
     if (!data.isEmpty())
-        controller_.receive(data, arrivalNs, controller_.speed());
+        controller_->receive(data, arrivalNs, controller_->speed());
 }
 
 void HayesModem::onEscapeGuardPassed()
@@ -192,6 +198,7 @@ bool HayesModem::runCommands(const QByteArray &body, bool &dial, Code &result)
         if (c == 'D') {
             if (!isDialString(body.mid(i)))
                 return false;
+            dialString_ = body.mid(i);
             dial = true;
             return true;
         }
@@ -284,6 +291,8 @@ void HayesModem::finishDial()
     if (state_ != State::Dialling)
         return;
     state_ = State::Command;
+    if (options_.network)
+        answerFromNetwork();
     switch (dialing_) {
     case DialOutcome::Connect:
         state_ = State::Online;
@@ -313,6 +322,34 @@ void HayesModem::finishDial()
     flushOutput();
 }
 
+// The network decides who answers the number, and a station's own controller takes the line.
+void HayesModem::answerFromNetwork()
+{
+    TelephoneNetwork::Answer answer = options_.network->call(dialString_);
+    dialing_ = answer.outcome;
+    if (answer.outcome != DialOutcome::Connect)
+        return;
+    called_ = std::make_unique<ControllerPeer>(answer.controller, log_);
+    if (answer.tables)
+        called_->tables() = *answer.tables;
+    connectController(*called_);
+    controller_ = called_.get();
+    calledNumber_ = dialString_;
+    log_.note(QStringLiteral("modem: %1 answered").arg(QString::fromLatin1(dialString_)));
+}
+
+void HayesModem::endNetworkCall()
+{
+    if (!called_)
+        return;
+    // Not dialString_: a new ATD has already replaced it when its dial ends this call.
+    options_.network->hangUp(calledNumber_, called_->tables());
+    disconnect(called_.get(), nullptr, this, nullptr);
+    // It may be the one whose signal ended the call.
+    called_.release()->deleteLater();
+    controller_ = &own_;
+}
+
 void HayesModem::fromController(const QByteArray &bytes)
 {
     // While escaped to command state the remote side's bytes are not passed on.
@@ -325,6 +362,7 @@ void HayesModem::carrierLost()
     if (state_ != State::Online && state_ != State::OnlineCommand)
         return;
     state_ = State::Command;
+    endNetworkCall();
     respond(Code::NoCarrier);
     flushOutput();
 }
@@ -333,6 +371,7 @@ void HayesModem::dropCall()
 {
     if (state_ == State::Online || state_ == State::OnlineCommand)
         log_.note(QStringLiteral("modem: call dropped"));
+    endNetworkCall();
     state_ = State::Command;
     escapeTimer_.stop();
     pluses_ = 0;

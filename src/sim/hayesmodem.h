@@ -6,6 +6,8 @@
 
 #include <QTimer>
 
+#include <memory>
+
 namespace ktv31::sim {
 
 class ControllerPeer;
@@ -54,12 +56,19 @@ private:
     void fromController(const QByteArray &bytes);
     void carrierLost();
     void dropCall();
+    void connectController(ControllerPeer &controller);
+    void answerFromNetwork();
+    void endNetworkCall();
     void reset();
     void respond(Code code);
     void flushOutput();
 
     ModemOptions options_;
-    ControllerPeer &controller_;
+    ControllerPeer &own_;
+    ControllerPeer *controller_; // the line's own, or the network station called
+    std::unique_ptr<ControllerPeer> called_;
+    QByteArray dialString_;   // the number of the last ATD
+    QByteArray calledNumber_; // the network station called_ answered, until it hangs up
     FrameLog &log_;
     State state_ = State::Command;
 

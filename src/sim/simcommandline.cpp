@@ -1,6 +1,8 @@
 // Options of the ktv31-sim tool and their conversion into SimOptions.
 #include "sim/simcommandline.h"
 
+#include "sim/telephonenetwork.h"
+
 #include "protocol/suplfunc.h"
 
 namespace ktv31::sim {
@@ -163,6 +165,11 @@ void DeclareSimOptions(QCommandLineParser &parser)
                            "error)."),
             QStringLiteral("file")),
         opt(QStringLiteral("no-log"), QStringLiteral("No frame log output.")),
+        opt(QStringLiteral("network"),
+            QStringLiteral("Play a telephone network from this file: the number dialled "
+                           "decides who answers; every --link is a line with a modem of its "
+                           "own."),
+            QStringLiteral("file")),
     });
 }
 
@@ -170,6 +177,7 @@ bool ReadSimOptions(const QCommandLineParser &parser, SimCommandLine &out, QStri
 {
     SimOptions &o = out.options;
     out.linkPath = parser.value(QStringLiteral("link"));
+    out.linkPaths = parser.values(QStringLiteral("link"));
     o.devicePath = parser.value(QStringLiteral("device"));
     o.configFile = parser.value(QStringLiteral("config"));
     o.pacing = parser.isSet(QStringLiteral("pacing"));
@@ -233,6 +241,13 @@ bool ReadSimOptions(const QCommandLineParser &parser, SimCommandLine &out, QStri
     }
     o.modem.absent = parser.isSet(QStringLiteral("no-modem-at-all"));
     o.modem.enabled = o.modem.absent || parser.isSet(QStringLiteral("modem"));
+    if (parser.isSet(QStringLiteral("network"))) {
+        auto network = std::make_shared<TelephoneNetwork>();
+        if (!ReadNetworkFile(parser.value(QStringLiteral("network")), *network, error))
+            return false;
+        o.modem.network = std::move(network);
+        o.modem.enabled = true;
+    }
     if (parser.isSet(QStringLiteral("modem-dial")) &&
         !ParseDialScript(parser.value(QStringLiteral("modem-dial")), o.modem.dialScript)) {
         if (error)

@@ -12,6 +12,8 @@ struct SimCommandLine
 {
     SimOptions options;
     QString linkPath;
+    // With a telephone network, each --link is a line of its own with a modem in front.
+    QStringList linkPaths;
 };
 
 // Declares every option on `parser` (with --help and --version).

@@ -8,7 +8,11 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 namespace ktv31::sim {
+
+class TelephoneNetwork;
 
 enum class DialOutcome
 {
@@ -29,6 +33,9 @@ struct ModemOptions
     int dialDelayMs = 2000; // from the end of ATD<digits> to its result
     // One outcome per ATD in turn; the last one repeats.
     QList<DialOutcome> dialScript{DialOutcome::Connect};
+    // When set, the number dialled decides who answers instead of the script: a station of the
+    // network with a controller of its own, a busy line or nobody.
+    std::shared_ptr<TelephoneNetwork> network;
 };
 
 struct SimOptions
