@@ -85,6 +85,7 @@ private slots:
     void writesOnlyWhatWasChosen_data();
     void writesOnlyWhatWasChosen();
     void stillDestroyedAfterWriting();
+    void fileValueTheEditorCannotShowIsNamed();
 };
 
 void TestTableStateProcedure::writesOnlyWhatWasChosen_data()
@@ -152,6 +153,26 @@ void TestTableStateProcedure::stillDestroyedAfterWriting()
     const auto notices = rig.op.messagesOfKind(MessageBoxKind::Notice);
     QCOMPARE(notices.size(), 1);
     QCOMPARE(notices[0].line1, QStringLiteral("Разрушена таблица 3"));
+}
+
+// RTS 200 has no item in the editor's list: the file is refused naming the field and the value
+// before the editor would have said only that not everything was entered.
+void TestTableStateProcedure::fileValueTheEditorCannotShowIsNamed()
+{
+    Rig rig;
+    QVERIFY(rig.start({3}));
+    ConfigRecord record;
+    NewConfigRecord(record, 5);
+    record.setU8(LinkFieldOffset::RtsControl, 200);
+    rig.file = rig.writeFile(QStringLiteral("bad.cnf"), record);
+    rig.seam.choice = TableStateChoice::All;
+    rig.run();
+    QCOMPARE(rig.seam.reviews, 0);
+    QVERIFY(rig.writes().isEmpty());
+    const auto notices = rig.op.messagesOfKind(MessageBoxKind::Notice);
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices[0].line2.contains(QStringLiteral("= 200, допустимо 0...1")),
+             qPrintable(notices[0].line2));
 }
 
 QTEST_GUILESS_MAIN(TestTableStateProcedure)

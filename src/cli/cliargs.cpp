@@ -331,9 +331,10 @@ bool CheckPositional(const QCommandLineParser &parser, const CliOptions &options
     else if (files == kFileAndValues && positional.size() < 2)
         error = QStringLiteral("%1: нужны файл конфигурации и хотя бы одно ИМЯ=ЗНАЧЕНИЕ").arg(name);
     else if (files >= 0 && positional.size() != files)
-        error = files == 0   ? QStringLiteral("команда %1 не принимает файлов").arg(name)
-                : files == 1 ? QStringLiteral("команде %1 нужно одно имя файла").arg(name)
-                             : QStringLiteral("команде %1 нужны имена файлов: %2").arg(name).arg(files);
+        error = files == 0 ? QStringLiteral("команда %1 не принимает файлов").arg(name)
+                : files == 1
+                    ? QStringLiteral("команде %1 нужно одно имя файла").arg(name)
+                    : QStringLiteral("команде %1 нужны имена файлов: %2").arg(name).arg(files);
     return error.isEmpty();
 }
 

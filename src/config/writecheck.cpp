@@ -46,4 +46,11 @@ std::optional<WriteContentFault> CheckWriteContent(const ConfigRecord &record,
     return std::nullopt;
 }
 
+std::optional<WriteContentFault> LinkParametersFault(const ConfigRecord &record)
+{
+    return CheckWriteContent(
+        record, {ConfigTable::LinkParameters},
+        ConfigImage::LinkParameterCountFor(record.u8(RecordOffset::SoftwareVersion)));
+}
+
 } // namespace ktv31

@@ -28,4 +28,8 @@ std::optional<WriteContentFault>
 CheckWriteContent(const ConfigRecord &record, const QList<int> &tables, int linkParameterCount,
                   const std::function<bool(int address)> &writtenLink = {});
 
+// The first table-3 value of `record` that the editor's lists cannot show and no controller may
+// be given (a file's RTS 200, a speed code 30): told when the file is opened, before the editor.
+std::optional<WriteContentFault> LinkParametersFault(const ConfigRecord &record);
+
 } // namespace ktv31

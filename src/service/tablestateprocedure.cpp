@@ -4,7 +4,9 @@
 #include "config/conffun.h"
 #include "config/configfile.h"
 #include "config/tabletransfer.h"
+#include "config/writecheck.h"
 #include "service/servicesession.h"
+#include "service/servicetexts.h"
 #include "service/tablewrites.h"
 #include "service/transferrun.h"
 #include "shell/operation.h"
@@ -46,6 +48,11 @@ Outcome RunTableStateProcedure(ServiceSession &session, TableStateSeam &seam)
     ConfigRecord record;
     if (!LoadConfigFile(session.files(), session.op(), record))
         return OutcomeKind::Cancelled;
+    if (const auto fault = LinkParametersFault(record)) {
+        session.op().ShowMessageBox(MessageBoxKind::Notice, ServiceText::NoTablesWritten(),
+                                    fault->text);
+        return {OutcomeKind::ContentRefused, ServiceText::NoTablesWritten(), fault->text};
+    }
     if (!ReviewFile(session, seam, record))
         return session.interrupted() ? OutcomeKind::Interrupted : OutcomeKind::Cancelled;
     return WriteReviewedTables(session, record, state, [&] { seam.UpdateMenus(); });

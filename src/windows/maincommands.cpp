@@ -3,6 +3,7 @@
 
 #include "config/conffun.h"
 #include "config/configfile.h"
+#include "config/writecheck.h"
 #include "service/configoperations.h"
 #include "service/identifyoperations.h"
 #include "service/linkoperations.h"
@@ -38,6 +39,11 @@ void TFormMain::NCnfClick()
                            : LoadConfigFile(service_.files(), op_, record);
     if (!ready)
         return;
+    if (const auto fault = LinkParametersFault(record)) {
+        op_.ShowMessageBox(MessageBoxKind::Notice, QStringLiteral("Файл не открыт в редакторе"),
+                           fault->text);
+        return;
+    }
     const EditorOutcome outcome =
         EditConfiguration(this, record, service_.image(), settings_, false, false);
     if (outcome.accepted && (outcome.changed || newFile))
