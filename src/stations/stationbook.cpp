@@ -25,14 +25,14 @@ enum class ColumnKind
     LinkValue
 };
 
-struct ColumnSpec
+struct ColumnRule
 {
     const char *name;
     ColumnKind kind;
     const LinkLimit *limit;
 };
 
-const ColumnSpec kColumns[] = {
+const ColumnRule kColumns[] = {
     {"name", ColumnKind::Name, nullptr},
     {"phone", ColumnKind::Phone, nullptr},
     {"port", ColumnKind::Port, &LinkLimits::Port},
@@ -140,13 +140,13 @@ Rows SplitRows(QStringView text, QChar separator)
     return out;
 }
 
-const ColumnSpec *ColumnNamed(const QString &header)
+const ColumnRule *ColumnNamed(const QString &header)
 {
     QString name = header.toLower();
     name.replace(QLatin1Char('-'), QLatin1Char('_'));
-    for (const ColumnSpec &spec : kColumns)
-        if (name == QLatin1String(spec.name))
-            return &spec;
+    for (const ColumnRule &column : kColumns)
+        if (name == QLatin1String(column.name))
+            return &column;
     return nullptr;
 }
 
@@ -189,9 +189,9 @@ std::optional<QString> TextFault(const QString &text, int maxLength)
     return std::nullopt;
 }
 
-std::optional<QString> StoreCell(const ColumnSpec &spec, const QString &text, Station &station)
+std::optional<QString> StoreCell(const ColumnRule &column, const QString &text, Station &station)
 {
-    switch (spec.kind) {
+    switch (column.kind) {
     case ColumnKind::Name:
         station.name = text;
         return NameFault(text);
@@ -203,15 +203,15 @@ std::optional<QString> StoreCell(const ColumnSpec &spec, const QString &text, St
             return fault;
         return std::nullopt;
     case ColumnKind::Port:
-        return NumberFault(*spec.limit, text, station.port);
+        return NumberFault(*column.limit, text, station.port);
     case ColumnKind::ModemInit:
         station.modemInit = text;
         return TextFault(text, LinkTextLength::ModemCommand);
     case ColumnKind::LinkValue: {
         int value = 0;
-        if (const auto fault = NumberFault(*spec.limit, text, value))
+        if (const auto fault = NumberFault(*column.limit, text, value))
             return fault;
-        station.link.append({spec.limit, value});
+        station.link.append({column.limit, value});
         return std::nullopt;
     }
     }
@@ -220,7 +220,7 @@ std::optional<QString> StoreCell(const ColumnSpec &spec, const QString &text, St
 
 struct Header
 {
-    QList<const ColumnSpec *> columns;
+    QList<const ColumnRule *> columns;
     std::optional<BookFault> fault;
 };
 
@@ -228,16 +228,16 @@ Header ReadHeader(const Row &row)
 {
     Header header;
     for (const QString &cell : row.cells) {
-        const ColumnSpec *spec = ColumnNamed(cell);
-        if (!spec) {
+        const ColumnRule *column = ColumnNamed(cell);
+        if (!column) {
             header.fault = BookFault{row.line, cell, QStringLiteral("неизвестный столбец")};
             return header;
         }
-        if (header.columns.contains(spec)) {
+        if (header.columns.contains(column)) {
             header.fault = BookFault{row.line, cell, QStringLiteral("столбец повторяется")};
             return header;
         }
-        header.columns.append(spec);
+        header.columns.append(column);
     }
     if (!header.columns.contains(&kColumns[0]))
         header.fault = BookFault{row.line, QStringLiteral("name"), QStringLiteral("нет столбца")};
@@ -251,12 +251,12 @@ std::optional<BookFault> ReadStation(const Header &header, const Row &row, Stati
         return BookFault{row.line, QString::number(header.columns.size() + 1),
                          QStringLiteral("значений больше, чем столбцов в заголовке")};
     for (qsizetype i = 0; i < row.cells.size(); ++i) {
-        const ColumnSpec &spec = *header.columns[i];
+        const ColumnRule &column = *header.columns[i];
         const QString &text = row.cells[i];
-        if (text.isEmpty() && spec.kind != ColumnKind::Name)
+        if (text.isEmpty() && column.kind != ColumnKind::Name)
             continue;
-        if (const auto fault = StoreCell(spec, text, station))
-            return BookFault{row.line, QString::fromLatin1(spec.name), *fault};
+        if (const auto fault = StoreCell(column, text, station))
+            return BookFault{row.line, QString::fromLatin1(column.name), *fault};
     }
     if (station.name.isEmpty())
         return BookFault{row.line, QStringLiteral("name"), *NameFault(station.name)};
