@@ -60,7 +60,7 @@ int ExpectedResult(const Expected &expected, bool lineLost)
 {
     if (expected.end < 0) {
         if (lineLost)
-            return Result::ReadFailed;
+            return Result::LineLost;
         return expected.begun ? Result::AnswerIncomplete : Result::NoAnswer;
     }
     if (Crc16(expected.frame) != 0)
@@ -92,7 +92,7 @@ void CheckTiming(int result, const fuzz::MemoryPort &port)
     } else if (result == Result::AnswerIncomplete) {
         from = port.lastArrivalAtNs();
         wait = MsToNs(kNextByteWaitMs);
-    } else if (result == Result::ReadFailed) {
+    } else if (result == Result::LineLost) {
         FUZZ_CHECK(endedAt == port.lostAtNs());
         return;
     } else {
@@ -121,7 +121,7 @@ Outcome RunExchange(const QByteArray &line, quint8 address, std::vector<int> chu
     outcome.result = session.ResultCode;
     FUZZ_CHECK(ok == (outcome.result == Result::Ok));
     CheckTiming(outcome.result, port);
-    if (outcome.result != Result::ReadFailed) {
+    if (outcome.result != Result::LineLost) {
         const int length = session.RxBuffer[FrameOffset::Length];
         outcome.frame = QByteArray(reinterpret_cast<const char *>(session.RxBuffer.data()), length);
     }

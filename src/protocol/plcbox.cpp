@@ -248,13 +248,28 @@ void Transaction::trace(FrameDirection direction, const QByteArray &bytes) const
                 bytes);
 }
 
+// A port that is gone takes no further attempt. What the loss cost is told as the lost line,
+// but a complete answer that came before it keeps its verdict: a refusal is still the
+// controller's word.
+bool EndedByLostPort(ExchangeSession &s, SerialPort *port)
+{
+    if (!IsGone(port))
+        return false;
+    const bool answered = s.ResultCode == Result::BadCrc || s.ResultCode == Result::Refused ||
+                          s.ResultCode == Result::ValveRefused;
+    if (!answered)
+        s.ResultCode = Result::LineLost;
+    return true;
+}
+
 bool TransactWithRequestIdentifier(ExchangeSession &s, SerialPort *port)
 {
     int id = s.TxBuffer[kIdentifierAt] >> 6;
     for (int n = std::max<int>(s.Attempts, 1); n > 0; --n) {
         SealFrame(s.TxBuffer, kTableFunctionLength);
         s.ResultCode = Transaction(s, port, kTableFunctionLength).run();
-        if (s.ResultCode == Result::Ok || s.ResultCode == Result::Aborted || n == 1)
+        if (s.ResultCode == Result::Ok || s.ResultCode == Result::Aborted ||
+            EndedByLostPort(s, port) || n == 1)
             break;
         id = (id + 1) % 4;
         s.TxBuffer[kIdentifierAt] = quint8((s.TxBuffer[kIdentifierAt] & 0x3F) | (id << 6));
@@ -363,10 +378,8 @@ int RunExchange(ExchangeSession &s, quint8 function, const quint8 *data, int dat
         s.ResultCode = Transaction(s, running.port(), length).run();
         if (s.ResultCode == Result::Ok || s.ResultCode == Result::Aborted)
             break;
-        if (IsGone(running.port())) {
-            s.ResultCode = Result::LineLost;
+        if (EndedByLostPort(s, running.port()))
             break;
-        }
     }
     if (s.StatusPanel) {
         s.StatusPanel.setText(QString());

@@ -21,11 +21,14 @@ constexpr qint64 kStuckGraceNs = MsToNs(10000);
 constexpr int kResidentBaseAfter = 1000;
 constexpr int kDetailedMismatches = 20;
 constexpr int kBitsPerByte = 10;
+constexpr int kTableFrameOverhead = FrameOffset::Data + 2; // the header before the data, the CRC
 constexpr int kThinkTimeMs = 1;
 constexpr int kMostAttempts = 3;
 constexpr int kMostPreambles = 3;
 constexpr int kReadConfigurationExchanges = 6; // tables 0, 3, 5, 6 twice and 1
 constexpr int kWriteSelectedExchanges = 5;     // tables 3, 5, 6 twice and the identification
+// A write that failed is read back in at most two requests before the operation ends.
+constexpr int kMostArrivalReads = 2;
 constexpr int kTablesFrom = ImageOffset::LinkParameters; // what the writes change: tables 3, 5, 6
 constexpr int kTablesSize = ImageSize - kTablesFrom;
 // The shortest first-byte wait the connection dialog offers.
@@ -172,9 +175,10 @@ SoakRun::Operation SoakRun::chooseOperation(int remaining)
                                             : Operation::WriteSelected;
     // The run ends on its count exactly: the last operations are the short ones.
     const int most = operation == Operation::ReadConfiguration ? kReadConfigurationExchanges
-                     : operation == Operation::WriteChanged    ? MostWriteExchanges
-                     : operation == Operation::WriteSelected   ? kWriteSelectedExchanges
-                                                               : 1;
+                     : operation == Operation::WriteChanged  ? MostWriteExchanges + kMostArrivalReads
+                     : operation == Operation::WriteSelected ? kWriteSelectedExchanges +
+                                                                   kMostArrivalReads
+                                                             : 1;
     return most <= remaining ? operation : Operation::Identify;
 }
 
@@ -184,6 +188,7 @@ void SoakRun::runOperation(Operation operation)
     ++operations_;
     expectedMessages_ = 0;
     gaveUp_ = false;
+    arrivalCheck_.reset();
     const int messagesBefore = operator_.messageCount();
     settings_.setAttempts(quint8(Between(random_, 1, kMostAttempts)));
     settings_.setPreambleCount(quint8(Between(random_, 0, kMostPreambles)));
@@ -287,6 +292,8 @@ void SoakRun::followController(bool written)
 // One question for every failed step, the operation ends at it, and succeeds without one.
 void SoakRun::checkOperation(bool succeeded, int messagesBefore)
 {
+    if (arrivalCheck_)
+        mismatch(QStringLiteral("a failed write was not read back to its last field"));
     const int messages = operator_.messageCount() - messagesBefore;
     if (messages != expectedMessages_)
         mismatch(QStringLiteral("%1 message(s) instead of %2, the last \"%3\"")
@@ -312,6 +319,9 @@ void SoakRun::exchangeStarted()
     exchange_ = RunningExchange{};
     exchange_.attempts = std::max<int>(session_.Attempts, 1);
     exchange_.read = session_.TxBuffer[FrameOffset::Data + TableRequestOffset::ReadCount] != 0;
+    exchange_.request = QByteArray(reinterpret_cast<const char *>(session_.TxBuffer.data()) +
+                                       FrameOffset::Data,
+                                   session_.TxBuffer[FrameOffset::Length] - kTableFrameOverhead);
     exchange_.fault = ChooseFault(random_, exchange_.attempts);
     if (exchange_.fault) {
         ++tally_.faults;
@@ -349,11 +359,60 @@ void SoakRun::checkResult()
                      .arg(result)
                      .arg(ComposeResultText(session_))
                      .arg(expected));
-    // The transfer asks after a failed exchange and after the wrong block; "no" ends it.
-    if (result != Result::Ok || AnswersWrongBlock(exchange_.fault, exchange_.read)) {
-        ++expectedMessages_;
-        gaveUp_ = true;
+    if (arrivalCheck_) {
+        checkArrivalRead(result);
+        return;
     }
+    // Only a refusal or a lost line says for certain that a write did not arrive.
+    if (!exchange_.read && result != Result::Ok && result != Result::Refused &&
+        result != Result::ValveRefused && !IsGone(port_.get())) {
+        arrivalCheck_ = exchange_.request;
+        return;
+    }
+    // The transfer asks after a failed exchange and after the wrong block; "no" ends it.
+    if (result != Result::Ok || AnswersWrongBlock(exchange_.fault, exchange_.read))
+        askedAndGaveUp();
+}
+
+// A read of the failed write's fields: a failed read or a value other than the one written
+// leaves the write unconfirmed, and the person is asked; the write's last field read back as
+// written means it went through, and the operation goes on without a question.
+void SoakRun::checkArrivalRead(int result)
+{
+    const QByteArray write = *arrivalCheck_;
+    const QByteArray &read = exchange_.request;
+    const auto at = [](const QByteArray &request, int offset) { return quint8(request[offset]); };
+    const int writeFirst = at(write, TableRequestOffset::WriteFirst);
+    const int writeEnd = writeFirst + at(write, TableRequestOffset::WriteCount);
+    const int readFirst = at(read, TableRequestOffset::ReadFirst);
+    const int readCount = at(read, TableRequestOffset::ReadCount);
+    if (!exchange_.read || at(read, TableRequestOffset::ReadTable) !=
+                               at(write, TableRequestOffset::WriteTable) ||
+        readFirst < writeFirst || readFirst + readCount > writeEnd) {
+        mismatch(QStringLiteral("the read after a failed write is not of its fields"));
+        arrivalCheck_.reset();
+        return;
+    }
+    const int fieldBytes = int(write.size() - TableRequestOffset::Data) / (writeEnd - writeFirst);
+    const QByteArray written =
+        write.mid(TableRequestOffset::Data + (readFirst - writeFirst) * fieldBytes,
+                  readCount * fieldBytes);
+    const QByteArray answer(reinterpret_cast<const char *>(session_.RxBuffer.data()) +
+                                TableAnswerOffset::Data,
+                            readCount * fieldBytes);
+    if (result != Result::Ok || AnswersWrongBlock(exchange_.fault, exchange_.read) ||
+        answer != written) {
+        arrivalCheck_.reset();
+        askedAndGaveUp();
+    } else if (readFirst + readCount == writeEnd) {
+        arrivalCheck_.reset();
+    }
+}
+
+void SoakRun::askedAndGaveUp()
+{
+    ++expectedMessages_;
+    gaveUp_ = true;
 }
 
 void SoakRun::mismatch(const QString &what)

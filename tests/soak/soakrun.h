@@ -79,6 +79,7 @@ private:
         std::optional<PlannedFault> fault;
         int attempts = 1;
         bool read = true;
+        QByteArray request; // the table request's data: which fields, and a write's values
         qint64 startNs = 0;
         qint64 deadlineNs = 0;
     };
@@ -97,6 +98,8 @@ private:
     void followController(bool written);
     void checkOperation(bool succeeded, int messagesBefore);
     void checkResult();
+    void checkArrivalRead(int result);
+    void askedAndGaveUp();
     void checkSameAsController(int offset, int size, const QString &what);
     void mismatch(const QString &what);
     void noteResidentBase();
@@ -118,6 +121,9 @@ private:
     RunningExchange exchange_;
     int expectedMessages_ = 0;
     bool gaveUp_ = false;
+    // A write that failed without a refusal is read back before anyone is asked: its request,
+    // while the reads that follow it are that check.
+    std::optional<QByteArray> arrivalCheck_;
 
     std::atomic<qint64> residentBaseKb_{-1}; // read by stuck() on the watchdog's thread
     QMap<QString, int> faultsByKind_;
