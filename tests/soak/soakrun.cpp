@@ -175,10 +175,10 @@ SoakRun::Operation SoakRun::chooseOperation(int remaining)
                                             : Operation::WriteSelected;
     // The run ends on its count exactly: the last operations are the short ones.
     const int most = operation == Operation::ReadConfiguration ? kReadConfigurationExchanges
-                     : operation == Operation::WriteChanged  ? MostWriteExchanges + kMostArrivalReads
-                     : operation == Operation::WriteSelected ? kWriteSelectedExchanges +
-                                                                   kMostArrivalReads
-                                                             : 1;
+                     : operation == Operation::WriteChanged ? MostWriteExchanges + kMostArrivalReads
+                     : operation == Operation::WriteSelected
+                         ? kWriteSelectedExchanges + kMostArrivalReads
+                         : 1;
     return most <= remaining ? operation : Operation::Identify;
 }
 
@@ -319,9 +319,9 @@ void SoakRun::exchangeStarted()
     exchange_ = RunningExchange{};
     exchange_.attempts = std::max<int>(session_.Attempts, 1);
     exchange_.read = session_.TxBuffer[FrameOffset::Data + TableRequestOffset::ReadCount] != 0;
-    exchange_.request = QByteArray(reinterpret_cast<const char *>(session_.TxBuffer.data()) +
-                                       FrameOffset::Data,
-                                   session_.TxBuffer[FrameOffset::Length] - kTableFrameOverhead);
+    exchange_.request =
+        QByteArray(reinterpret_cast<const char *>(session_.TxBuffer.data()) + FrameOffset::Data,
+                   session_.TxBuffer[FrameOffset::Length] - kTableFrameOverhead);
     exchange_.fault = ChooseFault(random_, exchange_.attempts);
     if (exchange_.fault) {
         ++tally_.faults;
@@ -386,17 +386,16 @@ void SoakRun::checkArrivalRead(int result)
     const int writeEnd = writeFirst + at(write, TableRequestOffset::WriteCount);
     const int readFirst = at(read, TableRequestOffset::ReadFirst);
     const int readCount = at(read, TableRequestOffset::ReadCount);
-    if (!exchange_.read || at(read, TableRequestOffset::ReadTable) !=
-                               at(write, TableRequestOffset::WriteTable) ||
+    if (!exchange_.read ||
+        at(read, TableRequestOffset::ReadTable) != at(write, TableRequestOffset::WriteTable) ||
         readFirst < writeFirst || readFirst + readCount > writeEnd) {
         mismatch(QStringLiteral("the read after a failed write is not of its fields"));
         arrivalCheck_.reset();
         return;
     }
     const int fieldBytes = int(write.size() - TableRequestOffset::Data) / (writeEnd - writeFirst);
-    const QByteArray written =
-        write.mid(TableRequestOffset::Data + (readFirst - writeFirst) * fieldBytes,
-                  readCount * fieldBytes);
+    const QByteArray written = write.mid(
+        TableRequestOffset::Data + (readFirst - writeFirst) * fieldBytes, readCount * fieldBytes);
     const QByteArray answer(reinterpret_cast<const char *>(session_.RxBuffer.data()) +
                                 TableAnswerOffset::Data,
                             readCount * fieldBytes);
