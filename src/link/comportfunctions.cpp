@@ -113,6 +113,15 @@ bool QtSerialLink::write(const QByteArray &bytes)
 bool QtSerialLink::waitUntilWritten(qint64 timeoutMs)
 {
     const auto drained = [this] { return !isOpen() || device_->bytesToWrite() == 0; };
+    // Without an event loop the serial port's buffer goes out only through its blocking wait.
+    if (!CurrentClock().runsEvents()) {
+        const qint64 deadline = NowNs() + MsToNs(timeoutMs);
+        while (
+            !drained() && !lost_ && NowNs() < deadline &&
+            device_->waitForBytesWritten(int(std::max<qint64>(1, (deadline - NowNs()) / 1000000))))
+            ;
+        return isOpen() && !lost_ && drained();
+    }
     WakeSources wake;
     wake.when([&] { return drained() || lost_ || writeInterrupted_; });
     WaitUntil(NowNs() + MsToNs(timeoutMs), wake);

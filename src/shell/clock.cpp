@@ -81,6 +81,33 @@ public:
     }
 };
 
+class SleepingClock final : public Clock
+{
+public:
+    qint64 nowNs() const override { return MachineClock().nowNs(); }
+    void sleepUntil(qint64 deadlineNs) override { MachineClock().sleepUntil(deadlineNs); }
+
+    WakeReason waitUntil(qint64 deadlineNs, const std::function<bool()> &wakeWhen,
+                         QEventLoop::ProcessEventsFlags) override
+    {
+        for (;;) {
+            if (wakeWhen && wakeWhen())
+                return WakeReason::Woken;
+            const qint64 remaining = deadlineNs - nowNs();
+            if (remaining <= 0)
+                return WakeReason::Deadline;
+            sleepUntil(nowNs() + std::min(remaining, kPollNs));
+        }
+    }
+
+    void processPending() override {}
+    void runAfter(qint64, QObject *, std::function<void()>) override {}
+    bool runsEvents() const override { return false; }
+
+private:
+    static constexpr qint64 kPollNs = 5000000;
+};
+
 std::atomic<Clock *> installed{nullptr};
 
 } // namespace
@@ -88,6 +115,12 @@ std::atomic<Clock *> installed{nullptr};
 Clock &MachineClock()
 {
     static SteadyClock clock;
+    return clock;
+}
+
+Clock &ClockWithoutEvents()
+{
+    static SleepingClock clock;
     return clock;
 }
 

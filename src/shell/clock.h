@@ -36,11 +36,19 @@ public:
     // Calls `action` once, `delayMs` from now, from the event loop, unless `context` (when one is
     // given) has been deleted by then.
     virtual void runAfter(qint64 delayMs, QObject *context, std::function<void()> action) = 0;
+    // False for a clock whose waits process no events: what needs the event loop to make
+    // progress (a port's output buffer) must then be driven by blocking calls.
+    virtual bool runsEvents() const { return true; }
 };
 
 // The machine's monotonic clock: short waits sleep and spin only for the last millisecond, so
 // they end exactly; event-loop waits cost no CPU.
 Clock &MachineClock();
+
+// The machine's clock for the last moments of a program whose event loop can no longer run (the
+// display connection broke): its waits sleep and ask their condition every few milliseconds,
+// nothing is processed, and actions for later are dropped.
+Clock &ClockWithoutEvents();
 
 // The clock of every deadline in the core: the machine's unless one is installed.
 Clock &CurrentClock();

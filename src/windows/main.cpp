@@ -2,6 +2,7 @@
 #include "windows/main.h"
 
 #include "service/linkoperations.h"
+#include "shell/clock.h"
 #include "shell/operation.h"
 #include "ui_main.h"
 #include "windows/about.h"
@@ -265,21 +266,37 @@ void TFormMain::FormClose(bool tellFailure)
 {
     if (closed_)
         return;
-    closed_ = true;
     FileFault reason = FileFault::None;
     {
         BusyScope busy(op_);
-        timerStart_->stop();
-        Disconnect(service_);
-        SaveSettings(settingsPath_, settings_, &reason);
+        reason = EndSession();
     }
-    if (reason == FileFault::None)
-        return;
-    // Settings lost without a word would be taken for settings kept.
-    const QStringList lines = SettingsNotSavedText(settingsPath_, reason);
-    qCWarning(lcWindows).noquote() << lines.join(QStringLiteral(": "));
-    if (tellFailure)
+    if (reason != FileFault::None && tellFailure) {
+        const QStringList lines = SettingsNotSavedText(settingsPath_, reason);
         op_.ShowMessageBox(MessageBoxKind::Error, lines.value(0), lines.value(1));
+    }
+}
+
+void TFormMain::EndWithoutDisplay()
+{
+    if (closed_)
+        return;
+    ClockScope sleeping(ClockWithoutEvents());
+    EndSession();
+}
+
+FileFault TFormMain::EndSession()
+{
+    closed_ = true;
+    timerStart_->stop();
+    Disconnect(service_);
+    FileFault reason = FileFault::None;
+    SaveSettings(settingsPath_, settings_, &reason);
+    // Settings lost without a word would be taken for settings kept.
+    if (reason != FileFault::None)
+        qCWarning(lcWindows).noquote()
+            << SettingsNotSavedText(settingsPath_, reason).join(QStringLiteral(": "));
+    return reason;
 }
 
 void TFormMain::NexitClick()

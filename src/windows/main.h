@@ -44,6 +44,10 @@ public:
     void UpdateMenus();
     // Enables TimerMessage; a running count is not restarted.
     void ArmTimerMessage();
+    // The end when the display has gone (the process exits under the window): the call hung up,
+    // the settings written and the port let go, with waits that process no events, since
+    // nothing can be shown or asked any more.
+    void EndWithoutDisplay();
 
     QDateTime CallStartTime;
     // The local date and time, replaceable for tests of the call duration.
@@ -82,6 +86,7 @@ private:
     void FormShow();
     // Settings that could not be written are logged, and told in a message when `tellFailure`.
     void FormClose(bool tellFailure);
+    FileFault EndSession();
     void buildMenuBitmaps();
     void connectCommands();
     void placeModemPanel();

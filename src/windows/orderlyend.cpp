@@ -8,11 +8,26 @@
 #include <QApplication>
 #include <QDialog>
 #include <QSessionManager>
+#include <QThread>
+
+#include <atomic>
+#include <cstdlib>
 
 namespace ktv31 {
 namespace {
 
 constexpr int kDialogRetryMs = 100;
+
+// The window to end should the process exit under it.
+std::atomic<TFormMain *> windowAtExit{nullptr};
+
+// Only the interface thread may touch the window; an exit from another thread leaves it.
+void EndWindowAtExit()
+{
+    TFormMain *window = windowAtExit.exchange(nullptr);
+    if (window && QThread::currentThread() == window->thread())
+        window->EndWithoutDisplay();
+}
 
 // From the top down; a dialog that will not go yet (the connection dialog while it detects the
 // speed) is tried again on the next round.
@@ -40,6 +55,15 @@ OrderlyEnd::OrderlyEnd(TFormMain &window, QObject *parent) : QObject(parent), wi
     // after this signal, so the close is done inside it.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &OrderlyEnd::endProgram);
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &OrderlyEnd::commitData);
+    static const bool atExitRegistered = std::atexit(&EndWindowAtExit) == 0;
+    Q_UNUSED(atExitRegistered);
+    windowAtExit = &window_;
+}
+
+OrderlyEnd::~OrderlyEnd()
+{
+    TFormMain *window = &window_;
+    windowAtExit.compare_exchange_strong(window, nullptr);
 }
 
 int OrderlyEnd::exec()

@@ -18,11 +18,17 @@ class TFormMain;
 // of the session). Nobody is there to answer then: every modal dialog open or opening on the way
 // out is cancelled, so a question gets "Нет" and nothing unconfirmed is written. The session
 // manager's request to save its clients' data writes the settings at once.
+//
+// The display going away (a logout often takes it before any signal comes) makes Qt exit the
+// process from inside the event loop. While an OrderlyEnd lives, the process's exit ends the
+// window first: the call is hung up, the settings written and the port let go, without the
+// event loop.
 class OrderlyEnd : public QObject
 {
     Q_OBJECT
 public:
     explicit OrderlyEnd(TFormMain &window, QObject *parent = nullptr);
+    ~OrderlyEnd() override;
 
     // Runs the event loop until the window has closed. The exit status: the loop's, or
     // 128 + the number of the signal that ended the program.

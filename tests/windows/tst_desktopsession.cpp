@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSessionManager>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -176,14 +177,17 @@ void TestDesktopSession::qtDialogsSpeakRussian()
 
 void TestDesktopSession::signalsEndTheProgramInOrder_data()
 {
-    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("signal"); // 0: the display is killed instead
     QTest::addColumn<int>("status");
     QTest::newRow("SIGTERM (logout, shutdown, kill)") << int(SIGTERM) << 143;
     QTest::newRow("SIGHUP (terminal closed)") << int(SIGHUP) << 129;
     QTest::newRow("SIGINT (Ctrl-C)") << int(SIGINT) << 130;
+    // Qt ends the process itself with status 1 when its display connection breaks.
+    QTest::newRow("the display lost (logout before any signal)") << 0 << 1;
 }
 
-// The program itself in a process of its own, signalled from outside during the call.
+// The program itself in a process of its own, signalled from outside during the call, or its
+// virtual display killed under it.
 void TestDesktopSession::signalsEndTheProgramInOrder()
 {
     QFETCH(int, signal);
@@ -191,9 +195,24 @@ void TestDesktopSession::signalsEndTheProgramInOrder()
     ProgramFolder folder;
     QVERIFY(folder.prepare());
 
-    QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess display;
+    if (signal == 0) {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty())
+            QSKIP("Xvfb is not installed (scripts/test installs it)");
+        display.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                             QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        QVERIFY(display.waitForReadyRead(kConnectTimeoutMs));
+        const QByteArray number = display.readLine().trimmed();
+        QVERIFY2(!number.isEmpty(), display.readAllStandardError().constData());
+        environment.insert(QStringLiteral("DISPLAY"),
+                           QLatin1Char(':') + QString::fromLatin1(number));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    } else {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    }
+    QProcess program;
     program.setProcessEnvironment(environment);
     program.setReadChannel(QProcess::StandardError);
     program.start(QCoreApplication::applicationDirPath() +
@@ -209,7 +228,10 @@ void TestDesktopSession::signalsEndTheProgramInOrder()
     QVERIFY2(!lock.isEmpty(), qPrintable(folder.sim->devicePath()));
     QVERIFY(QFile::remove(folder.settingsFile));
     folder.sim->clearLog();
-    ::kill(pid_t(program.processId()), signal);
+    if (signal == 0)
+        display.kill();
+    else
+        ::kill(pid_t(program.processId()), signal);
     QVERIFY(program.waitForFinished(kEndTimeoutMs));
     err += program.readAllStandardError();
     QVERIFY2(program.exitStatus() == QProcess::NormalExit, err.constData());
@@ -218,6 +240,7 @@ void TestDesktopSession::signalsEndTheProgramInOrder()
     QCOMPARE(folder.sim->modemCommands(), (QByteArrayList{"+++", "ath\r"}));
     QCOMPARE(folder.settingsBytes(), folder.settings.toBytes());
     QVERIFY2(!QFileInfo::exists(lock), qPrintable(lock));
+    display.waitForFinished();
 }
 
 // The session's end in-process: a save request writes the settings and leaves the call up; the
