@@ -1,5 +1,6 @@
 // TFormAbout and its picture.
 #include "windows/about.h"
+#include "windows/captionfit.h"
 
 #include "ui_about.h"
 #include "windows/glyphs.h"
@@ -115,6 +116,7 @@ TFormAbout::TFormAbout(QWidget *parent) : QDialog(parent), ui(new Ui::TFormAbout
         role->setFont(font);
     }
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TFormAbout::BitBtn1Click);
+    FitCaptions(*this);
 }
 
 TFormAbout::~TFormAbout() = default;

@@ -1,5 +1,6 @@
 // TFormConfig: filling the controls from the record, storing them back, the calculator grid.
 #include "windows/config.h"
+#include "windows/captionfit.h"
 
 #include "config/configeditor.h"
 #include "config/configtexts.h"
@@ -68,6 +69,7 @@ TFormConfig::TFormConfig(ConfigRecord &record, ConfigImage &image,
     connect(ui->BitBtn4, &QPushButton::clicked, this, &TFormConfig::BitBtn4Click);
     connect(ui->BitBtn24, &QPushButton::clicked, this, &TFormConfig::BitBtn24Click);
     connect(grid, &QTableView::doubleClicked, this, &TFormConfig::StringGrid1DblClick);
+    FitCaptions(*this);
 }
 
 TFormConfig::~TFormConfig() = default;

@@ -1,5 +1,6 @@
 // TFormConnPar: showing the settings, the checks in their order, the link and the detection.
 #include "windows/connpar.h"
+#include "windows/captionfit.h"
 
 #include "link/comportfunctions.h"
 #include "protocol/suplfunc.h"
@@ -78,6 +79,7 @@ TFormConnPar::TFormConnPar(const ConnectionSettings &settings, const QString &pr
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TFormConnPar::BitBtn1Click);
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TFormConnPar::BitBtn2Click);
     connect(ui->BitBtn4, &QPushButton::clicked, this, &TFormConnPar::BitBtn4Click);
+    FitCaptions(*this);
 }
 
 TFormConnPar::~TFormConnPar() = default;

@@ -1,5 +1,6 @@
 // TFormIdent: the lines that the core decodes, shown with their labels; a destroyed table in red.
 #include "windows/ident.h"
+#include "windows/captionfit.h"
 
 #include "config/configimage.h"
 #include "connection/identdecode.h"
@@ -25,6 +26,7 @@ TFormIdent::TFormIdent(QWidget *parent) : QDialog(parent), ui(new Ui::TFormIdent
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TFormIdent::BitBtn2Click);
     Block = nullptr;
     FromDevice = false;
+    FitCaptions(*this);
 }
 
 TFormIdent::~TFormIdent() = default;

@@ -1,5 +1,6 @@
 // TFormSelect: two radio buttons, accept and cancel.
 #include "windows/select.h"
+#include "windows/captionfit.h"
 
 #include "ui_select.h"
 #include "windows/glyphs.h"
@@ -17,6 +18,7 @@ TFormSelect::TFormSelect(QWidget *parent) : QDialog(parent), ui(new Ui::TFormSel
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TFormSelect::BitBtn1Click);
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TFormSelect::BitBtn2Click);
     SelectedGeneration = 0;
+    FitCaptions(*this);
 }
 
 TFormSelect::~TFormSelect() = default;

@@ -1,5 +1,6 @@
 // TFormTableInfo: rows filled from the core's rows, the two write choices and leaving.
 #include "windows/tableinfo.h"
+#include "windows/captionfit.h"
 
 #include "config/tablestaterows.h"
 #include "ui_tableinfo.h"
@@ -24,6 +25,7 @@ TFormTableInfo::TFormTableInfo(TableStateBuffer &state, bool telephone, QWidget 
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TFormTableInfo::BitBtn2Click);
     connect(ui->BitBtn3, &QPushButton::clicked, this, &TFormTableInfo::BitBtn3Click);
     TableStateResult = 0;
+    FitCaptions(*this);
 }
 
 TFormTableInfo::~TFormTableInfo() = default;

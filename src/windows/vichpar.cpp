@@ -1,5 +1,6 @@
 // TFormVichPar: the working copy of one calculator's link and its check.
 #include "windows/vichpar.h"
+#include "windows/captionfit.h"
 
 #include "config/configeditor.h"
 #include "config/configimage.h"
@@ -32,6 +33,7 @@ TFormVichPar::TFormVichPar(const CalculatorLink &link, int address, quint32 spee
     connect(ui->ComboBox2, &QComboBox::activated, this, &TFormVichPar::ComboBox2Change);
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TFormVichPar::BitBtn1Click);
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TFormVichPar::BitBtn2Click);
+    FitCaptions(*this);
 }
 
 TFormVichPar::~TFormVichPar() = default;

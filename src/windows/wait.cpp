@@ -1,5 +1,6 @@
 // TFormWait: two lines by mode and a bar that the transfer operation drives.
 #include "windows/wait.h"
+#include "windows/captionfit.h"
 
 #include "ui_wait.h"
 
@@ -16,6 +17,7 @@ TFormWait::TFormWait(QWidget *parent) : QDialog(parent), ui(new Ui::TFormWait)
     ui->ProgressBar1->setValue(0);
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TFormWait::BitBtn1Click);
     Mode = 0;
+    FitCaptions(*this);
 }
 
 void TFormWait::BitBtn1Click()

@@ -3,6 +3,7 @@
 #include "modalscript.h"
 #include "shell/settings.h"
 #include "windows/about.h"
+#include "windows/captionfit.h"
 #include "windows/config.h"
 #include "windows/connpar.h"
 #include "windows/ident.h"
@@ -98,6 +99,9 @@ void TestDialogs::everyFormIsSizedByItsInside()
     const std::shared_ptr<QWidget> form = make();
     form->show();
     QCOMPARE(form->size(), size);
+    // Every caption is whole within its control's given width.
+    for (const QWidget *control : form->findChildren<QWidget *>())
+        QVERIFY2(CaptionOverflow(*control) <= 0, qPrintable(control->objectName()));
 }
 
 void TestDialogs::questionGeometry_data()
