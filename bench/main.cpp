@@ -32,6 +32,9 @@ constexpr int kConfigRuns = 5;
 constexpr double kLaunchGoalMs = 500;
 constexpr double kWindowLatenessGoalMs = 20;
 constexpr double kResidentGoalMb = 80;
+constexpr int kMemoryReads = 500;
+constexpr int kMemoryReadSpeed = 115200;
+constexpr double kMemoryGrowthGoalMb = 2; // over the reads after the first 50
 constexpr int kLaunchRuns = 5;
 constexpr int kMonitorSpeed = 115200;
 constexpr double kMonitorOverheadMarginMs = 0.05;
@@ -290,10 +293,37 @@ void ReportMonitor(Report &report, double scale)
     report.info(QStringLiteral("monitor rows appended in batches of 50, the window painting"),
                 QStringLiteral("%1 us a row").arg(monitor.perRowUs, 0, 'f', 1));
     report.figure(
-        QStringLiteral("resident memory growth, %1 rows in the monitor window").arg(monitor.rows),
+        QStringLiteral("resident memory growth, the monitor window given %1 lines (holds %2)")
+            .arg(monitor.lines)
+            .arg(monitor.rows),
         QStringLiteral("%1 MB").arg(monitor.residentGrowthMb, 0, 'f', 1),
         QStringLiteral("<= %1 MB").arg(kMonitorMemoryGoalMb),
         monitor.residentGrowthMb <= kMonitorMemoryGoalMb);
+}
+
+// The windows' memory over a day's worth of reads: whatever the first ones leave (fonts, caches,
+// the monitor's store filling) may grow, then it stays. A quarter run looks at fewer reads.
+void ReportMemoryOverReads(Report &report, double scale)
+{
+    const int cycles = std::max(2 * kSettledAfterReads, int(kMemoryReads * scale));
+    const MemoryOverReads memory = ResidentOverConfigurationReads(cycles, kMemoryReadSpeed);
+    const double goalMb = kMemoryGrowthGoalMb;
+    const double growthMb = memory.lastMb - memory.settledMb;
+    report.info(QStringLiteral("resident memory, \"Параметры конфигурации\" @%1: after the first "
+                               "read / %2 / %3")
+                    .arg(kMemoryReadSpeed)
+                    .arg(kSettledAfterReads)
+                    .arg(cycles),
+                memory.failure.isEmpty() ? QStringLiteral("%1 / %2 / %3 MB")
+                                               .arg(memory.firstMb, 0, 'f', 1)
+                                               .arg(memory.settledMb, 0, 'f', 1)
+                                               .arg(memory.lastMb, 0, 'f', 1)
+                                         : memory.failure);
+    report.figure(
+        QStringLiteral("  its growth over the last %1 reads").arg(cycles - kSettledAfterReads),
+        QStringLiteral("%1 MB").arg(growthMb, 0, 'f', 2),
+        QStringLiteral("<= %1 MB").arg(goalMb, 0, 'f', 2),
+        memory.failure.isEmpty() && growthMb <= goalMb);
 }
 
 } // namespace
@@ -318,6 +348,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption stationsOption(QStringLiteral("stations"),
                                             QStringLiteral("Only the figures of station rounds."));
     parser.addOption(stationsOption);
+    const QCommandLineOption memoryOption(
+        QStringLiteral("memory"), QStringLiteral("Only the windows' memory over many reads."));
+    parser.addOption(memoryOption);
     parser.process(app);
     const double scale = std::max(0.01, parser.value(scaleOption).toDouble());
     // On by default, as in the program and the tool: the figures are those of a logging program.
@@ -332,6 +365,10 @@ int main(int argc, char *argv[])
                 "wire - think - %d ms pause.\n",
                 kThinkUs, kSendPauseMs);
     report.header();
+    if (parser.isSet(memoryOption)) {
+        ReportMemoryOverReads(report, scale);
+        return report.failures() == 0 ? 0 : 1;
+    }
     ReportStationBook(report);
     ReportStationRounds(report);
     if (parser.isSet(stationsOption)) {
@@ -359,6 +396,7 @@ int main(int argc, char *argv[])
               CostOfDialling(10000));
     ReportWindows(report);
     ReportMonitor(report, scale);
+    ReportMemoryOverReads(report, scale);
 
     std::printf("bench: %d passed, %d failed (%.0f s)\n", report.figures() - report.failures(),
                 report.failures(), double(ktv31::NowNs() - start) / 1e9);

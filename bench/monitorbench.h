@@ -18,14 +18,15 @@ struct MonitorTiming
     double lateWithoutMs = 0;   // the main window's 10 ms timer: median of each run's maximum
     double lateWithMs = 0;
     double lateShiftMs = 0;      // median over the pairs of the difference of their maxima
-    int rows = 0;                // held by the open window for the memory figure
+    int lines = 0;               // given to the open window for the memory figure
+    int rows = 0;                // of them held by it: the newest that fit its store
     double residentGrowthMb = 0; // from the main window alone to the window with `rows` rows
     double perRowUs = 0;         // appending them in batches, the window painting in between
     double repaintMs = 0;        // one paint of the grid, the longest pass the window adds
 };
 
 // "Параметры конфигурации" at `speed`, `runs` times without the monitor and `runs` times with its
-// window open, taken in turns; then the window filled with `rows` rows of those exchanges.
-MonitorTiming TimeMonitor(int speed, int thinkUs, int runs, int rows);
+// window open, taken in turns; then the window given `lines` lines of those exchanges.
+MonitorTiming TimeMonitor(int speed, int thinkUs, int runs, int lines);
 
 } // namespace ktv31::bench

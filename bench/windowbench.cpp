@@ -151,6 +151,22 @@ protected:
     }
 };
 
+// The main window shown, its start-up's timer stopped, its link open on the responder's line
+// and the controller taken as accepted, so that its commands are in the menu.
+bool OpenMainOnLine(TFormMain &main, const PacedResponder &responder, int speed)
+{
+    main.TimerStart()->stop();
+    main.show();
+    main.settings().setSpeed(speed);
+    ServiceSession &service = main.service();
+    service.devicePath = responder.devicePath();
+    if (!OpenLink(service, main.settings()).ok())
+        return false;
+    service.setDeviceAccepted(true);
+    main.UpdateMenus();
+    return true;
+}
+
 } // namespace
 
 double ResidentMb()
@@ -200,17 +216,11 @@ WindowTiming TimeConfigurationCommand(int speed, int thinkUs, MonitorUse monitor
         return timing;
     }
     TFormMain main(programDir.path() + QLatin1Char('/'));
-    main.TimerStart()->stop();
-    main.show();
-    main.settings().setSpeed(speed);
-    ServiceSession &service = main.service();
-    service.devicePath = responder.devicePath();
-    if (!OpenLink(service, main.settings()).ok()) {
+    if (!OpenMainOnLine(main, responder, speed)) {
         timing.failure = QStringLiteral("cannot open the line");
         return timing;
     }
-    service.setDeviceAccepted(true);
-    main.UpdateMenus();
+    ServiceSession &service = main.service();
     if (monitor == MonitorUse::Absent)
         delete main.findChild<ExchangeMonitor *>();
     if (monitor == MonitorUse::Open)
@@ -261,6 +271,39 @@ WindowTiming TimeConfigurationCommand(int speed, int thinkUs, MonitorUse monitor
     if (timing.progressSeen == 0)
         timing.failure = QStringLiteral("the configuration was not read");
     return timing;
+}
+
+MemoryOverReads ResidentOverConfigurationReads(int cycles, int speed)
+{
+    MemoryOverReads memory;
+    sim::ControllerTables tables{sim::SimOptions{}};
+    PacedResponder responder(speed, 0, ControllerProtocol(tables));
+    QTemporaryDir programDir;
+    TFormMain main(programDir.path() + QLatin1Char('/'));
+    if (!responder.start() || !OpenMainOnLine(main, responder, speed)) {
+        memory.failure = QStringLiteral("cannot open the line");
+        return memory;
+    }
+    // The controller's settling after a table run is a wait, not a use of memory.
+    main.service().closingWaitMs = 0;
+    EditorCloser closer;
+    qApp->installEventFilter(&closer);
+    QAction *command = main.findChild<QAction *>(QStringLiteral("N2"));
+    for (int cycle = 1; cycle <= cycles; ++cycle) {
+        command->trigger();
+        if (main.service().exchange().ResultCode != Result::Ok) {
+            memory.failure = QStringLiteral("read %1 failed").arg(cycle);
+            break;
+        }
+        if (cycle == 1)
+            memory.firstMb = ResidentMb();
+        if (cycle == kSettledAfterReads)
+            memory.settledMb = ResidentMb();
+        memory.cycles = cycle;
+    }
+    qApp->removeEventFilter(&closer);
+    memory.lastMb = ResidentMb();
+    return memory;
 }
 
 } // namespace ktv31::bench

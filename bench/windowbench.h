@@ -54,6 +54,19 @@ enum class MonitorUse
 WindowTiming TimeConfigurationCommand(int speed, int thinkUs,
                                       MonitorUse monitor = MonitorUse::Closed);
 
+// The resident memory of the program over many reads of the configuration in its main window
+// (the monitor there, its window closed): after the first, once settled, after the last.
+constexpr int kSettledAfterReads = 50;
+struct MemoryOverReads
+{
+    QString failure;
+    int cycles = 0;
+    double firstMb = 0;
+    double settledMb = 0; // after kSettledAfterReads
+    double lastMb = 0;
+};
+MemoryOverReads ResidentOverConfigurationReads(int cycles, int speed);
+
 // The process's resident memory, from /proc/self/statm; -1 where that cannot be read.
 double ResidentMb();
 

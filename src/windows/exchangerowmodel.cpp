@@ -11,6 +11,16 @@ namespace {
 
 // The program's red, as for a destroyed table.
 const QColor kFaultColour(255, 0, 0);
+
+// What a row holds in memory, near enough: the row itself, its texts and its bytes.
+qint64 RowBytes(const DecodedRow &row)
+{
+    qint64 bytes = qint64(sizeof(DecodedRow)) + row.bytes.capacity() +
+                   qint64(sizeof(QChar)) * row.summary.capacity();
+    for (const QString &fault : row.faults)
+        bytes += qint64(sizeof(QString)) + qint64(sizeof(QChar)) * fault.capacity();
+    return bytes;
+}
 constexpr qint64 kQuarterHourMs = 15 * 60 * 1000;
 constexpr qint64 kDayMs = 24 * 3600 * 1000;
 // Beyond this a cell shows the start of its text: laying out a whole answer in hex at every
@@ -36,8 +46,8 @@ QString LostLinesText(qint64 lost)
     return QStringLiteral("Пропущено строк обмена: %1").arg(lost);
 }
 
-ExchangeRowModel::ExchangeRowModel(int capacity, QObject *parent)
-    : QAbstractTableModel(parent), capacity_(std::max(capacity, 1))
+ExchangeRowModel::ExchangeRowModel(int capacity, qint64 byteBudget, QObject *parent)
+    : QAbstractTableModel(parent), capacity_(std::max(capacity, 1)), byteBudget_(byteBudget)
 {
 }
 
@@ -137,20 +147,35 @@ void ExchangeRowModel::appendLines(const std::vector<ExchangeLine> &lines, qint6
     if (fresh.empty())
         return;
 
+    // The newest fresh rows that fit on their own (one always does)...
+    qint64 freshBytes = 0;
+    for (const DecodedRow &row : fresh)
+        freshBytes += RowBytes(row);
     const size_t capacity = size_t(capacity_);
-    if (fresh.size() >= capacity) {
+    size_t skipped = 0;
+    while (fresh.size() - skipped > 1 &&
+           (fresh.size() - skipped > capacity || freshBytes > byteBudget_))
+        freshBytes -= RowBytes(fresh[skipped++]);
+    if (skipped > 0) {
         beginResetModel();
-        rows_.assign(std::make_move_iterator(fresh.end() - std::ptrdiff_t(capacity)),
+        rows_.assign(std::make_move_iterator(fresh.begin() + std::ptrdiff_t(skipped)),
                      std::make_move_iterator(fresh.end()));
+        bytesHeld_ = freshBytes;
         endResetModel();
         return;
     }
-    if (const size_t overflow = rows_.size() + fresh.size(); overflow > capacity) {
-        const int dropped = int(overflow - capacity);
-        beginRemoveRows({}, 0, dropped - 1);
-        rows_.erase(rows_.begin(), rows_.begin() + dropped);
+    // ...and as many of the held rows, the newest, as still fit beside them.
+    size_t dropped = 0;
+    qint64 held = bytesHeld_;
+    while (dropped < rows_.size() &&
+           (rows_.size() - dropped + fresh.size() > capacity || held + freshBytes > byteBudget_))
+        held -= RowBytes(rows_[dropped++]);
+    if (dropped > 0) {
+        beginRemoveRows({}, 0, int(dropped) - 1);
+        rows_.erase(rows_.begin(), rows_.begin() + std::ptrdiff_t(dropped));
         endRemoveRows();
     }
+    bytesHeld_ = held + freshBytes;
     const int first = int(rows_.size());
     beginInsertRows({}, first, first + int(fresh.size()) - 1);
     rows_.insert(rows_.end(), std::make_move_iterator(fresh.begin()),
@@ -164,6 +189,7 @@ void ExchangeRowModel::clear()
         return;
     beginResetModel();
     rows_.clear();
+    bytesHeld_ = 0;
     endResetModel();
 }
 

@@ -12,13 +12,16 @@
 
 namespace ktv31 {
 
-// The newest `capacity` rows of the exchange, decoded in the order their lines came. Lines are
-// appended in batches: one insertion (and at most one removal of the oldest rows) per batch.
+// The newest rows of the exchange, decoded in the order their lines came: at most `capacity` of
+// them and about `byteBudget` bytes of memory, so that a day of long table answers stays as
+// bounded as a day of short ones. Lines are appended in batches: one insertion (and at most one
+// removal of the oldest rows) per batch.
 class ExchangeRowModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
     static constexpr int DefaultCapacity = 10000;
+    static constexpr qint64 DefaultByteBudget = 2 * 1024 * 1024;
     enum Column
     {
         TimeColumn,
@@ -30,7 +33,8 @@ public:
     // Whether the row is a fault (bool), for the filter.
     static constexpr int FaultRole = Qt::UserRole;
 
-    explicit ExchangeRowModel(int capacity = DefaultCapacity, QObject *parent = nullptr);
+    explicit ExchangeRowModel(int capacity = DefaultCapacity, qint64 byteBudget = DefaultByteBudget,
+                              QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -44,13 +48,17 @@ public:
 
     const DecodedRow &row(int row) const { return rows_[size_t(row)]; }
     int capacity() const { return capacity_; }
+    // The memory the rows hold, as counted against the budget.
+    qint64 bytesHeld() const { return bytesHeld_; }
 
 private:
     QString cellText(const DecodedRow &row, int column) const;
     QString timeOfDay(qint64 msSinceEpoch) const;
 
     const int capacity_;
+    const qint64 byteBudget_;
     std::deque<DecodedRow> rows_;
+    qint64 bytesHeld_ = 0;
     ExchangeDecoder decoder_;
     // The local time's offset from UTC, looked up once a quarter of an hour (the finest step a
     // time zone changes by) rather than for every cell painted.

@@ -66,6 +66,7 @@ private slots:
     void rowsArriveWhileAnExchangeRuns();
     void keepsTheNewestRows_data();
     void keepsTheNewestRows();
+    void keepsTheNewestRowsWithinItsBytes();
     void faultsAloneClearAndScreenReader();
     void followsTheNewestUnlessScrolledUp();
     void savesTheShownRowsAsDecodeLogPrintsThem();
@@ -166,6 +167,33 @@ void TestMonitor::keepsTheNewestRows()
     QCOMPARE(model.row(0).fault, lost > 0);
     // One change of the rows a batch, however many lines it holds.
     QCOMPARE(inserted.count() + reset.count(), batches.size());
+}
+
+// Long rows are dropped by their memory before the count is reached; the rows kept are the
+// newest, in order, and the memory held comes back to nothing when they are cleared.
+void TestMonitor::keepsTheNewestRowsWithinItsBytes()
+{
+    constexpr qint64 kBudget = 256 * 1024;
+    ExchangeRowModel model(ExchangeRowModel::DefaultCapacity, kBudget);
+    const QString longText(2000, u'ж');
+    int next = 0;
+    for (int batch = 0; batch < 40; ++batch) {
+        std::vector<ExchangeLine> lines;
+        for (int i = 0; i < 30; ++i, ++next)
+            lines.push_back({1000 + next,
+                             LogLineKind::Note,
+                             {},
+                             QStringLiteral("строка %1 ").arg(next) + longText});
+        model.appendLines(lines);
+        QVERIFY(model.bytesHeld() <= kBudget);
+    }
+    const int rows = model.rowCount();
+    QVERIFY2(rows > 10 && rows < next, qPrintable(QString::number(rows)));
+    for (int row : {0, rows - 1})
+        QVERIFY(Cell(model, row, ExchangeRowModel::SummaryColumn)
+                    .startsWith(QStringLiteral("строка %1 ").arg(next - rows + row)));
+    model.clear();
+    QCOMPARE(model.bytesHeld(), 0);
 }
 
 void TestMonitor::faultsAloneClearAndScreenReader()
