@@ -149,11 +149,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int i = 0; i < line.size() && end < 0; ++i) {
         if (receiver.feed(quint8(line[i])))
             end = i + 1;
-        FUZZ_CHECK(receiver.state() >= 0 && receiver.state() < FrameBufferSize);
+        FUZZ_CHECK(receiver.held() >= 0 && receiver.held() < FrameBufferSize);
     }
     FUZZ_CHECK(end == expected.end);
     if (end < 0)
         FUZZ_CHECK(receiver.answerBegun() == expected.begun);
+    // The scan a log's decoder makes finds the same frame.
+    const AnswerSpan span = ScanForAnswer(line, address);
+    FUZZ_CHECK(span.complete == (expected.end >= 0));
+    if (span.complete)
+        FUZZ_CHECK(span.start == expected.end - expected.frame.size());
+    else if (expected.begun)
+        FUZZ_CHECK(span.start >= 0 && span.start + 2 <= line.size());
 
     // One way of delivering the bytes per input, picked by the input itself, so that the fuzzer
     // reaches every way without paying for all of them each time.

@@ -3,6 +3,7 @@
 #include "config/exchangedecoder.h"
 #include "protocol/framing.h"
 #include "shell/exchangelog.h"
+#include "shell/hexbytes.h"
 
 #include <QJsonArray>
 #include <QtTest>

@@ -3,6 +3,7 @@
 #include "config/configimage.h"
 #include "config/tablerequest.h"
 #include "protocol/framing.h"
+#include "shell/hexbytes.h"
 #include "sim/controllertables.h"
 #include "sim/faultplan.h"
 #include "sim/simulator.h"

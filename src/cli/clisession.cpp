@@ -51,11 +51,7 @@ int CliSession::statusOf(const Outcome &outcome)
     case OutcomeKind::FileProblem:
         return ExitStatus::FileProblem;
     case OutcomeKind::Interrupted: {
-        ExchangeSession &exchange = service_.exchange();
-        exchange.ResultCode = ResultAborted;
-        if (exchange.LastFunctionCode == 0)
-            exchange.LastFunctionCode = TableFunctionCode;
-        PrintError(ResultText(exchange));
+        PrintError(AbortedText(service_.exchange()));
         if (!outcome.detail.isEmpty())
             PrintError(outcome.detail);
         return ExitStatus::NoAnswer;

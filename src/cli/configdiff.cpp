@@ -3,6 +3,7 @@
 #include "cli/configdiff.h"
 
 #include "config/recordfields.h"
+#include "shell/hexbytes.h"
 
 #include <QStringList>
 
@@ -14,7 +15,7 @@ namespace {
 
 QString HexOf(const ConfigRecord &r, int offset, int count)
 {
-    return QString::fromLatin1(r.slice(offset, count).toHex(' ').toUpper());
+    return HexText(r.slice(offset, count));
 }
 
 bool SameBytes(const ConfigRecord &a, const ConfigRecord &b, int offset, int count)

@@ -2,6 +2,7 @@
 #include "cli/console.h"
 
 #include "protocol/framing.h"
+#include "shell/hexbytes.h"
 #include "shell/monoclock.h"
 
 #include <cerrno>

@@ -4,6 +4,7 @@
 #include "cli/console.h"
 #include "config/stringi.h"
 #include "connection/speeddetect.h"
+#include "shell/hexbytes.h"
 #include "shell/settings.h"
 
 #include <QJsonArray>
@@ -22,10 +23,7 @@ void PrintJson(const QJsonObject &object)
 
 QJsonObject IdentificationJson(const ConfigView &view)
 {
-    const QString block = QString::fromLatin1(
-        QByteArray(reinterpret_cast<const char *>(view.block.data()), int(view.block.size()))
-            .toHex(' ')
-            .toUpper());
+    const QString block = HexText(QByteArrayView(view.block.data(), qsizetype(view.block.size())));
     QJsonArray lines;
     for (const IdentLine &line : view.identification)
         if (line.enabled)

@@ -7,6 +7,7 @@
 #include "protocol/plcbox.h"
 #include "protocol/suplfunc.h"
 #include "shell/cp1251.h"
+#include "shell/hexbytes.h"
 
 #include <QDateTime>
 #include <QJsonArray>

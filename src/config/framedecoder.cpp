@@ -113,27 +113,28 @@ bool Decoder::findStart()
     while (at < n && quint8(bytes_[at]) == PreambleByte)
         ++at;
     facts_.preambles = qint16(std::min<qsizetype>(at, SHRT_MAX));
-    // An answer to a known request starts where the engine's receiver takes it up: the start
-    // symbol, the request's address, a possible length.
-    const int address = facts_.side == FrameSide::Answer && request_ ? request_->address : -1;
-    const auto startsHere = [this, n, address](qsizetype i) {
+    const auto startsHere = [this](qsizetype i) {
         const quint8 b = quint8(bytes_[i]);
         switch (facts_.side) {
         case FrameSide::Request:
             return b == RequestStartSymbol;
         case FrameSide::Answer:
-            if (b != AnswerStartSymbol || address < 0)
-                return b == AnswerStartSymbol;
-            return (i + 1 >= n || quint8(bytes_[i + 1]) == address) &&
-                   (i + 2 >= n || quint8(bytes_[i + 2]) >= MinFrameLength);
+            return b == AnswerStartSymbol;
         case FrameSide::Unknown:
             break;
         }
         return b == RequestStartSymbol || b == AnswerStartSymbol;
     };
     qsizetype start = at;
-    while (start < n && !startsHere(start))
-        ++start;
+    // An answer to a known request starts where the engine's receiver takes it up.
+    if (facts_.side == FrameSide::Answer && request_ && request_->address >= 0) {
+        const AnswerSpan span =
+            ScanForAnswer(QByteArrayView(bytes_).sliced(at), quint8(request_->address));
+        start = span.start < 0 ? n : at + span.start;
+    } else {
+        while (start < n && !startsHere(start))
+            ++start;
+    }
     if (start == n) {
         if (facts_.side == FrameSide::Unknown)
             facts_.side = FrameSide::Answer;

@@ -9,6 +9,7 @@
 #include "protocol/suplfunc.h"
 #include "shell/configtables.h"
 #include "shell/cp1251.h"
+#include "shell/hexbytes.h"
 
 #include <QStringList>
 
@@ -293,10 +294,9 @@ QString DestroyedFlagsText(const FieldWindow &w)
     return rest.isEmpty() ? text : text + QLatin1String(kSeparator) + rest;
 }
 
-QString HexText(QByteArrayView values)
+QString ValuesText(QByteArrayView values)
 {
-    return QStringLiteral("значения ") +
-           QString::fromLatin1(values.toByteArray().toHex(' ').toUpper());
+    return QStringLiteral("значения ") + HexText(values);
 }
 
 } // namespace
@@ -347,7 +347,7 @@ QString TableValuesText(int table, int first, int count, QByteArrayView values)
     case ConfigTable::TableState:
         return DestroyedFlagsText(window);
     default:
-        return HexText(values);
+        return ValuesText(values);
     }
 }
 

@@ -96,26 +96,49 @@ bool RequestNeedsLongWait(const FrameBuffer &tx)
 
 bool AnswerReceiver::feed(quint8 byte)
 {
-    rx_[size_t(state_)] = byte;
-    switch (state_) {
-    case 0:
+    switch (step_) {
+    case ReceiveStep::Start:
+        held_ = 0;
         if (byte == AnswerStartSymbol)
-            state_ = 1;
+            step_ = ReceiveStep::Address;
         break;
-    case 1:
-        if (byte == address_)
-            state_ = 2;
-        else if (byte != AnswerStartSymbol)
-            state_ = 0;
+    case ReceiveStep::Address:
+        if (byte == address_) {
+            step_ = ReceiveStep::Length;
+        } else if (byte == AnswerStartSymbol) {
+            held_ = 0;
+        } else {
+            reset();
+            return false;
+        }
         break;
-    case 2:
-        state_ = byte >= MinFrameLength ? 3 : 0;
+    case ReceiveStep::Length:
+        if (byte < MinFrameLength) {
+            reset();
+            return false;
+        }
+        step_ = ReceiveStep::Body;
         break;
-    default:
-        ++state_;
+    case ReceiveStep::Body:
         break;
     }
-    return state_ >= 3 && state_ >= rx_[FrameOffset::Length];
+    if (step_ == ReceiveStep::Start)
+        return false;
+    rx_[size_t(held_++)] = byte;
+    return step_ == ReceiveStep::Body && held_ >= rx_[FrameOffset::Length];
+}
+
+AnswerSpan ScanForAnswer(QByteArrayView bytes, quint8 address)
+{
+    FrameBuffer scratch{};
+    AnswerReceiver receiver(scratch, address);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (receiver.feed(quint8(bytes[i])))
+            return {i + 1 - receiver.held(), true};
+    }
+    if (receiver.held() == 0)
+        return {};
+    return {bytes.size() - receiver.held(), false};
 }
 
 AnswerCheck CheckAnswer(const FrameBuffer &rx, quint8 requestFunction)
@@ -126,11 +149,6 @@ AnswerCheck CheckAnswer(const FrameBuffer &rx, quint8 requestFunction)
     if (rx[FrameOffset::Function] != (requestFunction | AnswerFunctionFlag))
         return AnswerCheck::Refused;
     return AnswerCheck::Accepted;
-}
-
-QByteArray HexBytes(const QByteArray &bytes)
-{
-    return bytes.toHex(' ').toUpper();
 }
 
 } // namespace ktv31

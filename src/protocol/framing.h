@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QtGlobal>
 
 #include <array>
@@ -90,8 +91,19 @@ void SealFrame(FrameBuffer &tx, int length);
 bool RequestNeedsLongWait(const FrameBuffer &tx);
 constexpr int LongWaitExtraMs = 7000;
 
-// Collects an answer byte by byte into the caller's buffer. The state is also the write
-// position, so an answer can never run past the 256-byte buffer.
+// What the receiver waits for next: the start symbol, the controller's address, a length byte of
+// at least a frame's minimum, then the rest of the announced length.
+enum class ReceiveStep
+{
+    Start,
+    Address,
+    Length,
+    Body
+};
+
+// Collects an answer byte by byte into the caller's buffer. A byte that does not fit the step
+// starts the search again (a start symbol in place of the address is taken as a new start). The
+// length byte is at most 255, so an answer can never run past the 256-byte buffer.
 class AnswerReceiver
 {
 public:
@@ -99,16 +111,33 @@ public:
 
     // Takes one byte; true once a whole frame of the announced length is held.
     bool feed(quint8 byte);
-    void reset() { state_ = 0; }
+    void reset()
+    {
+        step_ = ReceiveStep::Start;
+        held_ = 0;
+    }
     // Start symbol and address accepted: from here on the gap between bytes rules.
-    bool answerBegun() const { return state_ >= 2; }
-    int state() const { return state_; }
+    bool answerBegun() const { return step_ == ReceiveStep::Length || step_ == ReceiveStep::Body; }
+    ReceiveStep step() const { return step_; }
+    // Bytes of the answer taken so far, from its start symbol on.
+    int held() const { return held_; }
 
 private:
     FrameBuffer &rx_;
     quint8 address_;
-    int state_ = 0;
+    ReceiveStep step_ = ReceiveStep::Start;
+    int held_ = 0;
 };
+
+// Where in `bytes` the receiver takes up an answer from `address`: the first start symbol that is
+// followed by the address and a possible length, as far as the bytes go (a start at their end
+// counts). A log's decoder finds the frame exactly where the engine found it.
+struct AnswerSpan
+{
+    qsizetype start = -1;  // -1: no answer begins
+    bool complete = false; // the announced length is all there
+};
+AnswerSpan ScanForAnswer(QByteArrayView bytes, quint8 address);
 
 // What a complete answer says about the request it answers.
 enum class AnswerCheck
@@ -118,7 +147,5 @@ enum class AnswerCheck
     Refused
 };
 AnswerCheck CheckAnswer(const FrameBuffer &rx, quint8 requestFunction);
-
-QByteArray HexBytes(const QByteArray &bytes);
 
 } // namespace ktv31

@@ -4,6 +4,7 @@
 #include "link/serialport.h"
 #include "protocol/suplfunc.h"
 #include "shell/exchangelog.h"
+#include "shell/hexbytes.h"
 #include "shell/monoclock.h"
 #include "shell/operation.h"
 
@@ -289,6 +290,19 @@ bool TransactWithRequestIdentifier(ExchangeSession &s, SerialPort *port)
     return true;
 }
 
+// "Команда <function>.  <the text of code>", with a destroyed table's number after a refusal.
+QString CommandResultText(const ExchangeSession &s, int code, int function)
+{
+    const QString text =
+        (code >= 0 && code < Result::Count) ? s.Messages.results[size_t(code)] : QString();
+    QString composed = QStringLiteral("Команда %1.  %2").arg(function).arg(text);
+    // Only a refusal carries a destroyed table's number; after any other failure the answer
+    // buffer may still hold an old refusal.
+    if (code == Result::Refused && s.RxBuffer[FrameOffset::ErrorCode] == ErrorDestroyedTable)
+        composed += QStringLiteral(" %1").arg(s.RxBuffer[FrameOffset::ErrorValue]);
+    return composed;
+}
+
 // Marks the session busy and holds its port for the length of one exchange; the caller may
 // change or drop PortHandle meanwhile without pulling the port from under the exchange.
 class RunningGuard
@@ -415,15 +429,13 @@ void DropPendingAbort(ExchangeSession &session)
 
 QString ComposeResultText(const ExchangeSession &s)
 {
-    const int code = s.ResultCode;
-    const QString text =
-        (code >= 0 && code < Result::Count) ? s.Messages.results[size_t(code)] : QString();
-    QString composed = QStringLiteral("Команда %1.  %2").arg(s.LastFunctionCode).arg(text);
-    // Only a refusal carries a destroyed table's number; after any other failure the answer
-    // buffer may still hold an old refusal.
-    if (code == Result::Refused && s.RxBuffer[FrameOffset::ErrorCode] == ErrorDestroyedTable)
-        composed += QStringLiteral(" %1").arg(s.RxBuffer[FrameOffset::ErrorValue]);
-    return composed;
+    return CommandResultText(s, s.ResultCode, s.LastFunctionCode);
+}
+
+QString AbortedText(const ExchangeSession &s)
+{
+    return CommandResultText(s, Result::Aborted,
+                             s.LastFunctionCode != 0 ? s.LastFunctionCode : TableFunctionCode);
 }
 
 QString ResultText(ExchangeSession &s)

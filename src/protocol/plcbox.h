@@ -115,5 +115,8 @@ void DropPendingAbort(ExchangeSession &session);
 QString ResultText(ExchangeSession &session);
 // The same text, leaving MessageBuffer alone.
 QString ComposeResultText(const ExchangeSession &session);
+// The text of an operation cut short, for the last command sent (the table command when none
+// was), whatever result the session holds.
+QString AbortedText(const ExchangeSession &session);
 
 } // namespace ktv31

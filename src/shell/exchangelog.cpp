@@ -213,7 +213,7 @@ QByteArray ExchangeLog::FormatLine(qint64 msSinceEpoch, LogLineKind kind, const 
     switch (kind) {
     case LogLineKind::Sent:
     case LogLineKind::Received:
-        line += bytes.toHex(' ').toUpper();
+        line += HexBytes(bytes);
         break;
     case LogLineKind::ModemCommand:
     case LogLineKind::ModemAnswer:

@@ -1,7 +1,17 @@
-// Parsing of bytes written as hexadecimal pairs.
+// Bytes as hexadecimal pairs, written and parsed.
 #include "shell/hexbytes.h"
 
 namespace ktv31 {
+
+QByteArray HexBytes(QByteArrayView bytes)
+{
+    return bytes.toByteArray().toHex(' ').toUpper();
+}
+
+QString HexText(QByteArrayView bytes)
+{
+    return QString::fromLatin1(HexBytes(bytes));
+}
 namespace {
 
 int HexDigit(char16_t c)

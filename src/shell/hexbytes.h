@@ -2,11 +2,17 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
 #include <QStringView>
 
 #include <optional>
 
 namespace ktv31 {
+
+// "CC 00 0C": upper-case pairs, one blank between them.
+QByteArray HexBytes(QByteArrayView bytes);
+QString HexText(QByteArrayView bytes);
 
 // Pairs of hexadecimal digits, either case, with any white space between the pairs but none
 // inside one ("CC 00 0C", "cc000c"). Nothing for anything else, an odd digit included; an empty

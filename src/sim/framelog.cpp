@@ -2,6 +2,7 @@
 #include "sim/framelog.h"
 
 #include "protocol/framing.h"
+#include "shell/hexbytes.h"
 #include "shell/monoclock.h"
 
 #include <QMutexLocker>
