@@ -16,6 +16,8 @@ namespace ktv31 {
 QList<int> OfferedSpeedCodes(quint32 mask);
 // The masks of the upper-level link (bytes 17..20) and of the calculator links (21..24).
 quint32 UpperSpeedMask(const ConfigImage &image);
+// A mask that offers every speed of the speed table.
+constexpr quint32 EverySpeedMask = 0xFFFFFFFF;
 quint32 CalculatorSpeedMask(const ConfigImage &image);
 // Every speed counts as offered, as for a file that no controller reported on.
 void OfferEverySpeed(ConfigImage &image);

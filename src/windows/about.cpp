@@ -1,8 +1,8 @@
 // TFormAbout and its picture.
 #include "windows/about.h"
-#include "windows/captionfit.h"
 
 #include "ui_about.h"
+#include "windows/captionfit.h"
 #include "windows/glyphs.h"
 
 #include <QLinearGradient>

@@ -1,6 +1,5 @@
 // TFormConfig: filling the controls from the record, storing them back, the calculator grid.
 #include "windows/config.h"
-#include "windows/captionfit.h"
 
 #include "config/configeditor.h"
 #include "config/configtexts.h"
@@ -10,6 +9,7 @@
 #include "shell/settings.h"
 #include "ui_config.h"
 #include "windows/calculatormodel.h"
+#include "windows/captionfit.h"
 #include "windows/digitsonly.h"
 #include "windows/glyphs.h"
 #include "windows/ident.h"
@@ -29,7 +29,7 @@ constexpr int kHiddenIdentificationTop = 12;
 
 } // namespace
 
-TFormConfig::TFormConfig(ConfigRecord &record, ConfigImage &image,
+TFormConfig::TFormConfig(ConfigRecord &record, const ConfigImage &image,
                          const ConnectionSettings &settings, QWidget *parent)
     : QDialog(parent), ui(new Ui::TFormConfig), record_(record), image_(image), settings_(settings),
       model_(new CalculatorModel(record, this)), op_(this, nullptr)
@@ -83,15 +83,15 @@ void TFormConfig::showEvent(QShowEvent *event)
 void TFormConfig::FormShow()
 {
     setFixedSize(808, 540);
-    if (HideIdentification) {
+    if (hideIdentification_) {
         ui->BitBtn24->hide();
         ui->Label24->hide();
         ui->GroupBox1->move(ui->GroupBox1->x(), kHiddenIdentificationTop);
     }
     snapshot_ = record_;
     fillUpperSpeeds();
-    ui->BitBtn14->setVisible(DeviceMode);
-    ui->BitBtn5->setVisible(!DeviceMode);
+    ui->BitBtn14->setVisible(deviceMode_);
+    ui->BitBtn5->setVisible(!deviceMode_);
     const EditorInput shown = EditorInputFrom(record_);
     ui->Edit1->setText(shown.modemString);
     ui->Edit2->setText(shown.answerPreambles);
@@ -110,22 +110,31 @@ void TFormConfig::FormShow()
     shown_ = input();
 }
 
-// The controller's own speeds for its record, every speed for a file.
+// The controller's own speeds for its record; every speed for a file, whose controller is not
+// known (the calculator link editor too).
+quint32 TFormConfig::upperSpeedMask() const
+{
+    return deviceMode_ ? UpperSpeedMask(image_) : EverySpeedMask;
+}
+
+quint32 TFormConfig::calculatorSpeedMask() const
+{
+    return deviceMode_ ? CalculatorSpeedMask(image_) : EverySpeedMask;
+}
+
 void TFormConfig::fillUpperSpeeds()
 {
     QComboBox *speeds = ui->ComboBox1;
     speeds->clear();
     const int recordCode = EditorInputFrom(record_).speedCode;
-    if (!DeviceMode)
-        OfferEverySpeed(image_);
     int selected = -1;
-    for (int code : OfferedSpeedCodes(UpperSpeedMask(image_))) {
+    for (int code : OfferedSpeedCodes(upperSpeedMask())) {
         if (code == recordCode)
             selected = speeds->count();
         speeds->addItem(QString::number(CodeToSpeed(code)), code);
     }
     speeds->setCurrentIndex(selected);
-    speeds->setEnabled(!(DeviceMode && !LinkKind::Of(settings_).speedFollowsTableWrite()));
+    speeds->setEnabled(!(deviceMode_ && !LinkKind::Of(settings_).speedFollowsTableWrite()));
 }
 
 // The link parameters' labels and lists as the record's description has them.
@@ -190,8 +199,8 @@ void TFormConfig::BitBtn14Click()
         op_.ShowMessageBox(MessageBoxKind::InputError, fault->line1, fault->line2);
         return;
     }
-    ConfigChanged = record_.toBytes() != snapshot_.toBytes();
-    ConfigAccepted = true;
+    configChanged_ = record_.toBytes() != snapshot_.toBytes();
+    configAccepted_ = true;
     accept();
 }
 
@@ -212,8 +221,8 @@ void TFormConfig::BitBtn3Click()
     const int address = CalculatorModel::AddressOfRow(row);
     setBackground(true);
     {
-        QPointer<TFormVichPar> editor = new TFormVichPar(
-            CalculatorLinkAt(record_, address), address, CalculatorSpeedMask(image_), this);
+        QPointer<TFormVichPar> editor = new TFormVichPar(CalculatorLinkAt(record_, address),
+                                                         address, calculatorSpeedMask(), this);
         if (editor->exec() == QDialog::Accepted && editor)
             SetCalculatorLink(record_, address, editor->link());
         delete editor;
@@ -238,21 +247,21 @@ void TFormConfig::BitBtn4Click()
 void TFormConfig::BitBtn24Click()
 {
     const auto block = IdentificationBlock(record_);
-    ShowIdentification(this, block.data(), IdentificationFromDevice(record_));
+    ShowIdentification(this, block, IdentificationFromDevice(record_));
 }
 
-EditorOutcome EditConfiguration(QWidget *parent, ConfigRecord &record, ConfigImage &image,
+EditorOutcome EditConfiguration(QWidget *parent, ConfigRecord &record, const ConfigImage &image,
                                 const ConnectionSettings &settings, bool deviceMode,
                                 bool hideIdentification)
 {
     QPointer<TFormConfig> editor = new TFormConfig(record, image, settings, parent);
-    editor->DeviceMode = deviceMode;
-    editor->HideIdentification = hideIdentification;
+    editor->setDeviceMode(deviceMode);
+    editor->setHideIdentification(hideIdentification);
     editor->exec();
     EditorOutcome outcome;
     if (editor) {
-        outcome.accepted = editor->ConfigAccepted;
-        outcome.changed = editor->ConfigChanged;
+        outcome.accepted = editor->configAccepted();
+        outcome.changed = editor->configChanged();
     }
     delete editor;
     return outcome;

@@ -22,18 +22,23 @@ class TFormConfig : public QDialog
 {
     Q_OBJECT
 public:
-    // Edits `record` in place. `image` supplies the speeds the controller offers (and is told
-    // that a file offers every speed); `settings` whether the link is a telephone one.
-    TFormConfig(ConfigRecord &record, ConfigImage &image, const ConnectionSettings &settings,
+    // Edits `record` in place. `image` supplies the speeds the controller offers in device
+    // mode (a file offers every speed); `settings` whether the link is a telephone one.
+    TFormConfig(ConfigRecord &record, const ConfigImage &image, const ConnectionSettings &settings,
                 QWidget *parent = nullptr);
     ~TFormConfig() override;
 
-    // Inputs, set before showing.
-    bool DeviceMode = false;
-    bool HideIdentification = false;
-    // Outputs, read after the form has closed.
-    bool ConfigAccepted = false;
-    bool ConfigChanged = false;
+    // Set before showing: the record is the controller's (else a file's); the identification
+    // button is hidden.
+    void setDeviceMode(bool deviceMode) { deviceMode_ = deviceMode; }
+    bool deviceMode() const { return deviceMode_; }
+    void setHideIdentification(bool hide) { hideIdentification_ = hide; }
+    // Read after the form has closed.
+    bool configAccepted() const { return configAccepted_; }
+    bool configChanged() const { return configChanged_; }
+    // The speeds offered for the upper link and for the calculators.
+    quint32 upperSpeedMask() const;
+    quint32 calculatorSpeedMask() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -57,7 +62,11 @@ private:
 
     std::unique_ptr<Ui::TFormConfig> ui;
     ConfigRecord &record_;
-    ConfigImage &image_;
+    const ConfigImage &image_;
+    bool deviceMode_ = false;
+    bool hideIdentification_ = false;
+    bool configAccepted_ = false;
+    bool configChanged_ = false;
     const ConnectionSettings &settings_;
     ConfigRecord snapshot_;
     EditorInput shown_; // what the controls held when the form was shown
@@ -71,7 +80,7 @@ struct EditorOutcome
     bool accepted = false;
     bool changed = false;
 };
-EditorOutcome EditConfiguration(QWidget *parent, ConfigRecord &record, ConfigImage &image,
+EditorOutcome EditConfiguration(QWidget *parent, ConfigRecord &record, const ConfigImage &image,
                                 const ConnectionSettings &settings, bool deviceMode,
                                 bool hideIdentification);
 

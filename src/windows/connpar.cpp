@@ -1,6 +1,5 @@
 // TFormConnPar: showing the settings, the checks in their order, the link and the detection.
 #include "windows/connpar.h"
-#include "windows/captionfit.h"
 
 #include "link/comportfunctions.h"
 #include "protocol/suplfunc.h"
@@ -8,6 +7,7 @@
 #include "service/servicesession.h"
 #include "shell/monoclock.h"
 #include "ui_connpar.h"
+#include "windows/captionfit.h"
 #include "windows/digitsonly.h"
 #include "windows/glyphs.h"
 #include "windows/listvalues.h"
@@ -153,9 +153,8 @@ void TFormConnPar::ComboBox2Click(int index)
 
 void TFormConnPar::showLinkText()
 {
-    if (MainStatusBar)
-        MainStatusBar->setPanelText(
-            0, LinkText(ComPortName(WorkingSettings.PortNumber()), WorkingSettings.Speed()));
+    emit linkTextChanged(
+        LinkText(ComPortName(WorkingSettings.PortNumber()), WorkingSettings.Speed()));
 }
 
 void TFormConnPar::Edit5Exit()
@@ -239,7 +238,7 @@ void TFormConnPar::BitBtn1Click()
         return;
     if (!ApplyLinkParameters() || !actions_.open || !actions_.open(WorkingSettings))
         return;
-    Accepted = true;
+    accepted_ = true;
     accept();
 }
 

@@ -44,13 +44,16 @@ public:
                  QWidget *parent = nullptr);
     ~TFormConnPar() override;
 
-    // Set by the caller: panel 0 of it follows the port and speed the operator picks.
-    PanelStatusBar *MainStatusBar = nullptr;
-    // True after "Связаться": the link is open with WorkingSettings, which the caller keeps.
-    bool Accepted = false;
-    ConnectionSettings WorkingSettings;
+    // True after "Связаться": the link is open with the working settings, which the caller
+    // keeps.
+    bool accepted() const { return accepted_; }
+    const ConnectionSettings &workingSettings() const { return WorkingSettings; }
 
     PanelStatusBar *StatusBar1() const { return statusBar_; }
+
+signals:
+    // The person picked a port or a speed: the text for the main window's link panel.
+    void linkTextChanged(const QString &text);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -84,6 +87,9 @@ private:
 
     std::unique_ptr<Ui::TFormConnPar> ui;
     const ConnectionSettings settings_;
+    // What the form shows and the checks store into, from the settings it was given.
+    ConnectionSettings WorkingSettings;
+    bool accepted_ = false;
     const LinkActions actions_;
     PanelStatusBar *statusBar_;
     WindowOperator op_;

@@ -1,14 +1,16 @@
 // TFormIdent: the lines that the core decodes, shown with their labels; a destroyed table in red.
 #include "windows/ident.h"
-#include "windows/captionfit.h"
 
 #include "config/configimage.h"
 #include "connection/identdecode.h"
 #include "ui_ident.h"
 #include "windows/accessiblevalue.h"
+#include "windows/captionfit.h"
 #include "windows/glyphs.h"
 
 #include <QPointer>
+
+#include <algorithm>
 
 #include <array>
 
@@ -24,8 +26,6 @@ TFormIdent::TFormIdent(QWidget *parent) : QDialog(parent), ui(new Ui::TFormIdent
         ReadAsValue(valueLabel(line), IdentLabels()[size_t(line - 1)].join(QLatin1Char(' ')));
     }
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TFormIdent::BitBtn2Click);
-    Block = nullptr;
-    FromDevice = false;
     FitCaptions(*this);
 }
 
@@ -50,8 +50,7 @@ void TFormIdent::showEvent(QShowEvent *event)
 void TFormIdent::FormShow()
 {
     setFixedSize(492, 416);
-    const std::array<quint8, IdentificationSize> none{};
-    const auto lines = DecodeIdentification(Block ? Block : none.data(), FromDevice);
+    const auto lines = DecodeIdentification(block_.data(), fromDevice_);
     for (int line = 1; line <= IdentLineCount; ++line) {
         const IdentLine &decoded = lines[size_t(line - 1)];
         captionLabel(line)->setEnabled(decoded.enabled);
@@ -71,13 +70,25 @@ void TFormIdent::BitBtn2Click()
     accept();
 }
 
-void ShowIdentification(QWidget *parent, const quint8 *block, bool fromDevice)
+void TFormIdent::setBlock(const IdentBlock &block, bool fromDevice)
+{
+    block_ = block;
+    fromDevice_ = fromDevice;
+}
+
+void ShowIdentification(QWidget *parent, const IdentBlock &block, bool fromDevice)
 {
     QPointer<TFormIdent> form = new TFormIdent(parent);
-    form->Block = block;
-    form->FromDevice = fromDevice;
+    form->setBlock(block, fromDevice);
     form->exec();
     delete form;
+}
+
+IdentBlock IdentBlockOf(const ConfigImage &image)
+{
+    IdentBlock block{};
+    std::copy_n(image.data(), block.size(), block.begin());
+    return block;
 }
 
 } // namespace ktv31

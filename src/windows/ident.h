@@ -1,8 +1,11 @@
 // TFormIdent: the identification block of a controller or of a configuration file, decoded.
 #pragma once
 
+#include "config/configimage.h"
+
 #include <QDialog>
 
+#include <array>
 #include <memory>
 
 class QLabel;
@@ -13,6 +16,9 @@ class TFormIdent;
 
 namespace ktv31 {
 
+// The identification block, as the controller sends it and a configuration file keeps it.
+using IdentBlock = std::array<quint8, IdentificationSize>;
+
 class TFormIdent : public QDialog
 {
     Q_OBJECT
@@ -20,10 +26,9 @@ public:
     explicit TFormIdent(QWidget *parent = nullptr);
     ~TFormIdent() override;
 
-    // The 17 bytes to show (read only); all lines decoded when they come from a controller,
-    // only the type and the generation for a configuration file without them.
-    const quint8 *Block = nullptr;
-    bool FromDevice = false;
+    // What to show, set before showing: all lines decoded when the block comes from a
+    // controller, only the type and the generation for a configuration file without them.
+    void setBlock(const IdentBlock &block, bool fromDevice);
 
     QLabel *valueLabel(int line) const; // lines 1..9
     QLabel *captionLabel(int line) const;
@@ -38,9 +43,13 @@ private:
     void FormShow();
 
     std::unique_ptr<Ui::TFormIdent> ui;
+    IdentBlock block_{};
+    bool fromDevice_ = false;
 };
 
 // Shows `block` modally over `parent`.
-void ShowIdentification(QWidget *parent, const quint8 *block, bool fromDevice);
+void ShowIdentification(QWidget *parent, const IdentBlock &block, bool fromDevice);
+// The block an image begins with.
+IdentBlock IdentBlockOf(const ConfigImage &image);
 
 } // namespace ktv31

@@ -89,7 +89,7 @@ void TFormMain::NidentClick()
         return;
     OperationScope command;
     if (ReadIdentificationBlock(service_).ok())
-        ShowIdentification(this, service_.image().data(), true);
+        ShowIdentification(this, IdentBlockOf(service_.image()), true);
 }
 
 void TFormMain::BitBtn3Click()

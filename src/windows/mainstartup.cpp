@@ -52,11 +52,12 @@ bool TFormMain::chooseLink()
 {
     QPointer<TFormConnPar> dialog =
         new TFormConnPar(settings_, programDir_, ServiceLinkActions(service_), this);
-    dialog->MainStatusBar = statusBar_;
+    connect(dialog, &TFormConnPar::linkTextChanged, statusBar_,
+            [this](const QString &text) { statusBar_->setPanelText(0, text); });
     dialog->exec();
-    const bool accepted = dialog && dialog->Accepted;
+    const bool accepted = dialog && dialog->accepted();
     if (accepted)
-        settings_ = dialog->WorkingSettings;
+        settings_ = dialog->workingSettings();
     delete dialog;
     return accepted;
 }

@@ -49,7 +49,7 @@ TFormQues::TFormQues(QWidget *parent) : QDialog(parent), ui(new Ui::TFormQues)
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TFormQues::BitBtn1Click);
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TFormQues::BitBtn2Click);
     connect(ui->BitBtn3, &QPushButton::clicked, this, &TFormQues::BitBtn3Click);
-    MessageBoxAnswer = false;
+    answer_ = false;
 }
 
 TFormQues::~TFormQues() = default;
@@ -107,13 +107,13 @@ void TFormQues::FormShow()
 
 void TFormQues::BitBtn1Click()
 {
-    MessageBoxAnswer = true;
+    answer_ = true;
     accept();
 }
 
 void TFormQues::BitBtn2Click()
 {
-    MessageBoxAnswer = false;
+    answer_ = false;
     reject();
 }
 
@@ -124,7 +124,7 @@ void TFormQues::BitBtn3Click()
 
 void TFormQues::reject()
 {
-    MessageBoxAnswer = false;
+    answer_ = false;
     QDialog::reject();
 }
 
@@ -135,7 +135,7 @@ bool ShowMessageBox(QWidget *parent, MessageBoxKind kind, const QString &line1,
     QPointer<TFormQues> box = new TFormQues(parent);
     box->Present(DressMessageBox(kind, line1, line2, resultText));
     box->exec();
-    const bool answer = box && box->MessageBoxAnswer;
+    const bool answer = box && box->answer();
     delete box;
     return answer;
 }

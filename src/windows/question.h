@@ -24,7 +24,7 @@ public:
     void Present(const MessageBoxLayout &layout);
 
     // True only after "Да"; false after "Нет", Esc, the close box or the glyph button.
-    bool MessageBoxAnswer = false;
+    bool answer() const { return answer_; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -40,6 +40,7 @@ private:
     void FormShow();
 
     std::unique_ptr<Ui::TFormQues> ui;
+    bool answer_ = false;
 };
 
 // Shows a message of `kind` modally over `parent` and returns the answer (true only for "Да").

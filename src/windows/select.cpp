@@ -1,8 +1,8 @@
 // TFormSelect: two radio buttons, accept and cancel.
 #include "windows/select.h"
-#include "windows/captionfit.h"
 
 #include "ui_select.h"
+#include "windows/captionfit.h"
 #include "windows/glyphs.h"
 
 #include <QPointer>
@@ -17,7 +17,7 @@ TFormSelect::TFormSelect(QWidget *parent) : QDialog(parent), ui(new Ui::TFormSel
     ui->BitBtn2->setIcon(Glyphs::Cancel());
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TFormSelect::BitBtn1Click);
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TFormSelect::BitBtn2Click);
-    SelectedGeneration = 0;
+    selectedGeneration_ = 0;
     FitCaptions(*this);
 }
 
@@ -31,13 +31,13 @@ void TFormSelect::showEvent(QShowEvent *event)
 
 void TFormSelect::BitBtn1Click()
 {
-    SelectedGeneration = ui->RadioButton1->isChecked() ? 3 : 5;
+    selectedGeneration_ = ui->RadioButton1->isChecked() ? 3 : 5;
     accept();
 }
 
 void TFormSelect::BitBtn2Click()
 {
-    SelectedGeneration = 0;
+    selectedGeneration_ = 0;
     reject();
 }
 
@@ -45,7 +45,7 @@ int ChooseGeneration(QWidget *parent)
 {
     QPointer<TFormSelect> form = new TFormSelect(parent);
     form->exec();
-    const int generation = form ? form->SelectedGeneration : 0;
+    const int generation = form ? form->selectedGeneration() : 0;
     delete form;
     return generation;
 }

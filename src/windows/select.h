@@ -19,7 +19,7 @@ public:
     ~TFormSelect() override;
 
     // 3 (software versions 3 and 4) or 5 (5 and 6) after "Принять"; 0 when cancelled.
-    quint8 SelectedGeneration = 0;
+    int selectedGeneration() const { return selectedGeneration_; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -30,6 +30,7 @@ private slots:
 
 private:
     std::unique_ptr<Ui::TFormSelect> ui;
+    int selectedGeneration_ = 0;
 };
 
 // Shows the choice modally; the generation, or 0 when the operator cancelled.

@@ -1,10 +1,10 @@
 // TFormTableInfo: rows filled from the core's rows, the two write choices and leaving.
 #include "windows/tableinfo.h"
-#include "windows/captionfit.h"
 
 #include "config/tablestaterows.h"
 #include "ui_tableinfo.h"
 #include "windows/accessiblevalue.h"
+#include "windows/captionfit.h"
 #include "windows/glyphs.h"
 
 #include <QCheckBox>
@@ -24,7 +24,7 @@ TFormTableInfo::TFormTableInfo(TableStateBuffer &state, bool telephone, QWidget 
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TFormTableInfo::BitBtn1Click);
     connect(ui->BitBtn2, &QPushButton::clicked, this, &TFormTableInfo::BitBtn2Click);
     connect(ui->BitBtn3, &QPushButton::clicked, this, &TFormTableInfo::BitBtn3Click);
-    TableStateResult = 0;
+    tableStateResult_ = 0;
     FitCaptions(*this);
 }
 
@@ -83,14 +83,14 @@ void TFormTableInfo::BitBtn3Click()
                            QString());
         return;
     }
-    TableStateResult = int(TableStateChoice::Ticked);
+    tableStateResult_ = int(TableStateChoice::Ticked);
     accept();
 }
 
 void TFormTableInfo::BitBtn1Click()
 {
     ChooseAllTables(state_);
-    TableStateResult = int(TableStateChoice::All);
+    tableStateResult_ = int(TableStateChoice::All);
     accept();
 }
 

@@ -27,7 +27,7 @@ public:
     ~TFormTableInfo() override;
 
     // 0 closed without a choice, 1 write the ticked tables, 2 write every writable table.
-    int TableStateResult = 0;
+    int tableStateResult() const { return tableStateResult_; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -41,6 +41,7 @@ private:
     void FormShow();
 
     std::unique_ptr<Ui::TFormTableInfo> ui;
+    int tableStateResult_ = 0;
     TableStateBuffer &state_;
     bool telephone_;
     WindowOperator op_;

@@ -20,7 +20,7 @@ TableStateChoice WindowTableStateSeam::ShowTableState(TableStateBuffer &state)
     QPointer<TFormTableInfo> form =
         new TFormTableInfo(state, !LinkKind::Of(settings_).wholeTableWritesAllowed(), owner_);
     form->exec();
-    const int result = form ? form->TableStateResult : 0;
+    const int result = form ? form->tableStateResult() : 0;
     delete form;
     return TableStateChoice(result);
 }

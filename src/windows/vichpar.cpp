@@ -1,12 +1,12 @@
 // TFormVichPar: the working copy of one calculator's link and its check.
 #include "windows/vichpar.h"
-#include "windows/captionfit.h"
 
 #include "config/configeditor.h"
 #include "config/configimage.h"
 #include "config/recordfields.h"
 #include "protocol/suplfunc.h"
 #include "ui_vichpar.h"
+#include "windows/captionfit.h"
 #include "windows/glyphs.h"
 #include "windows/listvalues.h"
 

@@ -1,8 +1,8 @@
 // TFormWait: two lines by mode and a bar that the transfer operation drives.
 #include "windows/wait.h"
-#include "windows/captionfit.h"
 
 #include "ui_wait.h"
+#include "windows/captionfit.h"
 
 #include <QCloseEvent>
 
@@ -16,7 +16,7 @@ TFormWait::TFormWait(QWidget *parent) : QDialog(parent), ui(new Ui::TFormWait)
     ui->ProgressBar1->setRange(0, 1);
     ui->ProgressBar1->setValue(0);
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TFormWait::BitBtn1Click);
-    Mode = 0;
+    mode_ = 0;
     FitCaptions(*this);
 }
 
@@ -50,7 +50,7 @@ void TFormWait::closeEvent(QCloseEvent *event)
 void TFormWait::FormShow()
 {
     setFixedSize(322, 127);
-    switch (Mode) {
+    switch (mode_) {
     case WritingTables:
         ui->Label2->setText(QStringLiteral("Выполняется запись параметров"));
         ui->Label3->setText(QStringLiteral("конфигурации в контроллер"));

@@ -29,7 +29,9 @@ public:
 
     QProgressBar *ProgressBar1() const;
 
-    quint8 Mode = 0;
+    // Set before showing.
+    void setMode(WaitMode mode) { mode_ = mode; }
+    quint8 mode() const { return mode_; }
 
 signals:
     // "Прервать" or Esc: the transfer is to be cut short; the window stays until it has ended.
@@ -48,6 +50,7 @@ private:
     void FormShow();
 
     std::unique_ptr<Ui::TFormWait> ui;
+    quint8 mode_ = 0;
 };
 
 } // namespace ktv31

@@ -94,8 +94,8 @@ ProgressSink &WindowOperator::BeginWait(WaitKind kind)
     EndWait();
     SetBusy(true);
     wait_ = new TFormWait(owner_);
-    wait_->Mode =
-        kind == WaitKind::ReadingTables ? TFormWait::ReadingTables : TFormWait::WritingTables;
+    wait_->setMode(kind == WaitKind::ReadingTables ? TFormWait::ReadingTables
+                                                   : TFormWait::WritingTables);
     QObject::connect(wait_, &TFormWait::abortRequested, wait_, [this] {
         if (abortWait_)
             abortWait_();

@@ -82,8 +82,7 @@ void TestAccessibleValues::valuesAreReadAsValues_data()
                                               0, 1, 1, 0, 17, 2,  1, 3};
     QTest::newRow("identification: type code") << Show([] {
         auto ident = std::make_shared<TFormIdent>();
-        ident->Block = block.data();
-        ident->FromDevice = true;
+        ident->setBlock(block, true);
         return Find(ident, "ValueLine1");
     }) << "8"
                                                << "Код типа контроллера" << QString();

@@ -77,11 +77,11 @@ struct Editor
         image.setU32(ImageOffset::UpperSpeedMask, mask);
         image.setU32(ImageOffset::CalculatorSpeedMask, mask);
         form = std::make_unique<TFormConfig>(record, image, settings);
-        form->DeviceMode = deviceMode;
+        form->setDeviceMode(deviceMode);
     }
     void show() { form->show(); }
     template <typename T> T *child(const char *name) { return Child<T>(*form, name); }
-    void accept() { child<QPushButton>(form->DeviceMode ? "BitBtn14" : "BitBtn5")->click(); }
+    void accept() { child<QPushButton>(form->deviceMode() ? "BitBtn14" : "BitBtn5")->click(); }
     QString cell(int address, int column)
     {
         QTableView *grid = child<QTableView>("StringGrid1");
@@ -152,13 +152,14 @@ void TestConfigForms::upperSpeedList()
     QCOMPARE(speeds->isEnabled(), enabled);
     QCOMPARE(editor.child<QPushButton>("BitBtn14")->isVisible(), deviceMode);
     QCOMPARE(editor.child<QPushButton>("BitBtn5")->isVisible(), !deviceMode);
-    if (!deviceMode) // the link editor is to offer every speed too
-        QCOMPARE(editor.image.u32(ImageOffset::CalculatorSpeedMask), 0xFFFFFFFFu);
+    // A file's calculators may take every speed; the session's image keeps the controller's.
+    QCOMPARE(editor.form->calculatorSpeedMask(), deviceMode ? 0x00000A00u : EverySpeedMask);
+    QCOMPARE(editor.image.u32(ImageOffset::CalculatorSpeedMask), 0x00000A00u);
     if (selected.isEmpty()) {
         ModalScript script;
         editor.accept();
         QCOMPARE(script.boxes.value(0).lines, QStringList{"Введены не все параметры"});
-        QVERIFY(!editor.form->ConfigAccepted);
+        QVERIFY(!editor.form->configAccepted());
     }
 }
 
@@ -190,7 +191,7 @@ void TestConfigForms::rtsListByVersion()
     QCOMPARE(rts->currentIndex(), index);
     ModalScript script;
     editor.accept();
-    QCOMPARE(editor.form->ConfigAccepted, accepted);
+    QCOMPARE(editor.form->configAccepted(), accepted);
     QCOMPARE(int(editor.record.u8(RecordOffset::LinkParameters + 7)), byte45);
 }
 
@@ -228,8 +229,8 @@ void TestConfigForms::acceptReachesTheRecord()
     ModalScript script;
     editor.accept();
     QCOMPARE(script.boxes.isEmpty() ? QString() : script.boxes[0].lines.join(u'|'), message);
-    QCOMPARE(editor.form->ConfigAccepted, message.isEmpty());
-    QCOMPARE(editor.form->ConfigChanged, changed);
+    QCOMPARE(editor.form->configAccepted(), message.isEmpty());
+    QCOMPARE(editor.form->configChanged(), changed);
     if (editor.child<QLineEdit>("Edit1")->text() == QLatin1String("ATZ")) {
         QCOMPARE(editor.record.slice(RecordOffset::ModemString, 64),
                  QByteArray("ATZ\r") + QByteArray(60, '\0'));
@@ -263,8 +264,8 @@ void TestConfigForms::gridRowChangedAndBack()
     QTest::keyClick(grid, Qt::Key_Return);
     QCOMPARE(editor.cell(5, 2), QStringLiteral("         B"));
     editor.accept();
-    QVERIFY(editor.form->ConfigAccepted);
-    QVERIFY(!editor.form->ConfigChanged);
+    QVERIFY(editor.form->configAccepted());
+    QVERIFY(!editor.form->configChanged());
 }
 
 void TestConfigForms::disconnectAll_data()
@@ -431,7 +432,7 @@ void TestConfigForms::tableStateView()
 
     ModalScript script;
     Child<QPushButton>(form, qPrintable(button))->click();
-    QCOMPARE(form.TableStateResult, result);
+    QCOMPARE(form.tableStateResult(), result);
     QList<int> chosen;
     for (int table = 0; table < 8; ++table)
         if (state.WriteChosen(table))

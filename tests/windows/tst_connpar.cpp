@@ -51,7 +51,8 @@ struct Rig
     TFormConnPar &open()
     {
         form = std::make_unique<TFormConnPar>(settings, programDir, ServiceLinkActions(service));
-        form->MainStatusBar = &mainBar;
+        QObject::connect(form.get(), &TFormConnPar::linkTextChanged, &mainBar,
+                         [this](const QString &text) { mainBar.setPanelText(0, text); });
         form->show();
         return *form;
     }
@@ -123,7 +124,7 @@ void TestConnPar::storedValuesOutsideTheListsRefuse()
     QCOMPARE(rig.script.boxes[0].caption, QStringLiteral("Ошибка ввода параметров"));
     QCOMPARE(rig.lastMessage(), QStringLiteral("Введены не все параметры"));
     QVERIFY(rig.form->isVisible());
-    QVERIFY(!rig.form->Accepted);
+    QVERIFY(!rig.form->accepted());
     QVERIFY(!rig.service.port());
 }
 
@@ -152,8 +153,8 @@ void TestConnPar::telephoneFieldsCheckedOnlyWhenChosen()
     QCOMPARE(linkType->currentIndex(), 0);
     QVERIFY(!rig.control<QLineEdit>("Edit6")->isEnabled());
     rig.press("BitBtn1");
-    QVERIFY(rig.form->Accepted);
-    QCOMPARE(rig.form->WorkingSettings.LinkType(), 0);
+    QVERIFY(rig.form->accepted());
+    QCOMPARE(rig.form->workingSettings().LinkType(), 0);
     QCOMPARE(rig.script.boxes.size(), 2);
 }
 
@@ -255,7 +256,7 @@ void TestConnPar::speedDetection()
     QVERIFY(!rig.service.exchange().PortHandle);
     const QString shown = rig.control<QComboBox>("ComboBox2")->currentText();
     QCOMPARE(shown, controllerSpeed == 9600 ? QStringLiteral("9600") : QStringLiteral("1200"));
-    QCOMPARE(rig.form->WorkingSettings.Speed(), controllerSpeed == 9600 ? 9600 : 1200);
+    QCOMPARE(rig.form->workingSettings().Speed(), controllerSpeed == 9600 ? 9600 : 1200);
     QCOMPARE(rig.settings.Speed(), 1200); // confirmed only by "Связаться"
 }
 
@@ -267,14 +268,14 @@ void TestConnPar::connectLoadsSessionAndSettings()
     rig.control<QLineEdit>("Edit2")->setText(QStringLiteral("250"));
     rig.control<QLineEdit>("Edit1")->setText(QStringLiteral("7"));
     rig.press("BitBtn1");
-    QVERIFY(rig.form->Accepted);
+    QVERIFY(rig.form->accepted());
     QVERIFY(!rig.form->isVisible());
     QVERIFY(rig.service.port());
     QCOMPARE(rig.service.exchange().PortHandle, rig.service.port());
     QCOMPARE(rig.service.exchange().NextByteWaitMs, 250);
     QCOMPARE(rig.service.exchange().FirstByteWaitMs, 7000);
-    QCOMPARE(rig.form->WorkingSettings.NextByteWaitMs(), 250);
-    QCOMPARE(rig.form->WorkingSettings.FirstByteWaitS(), 7);
+    QCOMPARE(rig.form->workingSettings().NextByteWaitMs(), 250);
+    QCOMPARE(rig.form->workingSettings().FirstByteWaitS(), 7);
     QVERIFY(rig.script.boxes.isEmpty());
 }
 
@@ -287,7 +288,7 @@ void TestConnPar::cancelChangesNothing()
     rig.control<QLineEdit>("Edit2")->setText(QStringLiteral("250"));
     QTest::keyClick(rig.form.get(), Qt::Key_Escape);
     QVERIFY(!rig.form->isVisible());
-    QVERIFY(!rig.form->Accepted);
+    QVERIFY(!rig.form->accepted());
     QVERIFY(rig.settings == before);
     QVERIFY(!rig.service.port());
 }

@@ -184,7 +184,7 @@ void TestDialogs::questionAnswers()
     else
         Button(box, qPrintable(action))->click();
     QVERIFY(!box.isVisible());
-    QCOMPARE(box.MessageBoxAnswer, answer);
+    QCOMPARE(box.answer(), answer);
 }
 
 void TestDialogs::noticeAfterYesAnswersFalse()
@@ -214,7 +214,7 @@ void TestDialogs::waitModes()
     QFETCH(QString, line2);
     QFETCH(QString, line3);
     TFormWait wait;
-    wait.Mode = quint8(mode);
+    wait.setMode(TFormWait::WaitMode(mode));
     wait.show();
     QCOMPARE(wait.size(), QSize(322, 127));
     QCOMPARE(wait.findChild<QLabel *>(QStringLiteral("Label1"))->text(),
@@ -257,7 +257,7 @@ void TestDialogs::selectGeneration()
     else
         Button(form, qPrintable(leave))->click();
     QVERIFY(!form.isVisible());
-    QCOMPARE(int(form.SelectedGeneration), generation);
+    QCOMPARE(form.selectedGeneration(), generation);
 }
 
 QTEST_MAIN(TestDialogs)

@@ -61,8 +61,7 @@ void TestIdent::lines()
     QFETCH(QStringList, values);
     QFETCH(int, redLine);
     TFormIdent form;
-    form.Block = block.data();
-    form.FromDevice = fromDevice;
+    form.setBlock(block, fromDevice);
     form.show();
     QCOMPARE(form.size(), QSize(492, 416));
     for (int line = 1; line <= 9; ++line) {

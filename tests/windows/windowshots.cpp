@@ -65,7 +65,6 @@ int main(int argc, char *argv[])
     Shoot(main, out("main.png"));
 
     TFormConnPar connpar(main.settings(), ProgramDir(), ServiceLinkActions(main.service()), &main);
-    connpar.MainStatusBar = main.StatusBar1();
     Shoot(connpar, out("connpar.png"));
 
     ConnectionSettings telephone = ConnectionSettings::Defaults();
@@ -78,11 +77,10 @@ int main(int argc, char *argv[])
 
     const std::array<quint8, 17> block{5, 8, 2, 5, 26, 12, 8, 14, 30, 0, 1, 1, 0, 17, 2, 1, 3};
     TFormIdent ident(&main);
-    ident.Block = block.data();
-    ident.FromDevice = true;
+    ident.setBlock(block, true);
     Shoot(ident, out("ident.png"));
     TFormIdent reduced(&main);
-    reduced.Block = block.data();
+    reduced.setBlock(block, false);
     Shoot(reduced, out("ident-reduced.png"));
 
     TFormQues question(&main);
@@ -97,7 +95,7 @@ int main(int argc, char *argv[])
     Shoot(notice, out("notice.png"));
 
     TFormWait wait(&main);
-    wait.Mode = TFormWait::ReadingTables;
+    wait.setMode(TFormWait::ReadingTables);
     wait.ProgressBar1()->setRange(0, 6);
     wait.ProgressBar1()->setValue(4);
     Shoot(wait, out("wait.png"));
@@ -116,8 +114,8 @@ int main(int argc, char *argv[])
     main.service().image().setU32(ImageOffset::UpperSpeedMask, 0x3FFFFF);
     main.service().image().setU32(ImageOffset::CalculatorSpeedMask, 0x3FFFFF);
     TFormConfig config(record, main.service().image(), main.settings(), &main);
-    config.DeviceMode = true;
-    config.HideIdentification = true;
+    config.setDeviceMode(true);
+    config.setHideIdentification(true);
     Shoot(config, out("config.png"));
     TFormConfig file(record, main.service().image(), main.settings(), &main);
     Shoot(file, out("config-file.png"));
