@@ -7,7 +7,7 @@
 #include "config/tablerequest.h"
 #include "connection/sessionload.h"
 #include "link/comportfunctions.h"
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 #include "shell/monoclock.h"
 #include "shell/settings.h"
 #include "sim/controllertables.h"

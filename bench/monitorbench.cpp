@@ -3,7 +3,7 @@
 
 #include "windowbench.h"
 
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 #include "shell/monoclock.h"
 #include "windows/main.h"
 #include "windows/monitor.h"

@@ -9,7 +9,7 @@
 #include "connection/sessionload.h"
 #include "link/comportfunctions.h"
 #include "link/connectmodem.h"
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 #include "shell/monoclock.h"
 #include "shell/operatorseam.h"
 #include "shell/settings.h"

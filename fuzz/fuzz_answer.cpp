@@ -2,8 +2,8 @@
 #include "fuzzcheck.h"
 #include "memoryport.h"
 
+#include "protocol/exchangeengine.h"
 #include "protocol/framing.h"
-#include "protocol/plcbox.h"
 #include "shell/monoclock.h"
 
 #include <cstring>

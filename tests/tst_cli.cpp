@@ -1,9 +1,9 @@
 // Black-box tests of the ktv31-cli executable against the simulated controller on a
 // pseudo-terminal.
-#include "config/conffun.h"
 #include "config/configfile.h"
-#include "config/stringi.h"
-#include "protocol/suplfunc.h"
+#include "config/recordconversion.h"
+#include "config/tablecaptions.h"
+#include "protocol/controllercodes.h"
 #include "shell/cp1251.h"
 #include "shell/settings.h"
 #include "sim/simulator.h"

@@ -1,7 +1,7 @@
 // The editors' rules without widgets: cell texts, offered speeds, storing, the table-state rows.
-#include "config/conffun.h"
 #include "config/configeditor.h"
 #include "config/configtexts.h"
+#include "config/recordconversion.h"
 #include "config/tablestaterows.h"
 #include "shell/settings.h"
 

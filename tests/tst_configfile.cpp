@@ -1,9 +1,9 @@
 // Tests of the configuration image/record conversions and of loading and saving configuration
 // files.
-#include "config/conffun.h"
 #include "config/configbackup.h"
 #include "config/configfile.h"
 #include "config/configtexts.h"
+#include "config/recordconversion.h"
 #include "config/writecheck.h"
 #include "shell/settings.h"
 #include "support/filesizelimit.h"

@@ -1,6 +1,6 @@
 // Tests of the live feed of exchange lines: what a monitor receives, and when, with or without a
 // log file.
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 #include "shell/exchangefeed.h"
 #include "shell/exchangelog.h"
 #include "shell/virtualclock.h"

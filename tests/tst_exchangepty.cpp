@@ -2,7 +2,7 @@
 // line.
 #include "link/comportfunctions.h"
 #include "link/serialport.h"
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 #include "shell/monoclock.h"
 #include "support/cputime.h"
 #include "support/ptypair.h"

@@ -2,7 +2,7 @@
 #include "config/tablerequest.h"
 #include "link/comportfunctions.h"
 #include "link/connectmodem.h"
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 #include "shell/monoclock.h"
 #include "sim/simulator.h"
 #include "support/ptypair.h"

@@ -1,6 +1,6 @@
 // The record's named fields: what a value given by name stores, what is refused and left alone,
 // and that the description accounts for every byte of a configuration file.
-#include "config/conffun.h"
+#include "config/recordconversion.h"
 #include "config/recordfields.h"
 
 #include <QtTest>

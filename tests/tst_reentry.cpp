@@ -2,7 +2,7 @@
 // flag.
 #include "config/tabletransfer.h"
 #include "link/connectmodem.h"
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 #include "shell/monoclock.h"
 #include "shell/operation.h"
 #include "shell/settings.h"

@@ -1,8 +1,8 @@
 // The program's operations against the simulated controller: a sound controller, a refusal, a
 // write the controller forgets, content it must not get and a lost line, for each operation.
-#include "config/conffun.h"
 #include "config/configfile.h"
-#include "protocol/suplfunc.h"
+#include "config/recordconversion.h"
+#include "protocol/controllercodes.h"
 #include "service/configoperations.h"
 #include "service/identifyoperations.h"
 #include "service/linkkind.h"

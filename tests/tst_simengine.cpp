@@ -2,7 +2,7 @@
 #include "config/configimage.h"
 #include "config/tablerequest.h"
 #include "link/comportfunctions.h"
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 #include "sim/faultplan.h"
 #include "sim/simulator.h"
 #include "support/ptypair.h"

@@ -1,9 +1,9 @@
 // Speed detection over a scripted controller that answers at one speed only, on a virtual clock.
 #include "config/tablerequest.h"
 #include "connection/speeddetect.h"
+#include "protocol/controllercodes.h"
+#include "protocol/exchangeengine.h"
 #include "protocol/framing.h"
-#include "protocol/plcbox.h"
-#include "protocol/suplfunc.h"
 #include "shell/monoclock.h"
 #include "shell/virtualclock.h"
 #include "sim/answerframe.h"

@@ -1,6 +1,6 @@
 // The table-state procedure against the simulated controller, with a scripted view and review.
-#include "config/conffun.h"
-#include "protocol/suplfunc.h"
+#include "config/recordconversion.h"
+#include "protocol/controllercodes.h"
 #include "service/tablestateprocedure.h"
 #include "shell/operation.h"
 #include "support/servicerig.h"

@@ -1,10 +1,10 @@
 // Table transfers against the simulated controller on a pseudo-terminal, with a scripted operator.
-#include "config/conffun.h"
 #include "config/configfile.h"
+#include "config/recordconversion.h"
 #include "config/tabletransfer.h"
 #include "link/comportfunctions.h"
-#include "protocol/plcbox.h"
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
+#include "protocol/exchangeengine.h"
 #include "service/linkkind.h"
 #include "shell/settings.h"
 #include "shell/virtualclock.h"

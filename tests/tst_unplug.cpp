@@ -1,7 +1,7 @@
 // The far side of the line vanishing while the engine waits for an answer, and a replugged line.
 #include "config/tablerequest.h"
 #include "link/comportfunctions.h"
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 #include "shell/monoclock.h"
 #include "support/cputime.h"
 #include "support/ptypair.h"

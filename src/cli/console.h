@@ -1,7 +1,7 @@
 // Standard output for data, standard error for messages and traces, both UTF-8.
 #pragma once
 
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 
 #include <QString>
 

@@ -7,7 +7,7 @@
 #include "cli/fieldoutput.h"
 #include "cli/output.h"
 #include "cli/writereport.h"
-#include "config/conffun.h"
+#include "config/recordconversion.h"
 #include "config/writecheck.h"
 #include "service/configoperations.h"
 #include "service/fieldwrites.h"

@@ -4,7 +4,7 @@
 #include "cli/configfiles.h"
 #include "cli/exitstatus.h"
 #include "cli/output.h"
-#include "config/conffun.h"
+#include "config/recordconversion.h"
 
 namespace ktv31::cli {
 namespace {

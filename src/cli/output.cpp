@@ -2,7 +2,7 @@
 #include "cli/output.h"
 
 #include "cli/console.h"
-#include "config/stringi.h"
+#include "config/tablecaptions.h"
 #include "connection/speeddetect.h"
 #include "shell/hexbytes.h"
 #include "shell/settings.h"

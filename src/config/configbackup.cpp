@@ -1,8 +1,8 @@
 // Writing a backup of the configuration as read, and thinning out the older ones.
 #include "config/configbackup.h"
 
-#include "config/conffun.h"
 #include "config/configfile.h"
+#include "config/recordconversion.h"
 #include "shell/settings.h"
 
 #include <QDir>

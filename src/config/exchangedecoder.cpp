@@ -1,11 +1,11 @@
 // Rows of the exchange: frames decoded against their requests, modem lines, results, timing.
 #include "config/exchangedecoder.h"
 
-#include "config/stringi.h"
+#include "config/tablecaptions.h"
 #include "link/connectmodem.h"
+#include "protocol/controllercodes.h"
+#include "protocol/exchangeengine.h"
 #include "protocol/framing.h"
-#include "protocol/plcbox.h"
-#include "protocol/suplfunc.h"
 #include "shell/cp1251.h"
 #include "shell/hexbytes.h"
 

@@ -4,9 +4,9 @@
 #include "config/tabledatatext.h"
 #include "config/tablerequest.h"
 #include "config/tabletransfer.h"
+#include "protocol/controllercodes.h"
+#include "protocol/exchangeengine.h"
 #include "protocol/framing.h"
-#include "protocol/plcbox.h"
-#include "protocol/suplfunc.h"
 #include "shell/cp1251.h"
 
 #include <QByteArrayView>

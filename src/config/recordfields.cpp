@@ -3,7 +3,7 @@
 
 #include "config/configtexts.h"
 #include "config/identtexts.h"
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 #include "shell/cp1251.h"
 
 #include <QHash>

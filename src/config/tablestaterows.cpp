@@ -1,7 +1,7 @@
 // The table-state view's rows and its write choices.
 #include "config/tablestaterows.h"
 
-#include "config/stringi.h"
+#include "config/tablecaptions.h"
 
 namespace ktv31 {
 

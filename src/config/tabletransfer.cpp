@@ -1,10 +1,10 @@
 // Table transfers with the controller: one block with operator retries, and the operations on it.
 #include "config/tabletransfer.h"
 
-#include "config/stringi.h"
+#include "config/tablecaptions.h"
 #include "link/comportfunctions.h"
-#include "protocol/plcbox.h"
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
+#include "protocol/exchangeengine.h"
 #include "shell/monoclock.h"
 #include "shell/operation.h"
 #include "shell/operatorseam.h"

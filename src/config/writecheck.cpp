@@ -3,7 +3,7 @@
 #include "config/writecheck.h"
 
 #include "config/recordfields.h"
-#include "config/stringi.h"
+#include "config/tablecaptions.h"
 
 namespace ktv31 {
 namespace {

@@ -1,7 +1,7 @@
 // The link set-up sequence shared by the windows and the command-line tool.
 #include "connection/controllerlink.h"
 
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 #include "shell/monoclock.h"
 #include "shell/settings.h"
 

@@ -3,7 +3,7 @@
 
 #include "connection/controllerlink.h"
 #include "link/connectmodem.h"
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 #include "shell/settings.h"
 
 #include <algorithm>

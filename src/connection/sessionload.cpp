@@ -1,6 +1,6 @@
 #include "connection/sessionload.h"
 
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 #include "shell/settings.h"
 
 namespace ktv31 {

@@ -1,9 +1,9 @@
 // Speed detection: one identification probe per speed of the controller's speed table.
 #include "connection/speeddetect.h"
 
+#include "protocol/controllercodes.h"
+#include "protocol/exchangeengine.h"
 #include "protocol/framing.h"
-#include "protocol/plcbox.h"
-#include "protocol/suplfunc.h"
 #include "shell/monoclock.h"
 #include "shell/operation.h"
 

@@ -1,9 +1,9 @@
 // Reading, saving and writing back the controller's configuration.
 #include "service/configoperations.h"
 
-#include "config/conffun.h"
 #include "config/configbackup.h"
 #include "config/configfile.h"
+#include "config/recordconversion.h"
 #include "config/tabletransfer.h"
 #include "service/servicesession.h"
 #include "service/servicetexts.h"

@@ -7,7 +7,7 @@
 #include "config/tabletransfer.h"
 #include "link/connectmodem.h"
 #include "link/serialport.h"
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 #include "service/linkkind.h"
 
 #include <QDateTime>

@@ -1,7 +1,7 @@
 // Texts the operations tell the person.
 #include "service/servicetexts.h"
 
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
 // The table-state procedure, shared by the start-up check and the main window's command.
 #include "service/tablestateprocedure.h"
 
-#include "config/conffun.h"
 #include "config/configfile.h"
+#include "config/recordconversion.h"
 #include "config/tabletransfer.h"
 #include "config/writecheck.h"
 #include "service/servicesession.h"

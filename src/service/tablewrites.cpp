@@ -1,8 +1,8 @@
 // Whole tables written from a configuration file.
 #include "service/tablewrites.h"
 
-#include "config/conffun.h"
 #include "config/configeditor.h"
+#include "config/recordconversion.h"
 #include "config/tablestaterows.h"
 #include "config/tabletransfer.h"
 #include "service/servicesession.h"

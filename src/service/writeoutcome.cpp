@@ -1,7 +1,7 @@
 // The content check before a write and what a write is told as afterwards.
 #include "service/writeoutcome.h"
 
-#include "config/conffun.h"
+#include "config/recordconversion.h"
 #include "config/tabletransfer.h"
 #include "config/writecheck.h"
 #include "service/servicesession.h"

@@ -1,10 +1,10 @@
 // Defaults, reads and writes of the simulated controller's tables 0, 1, 3, 5, 6 and 7.
 #include "sim/controllertables.h"
 
-#include "config/conffun.h"
+#include "config/recordconversion.h"
 #include "config/tablerequest.h"
+#include "protocol/controllercodes.h"
 #include "protocol/framing.h"
-#include "protocol/suplfunc.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 
 #include "sim/telephonenetwork.h"
 
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 
 namespace ktv31::sim {
 namespace {

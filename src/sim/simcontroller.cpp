@@ -4,8 +4,8 @@
 
 #include "config/configfile.h"
 #include "config/tablerequest.h"
+#include "protocol/controllercodes.h"
 #include "protocol/framing.h"
-#include "protocol/suplfunc.h"
 #include "sim/answerframe.h"
 #include "sim/framelog.h"
 

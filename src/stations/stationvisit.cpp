@@ -1,7 +1,7 @@
 // The steps of one station's visit, as an engineer would take them by hand.
 #include "stations/stationvisit.h"
 
-#include "config/conffun.h"
+#include "config/recordconversion.h"
 #include "config/tablestate.h"
 #include "link/connectmodem.h"
 #include "service/configoperations.h"

@@ -4,7 +4,7 @@
 #include "config/configeditor.h"
 #include "config/configtexts.h"
 #include "config/recordfields.h"
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 #include "service/linkkind.h"
 #include "shell/settings.h"
 #include "ui_config.h"

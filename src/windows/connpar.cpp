@@ -2,7 +2,7 @@
 #include "windows/connpar.h"
 
 #include "link/comportfunctions.h"
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 #include "service/linkoperations.h"
 #include "service/servicesession.h"
 #include "shell/monoclock.h"

@@ -1,8 +1,8 @@
 // TFormMain: the menu commands and the hang-up button, each a short script over the operations.
 #include "windows/main.h"
 
-#include "config/conffun.h"
 #include "config/configfile.h"
+#include "config/recordconversion.h"
 #include "config/writecheck.h"
 #include "service/configoperations.h"
 #include "service/identifyoperations.h"

@@ -4,7 +4,7 @@
 #include "config/configeditor.h"
 #include "config/configimage.h"
 #include "config/recordfields.h"
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 #include "ui_vichpar.h"
 #include "windows/captionfit.h"
 #include "windows/glyphs.h"

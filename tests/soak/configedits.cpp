@@ -1,7 +1,7 @@
 // Edits of the link parameters, the modem string and the calculator links.
 #include "configedits.h"
 
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 
 namespace ktv31::soak {
 namespace {

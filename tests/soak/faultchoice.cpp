@@ -2,7 +2,7 @@
 // later attempt can still succeed.
 #include "faultchoice.h"
 
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 
 namespace ktv31::soak {
 namespace {

@@ -7,7 +7,7 @@
 #include "faultchoice.h"
 #include "hangwatchdog.h"
 #include "link/serialport.h"
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 #include "shell/settings.h"
 #include "sim/simulator.h"
 #include "soakoperator.h"

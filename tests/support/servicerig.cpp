@@ -2,7 +2,7 @@
 #include "support/servicerig.h"
 
 #include "config/configfile.h"
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 #include "service/linkoperations.h"
 
 namespace ktv31::test {

@@ -2,9 +2,9 @@
 #include "samplesession.h"
 
 #include "config/tablerequest.h"
+#include "protocol/controllercodes.h"
+#include "protocol/exchangeengine.h"
 #include "protocol/framing.h"
-#include "protocol/plcbox.h"
-#include "protocol/suplfunc.h"
 #include "sim/answerframe.h"
 #include "sim/controllertables.h"
 #include "sim/simoptions.h"

@@ -1,7 +1,7 @@
 // What a screen reader reads of the windows' values: the value as the name, the caption as the
 // description, whatever it changes to. Read through QAccessible, as assistive technology
 // reads it, not through the widgets.
-#include "config/conffun.h"
+#include "config/recordconversion.h"
 #include "programrig.h"
 #include "windows/config.h"
 #include "windows/ident.h"

@@ -1,11 +1,11 @@
 // The configuration editor, the calculator link editor and the table-state view, as forms.
-#include "config/conffun.h"
 #include "config/configeditor.h"
 #include "config/configfile.h"
+#include "config/recordconversion.h"
 #include "config/tablestaterows.h"
 #include "config/tabletransfer.h"
 #include "modalscript.h"
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 #include "service/linkoperations.h"
 #include "service/servicesession.h"
 #include "shell/settings.h"

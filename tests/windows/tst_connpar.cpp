@@ -1,6 +1,6 @@
 // The connection dialog against the simulated controller on INI/COM1 of a program folder.
 #include "modalscript.h"
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 #include "service/servicesession.h"
 #include "sim/simulator.h"
 #include "windows/connpar.h"

@@ -1,5 +1,5 @@
 // The small windows: the question dialog's geometry and answers, the wait and selection dialogs.
-#include "config/conffun.h"
+#include "config/recordconversion.h"
 #include "modalscript.h"
 #include "shell/settings.h"
 #include "windows/about.h"

@@ -1,6 +1,6 @@
 // The real main window against the simulated controller on INI/COM1: start-up, commands, close.
-#include "config/conffun.h"
 #include "config/configfile.h"
+#include "config/recordconversion.h"
 #include "modalscript.h"
 #include "programrig.h"
 #include "shell/operation.h"

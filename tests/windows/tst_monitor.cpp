@@ -1,6 +1,6 @@
 // The exchange monitor: rows live during a real exchange, the bound, the fault filter, following
 // the newest row, clearing, saving and what a screen reader reads.
-#include "config/stringi.h"
+#include "config/tablecaptions.h"
 #include "programrig.h"
 #include "samplesession.h"
 #include "windows/monitor.h"

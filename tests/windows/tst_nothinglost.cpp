@@ -1,9 +1,9 @@
 // Nothing changed or lost that the person did not ask for: untouched fields, the settings file,
 // a lost port, a wait cut short, what a write is told as. The real main window on the simulator.
-#include "config/conffun.h"
 #include "config/configfile.h"
+#include "config/recordconversion.h"
 #include "programrig.h"
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 #include "windows/wait.h"
 
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 // Opens each window with sample content and saves a picture of it: ktv31-windowshots FOLDER.
-#include "config/conffun.h"
+#include "config/recordconversion.h"
 #include "samplesession.h"
 #include "windows/about.h"
 #include "windows/config.h"

@@ -16,7 +16,7 @@ namespace ktv31 {
 
 class SerialPort;
 
-// Result codes of an exchange; 0 is success. Their texts are in suplfunc.h.
+// Result codes of an exchange; 0 is success. Their texts are in controllercodes.h.
 namespace Result {
 constexpr int Ok = 0;
 constexpr int BadStartSymbol = 1;

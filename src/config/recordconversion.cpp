@@ -1,7 +1,7 @@
 // Conversions between the configuration image and the configuration record, and the new record.
-#include "config/conffun.h"
+#include "config/recordconversion.h"
 
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 
 namespace ktv31 {
 

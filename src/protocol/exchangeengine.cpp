@@ -1,8 +1,8 @@
 // The exchange engine: frame building, the send/receive transaction, retries and refusal decoding.
-#include "protocol/plcbox.h"
+#include "protocol/exchangeengine.h"
 
 #include "link/serialport.h"
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 #include "shell/exchangelog.h"
 #include "shell/hexbytes.h"
 #include "shell/monoclock.h"

@@ -1,5 +1,5 @@
 // Tests of the result, controller error and reason texts and of the speed codes.
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 #include "shell/messagebox.h"
 
 #include <QtTest>
@@ -70,7 +70,7 @@ void addTableRows()
 
 } // namespace
 
-class TstSuplfunc : public QObject
+class TestControllerCodes : public QObject
 {
     Q_OBJECT
 
@@ -91,7 +91,7 @@ private slots:
     void messageKinds();
 };
 
-void TstSuplfunc::tableSizes()
+void TestControllerCodes::tableSizes()
 {
     QCOMPARE(ResultCodeCount, 20);
     QCOMPARE(ControllerErrorCount, 65);
@@ -100,13 +100,13 @@ void TstSuplfunc::tableSizes()
     QCOMPARE(int(SpeedTable().size()), SpeedCodeCount);
 }
 
-void TstSuplfunc::textsPresentExactlyWhereExpected_data()
+void TestControllerCodes::textsPresentExactlyWhereExpected_data()
 {
     addTableColumn();
     addTableRows();
 }
 
-void TstSuplfunc::textsPresentExactlyWhereExpected()
+void TestControllerCodes::textsPresentExactlyWhereExpected()
 {
     QFETCH(int, table);
     const Table t = Table(table);
@@ -116,7 +116,7 @@ void TstSuplfunc::textsPresentExactlyWhereExpected()
                  qPrintable(QStringLiteral("code %1").arg(code)));
 }
 
-void TstSuplfunc::outsideTablesEmpty_data()
+void TestControllerCodes::outsideTablesEmpty_data()
 {
     addTableColumn();
     QTest::addColumn<int>("code");
@@ -130,7 +130,7 @@ void TstSuplfunc::outsideTablesEmpty_data()
     QTest::newRow("reason huge") << int(Table::Reason) << (1 << 30);
 }
 
-void TstSuplfunc::outsideTablesEmpty()
+void TestControllerCodes::outsideTablesEmpty()
 {
     QFETCH(int, table);
     QFETCH(int, code);
@@ -138,7 +138,7 @@ void TstSuplfunc::outsideTablesEmpty()
 }
 
 // Trailing and doubled blanks are part of a few texts; anywhere else they are a slip.
-void TstSuplfunc::blanksOnlyWhereIntended_data()
+void TestControllerCodes::blanksOnlyWhereIntended_data()
 {
     addTableColumn();
     QTest::addColumn<QList<int>>("trailing");
@@ -149,7 +149,7 @@ void TstSuplfunc::blanksOnlyWhereIntended_data()
                             << QList<int>{3, 4, 5, 6, 7, 8, 9};
 }
 
-void TstSuplfunc::blanksOnlyWhereIntended()
+void TestControllerCodes::blanksOnlyWhereIntended()
 {
     QFETCH(int, table);
     QFETCH(QList<int>, trailing);
@@ -168,7 +168,7 @@ void TstSuplfunc::blanksOnlyWhereIntended()
     QCOMPARE(foundDoubled, doubled);
 }
 
-void TstSuplfunc::exactTexts_data()
+void TestControllerCodes::exactTexts_data()
 {
     addTableColumn();
     QTest::addColumn<int>("code");
@@ -225,7 +225,7 @@ void TstSuplfunc::exactTexts_data()
     QTest::newRow("reason 51") << int(Table::Reason) << 51 << QStringLiteral("Агрегат отсутствует");
 }
 
-void TstSuplfunc::exactTexts()
+void TestControllerCodes::exactTexts()
 {
     QFETCH(int, table);
     QFETCH(int, code);
@@ -233,7 +233,7 @@ void TstSuplfunc::exactTexts()
     QCOMPARE(textOf(Table(table), code), text);
 }
 
-void TstSuplfunc::speedConversions_data()
+void TestControllerCodes::speedConversions_data()
 {
     QTest::addColumn<int>("bitsPerSecond");
     QTest::addColumn<int>("code");
@@ -243,7 +243,7 @@ void TstSuplfunc::speedConversions_data()
     QTest::newRow("highest") << 230400 << 21;
 }
 
-void TstSuplfunc::speedConversions()
+void TestControllerCodes::speedConversions()
 {
     QFETCH(int, bitsPerSecond);
     QFETCH(int, code);
@@ -251,7 +251,7 @@ void TstSuplfunc::speedConversions()
     QCOMPARE(CodeToSpeed(code), bitsPerSecond);
 }
 
-void TstSuplfunc::speedRoundTrip()
+void TestControllerCodes::speedRoundTrip()
 {
     for (int code = 0; code < SpeedCodeCount; ++code) {
         QVERIFY(CodeToSpeed(code) > 0);
@@ -265,7 +265,7 @@ void TstSuplfunc::speedRoundTrip()
     QCOMPARE(CodeToSpeed(-1), 0);
 }
 
-void TstSuplfunc::messageKinds_data()
+void TestControllerCodes::messageKinds_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("caption");
@@ -296,7 +296,7 @@ void TstSuplfunc::messageKinds_data()
             << false;
 }
 
-void TstSuplfunc::messageKinds()
+void TestControllerCodes::messageKinds()
 {
     QFETCH(int, kind);
     QFETCH(QString, caption);
@@ -310,5 +310,5 @@ void TstSuplfunc::messageKinds()
     QCOMPARE(IsQuestion(MessageBoxKind(kind)), question);
 }
 
-QTEST_APPLESS_MAIN(TstSuplfunc)
-#include "tst_suplfunc.moc"
+QTEST_APPLESS_MAIN(TestControllerCodes)
+#include "tst_controllercodes.moc"

@@ -1,6 +1,6 @@
 // Exchange engine tests over the in-memory scripted port: frames, receiver rules, timing, retries.
-#include "protocol/plcbox.h"
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
+#include "protocol/exchangeengine.h"
 #include "shell/monoclock.h"
 #include "shell/virtualclock.h"
 #include "support/clockchoice.h"
@@ -124,7 +124,7 @@ struct Rig
 
 } // namespace
 
-class TestPlcbox : public QObject
+class TestExchangeEngine : public QObject
 {
     Q_OBJECT
     // The scripted line lives in memory: its timing, and every wait of the engine, play out on a
@@ -166,7 +166,7 @@ private:
     }
 };
 
-void TestPlcbox::crcCheckValues_data()
+void TestExchangeEngine::crcCheckValues_data()
 {
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<int>("crc");
@@ -175,14 +175,14 @@ void TestPlcbox::crcCheckValues_data()
     QTest::newRow("empty") << QByteArray() << 0xFFFF;
 }
 
-void TestPlcbox::crcCheckValues()
+void TestExchangeEngine::crcCheckValues()
 {
     QFETCH(QByteArray, input);
     QFETCH(int, crc);
     QCOMPARE(int(Crc16(input)), crc);
 }
 
-void TestPlcbox::workedExampleFrame()
+void TestExchangeEngine::workedExampleFrame()
 {
     Rig rig;
     rig.session.FirstByteWaitMs = 5;
@@ -192,7 +192,7 @@ void TestPlcbox::workedExampleFrame()
                                                             "7D6C"));
 }
 
-void TestPlcbox::requestLayouts_data()
+void TestExchangeEngine::requestLayouts_data()
 {
     QTest::addColumn<int>("function");
     QTest::addColumn<int>("dataLength");
@@ -212,7 +212,7 @@ void TestPlcbox::requestLayouts_data()
     QTest::newRow("3") << 3 << 0 << 0;
 }
 
-void TestPlcbox::requestLayouts()
+void TestExchangeEngine::requestLayouts()
 {
     QFETCH(int, function);
     QFETCH(int, dataLength);
@@ -247,7 +247,7 @@ void TestPlcbox::requestLayouts()
         QCOMPARE(int(tx[20]), 0xE1);
 }
 
-void TestPlcbox::unknownFunctionSendsNothing()
+void TestExchangeEngine::unknownFunctionSendsNothing()
 {
     Rig rig;
     const quint8 data[6] = {};
@@ -256,7 +256,7 @@ void TestPlcbox::unknownFunctionSendsNothing()
     QVERIFY(rig.port.events().isEmpty());
 }
 
-void TestPlcbox::answerReceiving_data()
+void TestExchangeEngine::answerReceiving_data()
 {
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<int>("result");
@@ -278,7 +278,7 @@ void TestPlcbox::answerReceiving_data()
     QTest::newRow("other address") << answerFrame(5, 29 | 0x80, kIdentRead) << Result::NoAnswer;
 }
 
-void TestPlcbox::answerReceiving()
+void TestExchangeEngine::answerReceiving()
 {
     // Each line is played on the virtual clock and on the machine's: the same result, the same
     // bytes on the line and the same trace, the timeouts at their moment (exactly, or within a
@@ -321,7 +321,7 @@ void TestPlcbox::answerReceiving()
     }
 }
 
-void TestPlcbox::splitAtEveryBoundary()
+void TestExchangeEngine::splitAtEveryBoundary()
 {
     const QByteArray answer = identAnswer();
     for (int cut = 1; cut < answer.size(); ++cut) {
@@ -332,7 +332,7 @@ void TestPlcbox::splitAtEveryBoundary()
     }
 }
 
-void TestPlcbox::refusalTexts_data()
+void TestExchangeEngine::refusalTexts_data()
 {
     QTest::addColumn<QByteArray>("refusal");
     QTest::addColumn<int>("result");
@@ -360,7 +360,7 @@ void TestPlcbox::refusalTexts_data()
                                      << "Код причины в ответе 60";
 }
 
-void TestPlcbox::refusalTexts()
+void TestExchangeEngine::refusalTexts()
 {
     QFETCH(QByteArray, refusal);
     QFETCH(int, result);
@@ -375,7 +375,7 @@ void TestPlcbox::refusalTexts()
         QCOMPARE(rig.session.Messages.results[Result::ReasonText], reasonText);
 }
 
-void TestPlcbox::preamblesAndTransmissionTime()
+void TestExchangeEngine::preamblesAndTransmissionTime()
 {
     Rig rig;
     rig.session.PreambleCount = 3;
@@ -407,7 +407,7 @@ void TestPlcbox::preamblesAndTransmissionTime()
     QVERIFY(pause >= MsToNs(rig.session.RtsPauseMs) && pause < MsToNs(rig.session.RtsPauseMs + 1));
 }
 
-void TestPlcbox::retriesCountedExactly()
+void TestExchangeEngine::retriesCountedExactly()
 {
     Rig rig;
     rig.session.Attempts = 3;
@@ -426,7 +426,7 @@ void TestPlcbox::retriesCountedExactly()
     QCOMPARE(second.port.writes().size(), 2);
 }
 
-void TestPlcbox::noPortFailsEveryAttempt()
+void TestExchangeEngine::noPortFailsEveryAttempt()
 {
     Rig rig;
     rig.session.PortHandle = nullptr;
@@ -444,7 +444,7 @@ void TestPlcbox::noPortFailsEveryAttempt()
     QCOMPARE(failing.session.ResultCode, Result::WriteFailed);
 }
 
-void TestPlcbox::writeRequestWaitsLongerAndRestores()
+void TestExchangeEngine::writeRequestWaitsLongerAndRestores()
 {
     const QByteArray write = QByteArray::fromHex("000000050001") + QByteArray(1, 'x');
     const QByteArray answer = answerFrame(0, 29 | 0x80, QByteArray::fromHex("050001"));
@@ -461,7 +461,7 @@ void TestPlcbox::writeRequestWaitsLongerAndRestores()
     }
 }
 
-void TestPlcbox::abortFlagStopsWaitingExchange()
+void TestExchangeEngine::abortFlagStopsWaitingExchange()
 {
     QFETCH(bool, isVirtual);
     test::ClockChoice choice(isVirtual);
@@ -482,7 +482,7 @@ void TestPlcbox::abortFlagStopsWaitingExchange()
     QVERIFY(idle.port.writes().isEmpty());
 }
 
-void TestPlcbox::lostPortEndsExchangePromptly()
+void TestExchangeEngine::lostPortEndsExchangePromptly()
 {
     QFETCH(bool, isVirtual);
     test::ClockChoice choice(isVirtual);
@@ -498,7 +498,7 @@ void TestPlcbox::lostPortEndsExchangePromptly()
     QCOMPARE(rig.session.ResultCode, Result::LineLost);
 }
 
-void TestPlcbox::secondExchangeIsRefusedWhileOneRuns()
+void TestExchangeEngine::secondExchangeIsRefusedWhileOneRuns()
 {
     Rig rig;
     rig.answerAlways(whole(identAnswer(), 5));
@@ -522,7 +522,7 @@ void TestPlcbox::secondExchangeIsRefusedWhileOneRuns()
     QCOMPARE(rig.port.writes().size(), 1);
 }
 
-void TestPlcbox::requestIdentifier()
+void TestExchangeEngine::requestIdentifier()
 {
     const QByteArray data = QByteArray::fromHex("0102030400") + QByteArray(10, '\0');
     auto answerWithId = [](int id) {
@@ -553,7 +553,7 @@ void TestPlcbox::requestIdentifier()
              QString("Команда 8.  Несоответствие идентификатора запроса в ответе(0->2)"));
 }
 
-void TestPlcbox::staleBytesDoNotPoisonNextAttempt()
+void TestExchangeEngine::staleBytesDoNotPoisonNextAttempt()
 {
     // The first answer is corrupted and trails a complete, well-formed stale frame behind it;
     // the second attempt must take its own answer, not the stale frame.
@@ -570,7 +570,7 @@ void TestPlcbox::staleBytesDoNotPoisonNextAttempt()
     QCOMPARE(rig.rx(int(identAnswer().size())), identAnswer());
 }
 
-void TestPlcbox::resultTextComposition()
+void TestExchangeEngine::resultTextComposition()
 {
     Rig rig;
     rig.answerAlways(whole(identAnswer()));
@@ -588,5 +588,5 @@ void TestPlcbox::resultTextComposition()
     QCOMPARE(ResultText(rig.session), QString("Команда 29.  Устройство не отвечает"));
 }
 
-QTEST_GUILESS_MAIN(TestPlcbox)
-#include "tst_plcbox.moc"
+QTEST_GUILESS_MAIN(TestExchangeEngine)
+#include "tst_exchangeengine.moc"

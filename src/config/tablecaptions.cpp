@@ -1,5 +1,5 @@
 // Captions of the controller's configuration tables, indexed by table number.
-#include "config/stringi.h"
+#include "config/tablecaptions.h"
 
 namespace ktv31 {
 

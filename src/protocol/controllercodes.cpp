@@ -1,5 +1,5 @@
 // Constant texts of exchange results, controller errors and valve refusal reasons; speed codes.
-#include "protocol/suplfunc.h"
+#include "protocol/controllercodes.h"
 
 #include <string_view>
 
