@@ -1,6 +1,7 @@
 // The connection parameters' checks: every range boundary, the check order, what is kept on a
 // fault.
 #include "connection/linkparameters.h"
+#include "service/linkform.h"
 #include "shell/settings.h"
 
 #include <QtTest>
@@ -47,17 +48,6 @@ QString *EditOf(LinkForm &form, const QString &edit)
     if (edit == QLatin1String("Edit10"))
         return &form.connectAttempts;
     return nullptr;
-}
-
-// Runs the press of "Связаться" up to the port opening: telephone fields first, then the link.
-std::optional<InputFault> Press(const LinkForm &form, ConnectionSettings &working)
-{
-    if (form.linkType == 1)
-        if (auto fault = CheckTelephoneParameters(form, working))
-            return fault;
-    if (auto fault = CheckLinkSelections(form))
-        return fault;
-    return StoreLinkParameters(form, working);
 }
 
 } // namespace
@@ -123,7 +113,7 @@ void TestLinkParameters::boundaries()
     LinkForm form = ValidForm();
     *EditOf(form, edit) = value;
     ConnectionSettings working = ConnectionSettings::Defaults();
-    const std::optional<InputFault> fault = Press(form, working);
+    const std::optional<InputFault> fault = CheckAndStoreLinkForm(form, working);
     QCOMPARE(fault.has_value(), !line1.isEmpty());
     if (!fault)
         return;
@@ -154,7 +144,7 @@ void TestLinkParameters::missingInput()
     else
         form.attempts = -1;
     ConnectionSettings working = ConnectionSettings::Defaults();
-    const std::optional<InputFault> fault = Press(form, working);
+    const std::optional<InputFault> fault = CheckAndStoreLinkForm(form, working);
     QVERIFY(fault);
     QCOMPARE(fault->line1, QStringLiteral("Введены не все параметры"));
     QVERIFY(fault->line2.isEmpty());
@@ -168,7 +158,7 @@ void TestLinkParameters::firstFaultOnlyKeepsWhatPassedBefore()
     form.nextByteWaitMs = QStringLiteral("54"); // the first fault
     form.preambles = QStringLiteral("256");     // a second one, not reported
     ConnectionSettings working = ConnectionSettings::Defaults();
-    const std::optional<InputFault> fault = Press(form, working);
+    const std::optional<InputFault> fault = CheckAndStoreLinkForm(form, working);
     QVERIFY(fault);
     QCOMPARE(fault->line1, QStringLiteral("Время ожидания следующих байтов ответа"));
     QCOMPARE(working.FirstByteWaitS(), 7);
@@ -179,7 +169,7 @@ void TestLinkParameters::firstFaultOnlyKeepsWhatPassedBefore()
     LinkForm telephone = ValidForm();
     telephone.connectAttempts = QStringLiteral("11");
     ConnectionSettings kept = ConnectionSettings::Defaults();
-    QVERIFY(Press(telephone, kept));
+    QVERIFY(CheckAndStoreLinkForm(telephone, kept));
     QCOMPARE(kept.ConnectWaitS(), 50);
     QCOMPARE(kept.PhoneNumber(), QStringLiteral("45-67"));
     QCOMPARE(kept.ConnectAttempts(), ConnectionSettings::Defaults().ConnectAttempts());
@@ -192,7 +182,7 @@ void TestLinkParameters::telephoneFieldsOnlyForTelephone()
     form.connectWaitS.clear();
     form.connectAttempts = QStringLiteral("99");
     ConnectionSettings working = ConnectionSettings::Defaults();
-    QVERIFY(!Press(form, working));
+    QVERIFY(!CheckAndStoreLinkForm(form, working));
     QCOMPARE(working.LinkType(), 0);
     QCOMPARE(working.Attempts(), 1);
     QCOMPARE(working.ConnectAttempts(), ConnectionSettings::Defaults().ConnectAttempts());

@@ -3,6 +3,7 @@
 
 #include "link/comportfunctions.h"
 #include "protocol/controllercodes.h"
+#include "service/linkform.h"
 #include "service/linkoperations.h"
 #include "service/servicesession.h"
 #include "shell/monoclock.h"
@@ -207,35 +208,19 @@ LinkForm TFormConnPar::form() const
     return f;
 }
 
-bool TFormConnPar::CheckTelephoneParameters()
-{
-    if (const auto fault = ktv31::CheckTelephoneParameters(form(), WorkingSettings)) {
-        op_.ShowMessageBox(MessageBoxKind::InputError, fault->line1, fault->line2);
-        return false;
-    }
-    return true;
-}
-
 bool TFormConnPar::ApplyLinkParameters()
 {
-    const LinkForm entered = form();
-    if (const auto fault = CheckLinkSelections(entered)) {
+    const auto fault = CheckAndStoreLinkForm(form(), WorkingSettings, [this] {
+        statusBar_->setPanelText(0, QString());
+        PumpEvents();
+    });
+    if (fault)
         op_.ShowMessageBox(MessageBoxKind::InputError, fault->line1, fault->line2);
-        return false;
-    }
-    statusBar_->setPanelText(0, QString());
-    PumpEvents();
-    if (const auto fault = StoreLinkParameters(entered, WorkingSettings)) {
-        op_.ShowMessageBox(MessageBoxKind::InputError, fault->line1, fault->line2);
-        return false;
-    }
-    return true;
+    return !fault;
 }
 
 void TFormConnPar::BitBtn1Click()
 {
-    if (LinkKind::OfType(Selected(ui->ComboBox4)).dials() && !CheckTelephoneParameters())
-        return;
     if (!ApplyLinkParameters() || !actions_.open || !actions_.open(WorkingSettings))
         return;
     accepted_ = true;

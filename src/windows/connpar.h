@@ -76,9 +76,8 @@ private slots:
 
 private:
     void FormShow();
-    bool CheckTelephoneParameters();
-    // The link values checked in order and stored into WorkingSettings; false at the first
-    // fault, which has been told.
+    // The form checked in its order and stored into WorkingSettings; false at the first fault,
+    // which has been told.
     bool ApplyLinkParameters();
     LinkForm form() const;
     void showLinkText();
