@@ -471,12 +471,12 @@ void TestExchangeEngine::abortFlagStopsWaitingExchange()
     const qint64 start = NowNs();
     QVERIFY(!rig.readIdent());
     QCOMPARE(rig.session.ResultCode, Result::Aborted);
-    QVERIFY(!rig.session.AbortFlag);
+    QVERIFY(!rig.session.abortPending());
     QVERIFY(EndedAt(NowNs() - start, MsToNs(30), isVirtual));
 
     // A flag raised between exchanges stops the next transaction before anything is sent.
     Rig idle;
-    idle.session.AbortFlag = true;
+    RequestAbort(idle.session);
     QVERIFY(!idle.readIdent());
     QCOMPARE(idle.session.ResultCode, Result::Aborted);
     QVERIFY(idle.port.writes().isEmpty());

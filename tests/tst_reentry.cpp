@@ -129,7 +129,7 @@ void TestReentry::abortEndsTheWholeExchangeAtOnce()
     QVERIFY2(test::CpuTimeUs() - cpuBefore < kIdleCpuUs,
              qPrintable(QStringLiteral("%1 us of CPU").arg(test::CpuTimeUs() - cpuBefore)));
     QCOMPARE(line.session.ResultCode, Result::Aborted);
-    QVERIFY(!line.session.AbortFlag);
+    QVERIFY(!line.session.abortPending());
     // No further attempt: exactly the frames sent before the abort, nothing after it.
     const int frameSize = phase.preambles + kFrameLength;
     QCOMPARE(line.farSideBytes().size(), phase.framesOnLine * frameSize);

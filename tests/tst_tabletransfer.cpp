@@ -398,7 +398,7 @@ void TstTableTransfer::cancelledExchangeAsksNothing()
     rig.sim->injectFault(Fault(FaultKind::Silence, FaultWhen::Always));
     rig.op.onStatusText = [&](int panel, const QString &text) {
         if (panel == Panel::Step && !text.isEmpty())
-            rig.session.AbortFlag = true; // as the closing program would
+            RequestAbort(rig.session); // as the closing program would
     };
     rig.op.defaultAnswer = true; // a question would retry for ever
 

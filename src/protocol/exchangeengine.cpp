@@ -13,7 +13,24 @@
 Q_LOGGING_CATEGORY(lcFrames, "ktv31.frames", QtWarningMsg)
 
 namespace ktv31 {
+// The engine's own state of a session, reached only from this file.
+struct EngineAccess
+{
+    static auto &of(ExchangeSession &session) { return session.engine_; }
+    static const auto &of(const ExchangeSession &session) { return session.engine_; }
+};
+
 namespace {
+
+auto &Engine(ExchangeSession &session)
+{
+    return EngineAccess::of(session);
+}
+
+const auto &Engine(const ExchangeSession &session)
+{
+    return EngineAccess::of(session);
+}
 
 constexpr quint8 kBlank = 0x20;
 constexpr int kIdentifierAt = FrameOffset::RequestIdentifier;
@@ -63,7 +80,7 @@ public:
         : s_(session), port_(port), frameLength_(frameLength)
     {
         wake_.on(port_, &SerialPort::deviceLost).when([this] {
-            return s_.AbortFlag || port_->isDropped() ||
+            return Engine(s_).abort || port_->isDropped() ||
                    (wakeOnData_ && port_->bytesAvailable() > 0);
         });
     }
@@ -72,7 +89,7 @@ public:
 
 private:
     int send();
-    bool interrupted() const { return s_.AbortFlag || IsGone(port_); }
+    bool interrupted() const { return Engine(s_).abort || IsGone(port_); }
     int interruptedResult(int goneResult);
     bool waitUntil(qint64 deadlineNs, bool wakeOnData);
     int receive();
@@ -91,8 +108,8 @@ private:
 int Transaction::run()
 {
     PumpEvents();
-    if (s_.AbortFlag) {
-        s_.AbortFlag = false;
+    if (Engine(s_).abort) {
+        Engine(s_).abort = false;
         return Result::Aborted;
     }
     if (s_.TxBuffer[FrameOffset::Start] != RequestStartSymbol)
@@ -113,8 +130,8 @@ int Transaction::run()
 // An abort wins over a port that went away at the same time: the operator asked for it.
 int Transaction::interruptedResult(int goneResult)
 {
-    if (s_.AbortFlag) {
-        s_.AbortFlag = false;
+    if (Engine(s_).abort) {
+        Engine(s_).abort = false;
         return Result::Aborted;
     }
     return goneResult;
@@ -180,8 +197,8 @@ int Transaction::receive()
     qint64 lastByteAt = 0;
     AnswerReceiver receiver(s_.RxBuffer, s_.Address);
     for (;;) {
-        if (s_.AbortFlag) {
-            s_.AbortFlag = false;
+        if (Engine(s_).abort) {
+            Engine(s_).abort = false;
             return Result::Aborted;
         }
         if (IsGone(port_))
@@ -310,14 +327,14 @@ class RunningGuard
 public:
     explicit RunningGuard(ExchangeSession &s) : s_(s), port_(s.PortHandle), use_(port_)
     {
-        s_.Running = true;
-        s_.ActivePort = port_;
+        Engine(s_).running = true;
+        Engine(s_).activePort = port_;
     }
     // The exchange is over: its result goes to the log, composed only when there is one.
     ~RunningGuard()
     {
-        s_.Running = false;
-        s_.ActivePort = nullptr;
+        Engine(s_).running = false;
+        Engine(s_).activePort = nullptr;
         if (ExchangeLinesWanted())
             LogExchange(LogLineKind::Result, ComposeResultText(s_));
     }
@@ -356,7 +373,7 @@ void InitExchangeSession(ExchangeSession &session, quint8 address)
 int RunExchange(ExchangeSession &s, quint8 function, const quint8 *data, int dataLength,
                 quint8 extraByte)
 {
-    if (s.Running)
+    if (Engine(s).running)
         return Result::Busy;
     RunningGuard running(s);
     s.ResultCode = Result::Ok;
@@ -411,20 +428,20 @@ bool Exchange(ExchangeSession &s, quint8 function, const quint8 *data, int dataL
 
 bool ExchangeRunning(const ExchangeSession &session)
 {
-    return session.Running;
+    return Engine(session).running;
 }
 
 void RequestAbort(ExchangeSession &session)
 {
-    session.AbortFlag = true;
-    if (session.ActivePort)
-        session.ActivePort->interruptWrite();
+    Engine(session).abort = true;
+    if (Engine(session).activePort)
+        Engine(session).activePort->interruptWrite();
 }
 
 void DropPendingAbort(ExchangeSession &session)
 {
-    if (!session.Running)
-        session.AbortFlag = false;
+    if (!Engine(session).running)
+        Engine(session).abort = false;
 }
 
 QString ComposeResultText(const ExchangeSession &s)

@@ -72,7 +72,6 @@ struct ExchangeSession
     qint32 FirstByteWaitMs = 2000;
     qint32 RtsPauseMs = 2;
     quint8 Attempts = 2;
-    bool AbortFlag = false;
     ExchangeMessages Messages;
     qint32 ResultCode = 0;
     ::ktv31::StatusPanel StatusPanel;
@@ -82,11 +81,20 @@ struct ExchangeSession
 
     FrameTap Tap;
 
-    // Engine-private: the running exchange and its port, so that a second exchange is refused
-    // and an abort also ends a write that is still draining. Every wait of the exchange watches
-    // AbortFlag and the port, so they end at once.
-    bool Running = false;
-    SerialPort *ActivePort = nullptr;
+    // An abort asked for (RequestAbort) that no exchange has taken yet.
+    bool abortPending() const { return engine_.abort; }
+
+private:
+    friend struct EngineAccess;
+    // The engine's own: the abort asked for, the running exchange and its port, so that a second
+    // exchange is refused and an abort also ends a write that is still draining. Every wait of
+    // the exchange watches the abort and the port, so they end at once.
+    struct EngineState
+    {
+        bool abort = false;
+        bool running = false;
+        SerialPort *activePort = nullptr;
+    } engine_;
 };
 
 void InitExchangeSession(ExchangeSession &session, quint8 address);
