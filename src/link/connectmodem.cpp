@@ -1,4 +1,5 @@
-// The modem dialogue: answer lines, their classification, the reset, the dialling and the hang-up.
+// The modem dialogue on the port: commands and their answer lines, the reset, the dialling, the
+// hang-up.
 #include "link/connectmodem.h"
 
 #include "link/serialport.h"
@@ -16,14 +17,12 @@ namespace ktv31 {
 namespace {
 
 constexpr int kPreWritePauseMs = 2;
-constexpr int kMinLineLength = 4; // so that the "\r\n" ahead of a verbal answer is no line yet
 constexpr int kMinWaitS = 1;
 constexpr int kMaxWaitS = 360;
 constexpr int kMinAttempts = 1;
 constexpr int kMaxAttempts = 10;
 constexpr int kResetTries = 2;
 
-const QByteArray kCancelAnswer = QByteArrayLiteral("Escape...");
 const QByteArray kHangUpEscape = QByteArrayLiteral("+++");
 const QByteArray kHangUpCommand("ath\r\0", 5);
 const QByteArray kBreakOff = QByteArrayLiteral("\r");
@@ -32,60 +31,6 @@ const QByteArray kOnHook = QByteArrayLiteral("ATH\r");
 const QString kEchoOff = QStringLiteral("ATE0\r");
 const QString kVerbalCodes = QStringLiteral("ATV1\r");
 const QString kEscape = QStringLiteral("+++");
-
-struct Classification
-{
-    QByteArray pattern;
-    int code;
-};
-
-// The first match decides: "NO DIALTONE" is no dial tone, an answer with ERROR is an error.
-const std::array<Classification, 12> kClassifications{{
-    {"ERRO", DialResult::Error},
-    {"erro", DialResult::Error},
-    {"Time", DialResult::TimeUsedUp},
-    {"DIAL", DialResult::NoDialTone},
-    {"dial", DialResult::NoDialTone},
-    {"NO CARRI", DialResult::NoCarrier},
-    {"no carri", DialResult::NoCarrier},
-    {"BUSY", DialResult::Busy},
-    {"busy", DialResult::Busy},
-    {"ANSW", DialResult::NoAnswer},
-    {"answ", DialResult::NoAnswer},
-    {kCancelAnswer, DialResult::Cancelled},
-}};
-
-bool ContainsAny(const QByteArray &text, std::initializer_list<const char *> patterns)
-{
-    return std::any_of(patterns.begin(), patterns.end(),
-                       [&](const char *pattern) { return ContainsText(text, pattern); });
-}
-
-// The reset takes echoes and the numeric OK for signs of a modem in command state.
-bool ResetAnswerAccepted(const QByteArray &answer)
-{
-    return ContainsAny(answer, {"AT", "at", "OK", "ok", "\r\n", "0"});
-}
-
-bool IsOk(const QByteArray &answer)
-{
-    return ContainsAny(answer, {"OK", "ok"});
-}
-bool IsConnect(const QByteArray &answer)
-{
-    return ContainsAny(answer, {"ONNE", "onne"});
-}
-
-bool IsLineBreak(char byte)
-{
-    return byte == '\r' || byte == '\n';
-}
-
-bool LineComplete(const QByteArray &line)
-{
-    return (line.size() >= kMinLineLength && IsLineBreak(line.back())) ||
-           line.size() >= MaxAnswerLength;
-}
 
 bool IsCancelled(const DialCancel *cancel)
 {
@@ -353,84 +298,10 @@ private:
 
 } // namespace
 
-QString DialResultText(int code)
-{
-    static const std::array<const char *, DialResult::Count> texts{
-        "Соединение установлено",
-        "Отсутствует сигнал АТС",
-        "Номер абонента занят",
-        "Потеря несущей",
-        "Нет гудка в линии",
-        "Абонент не отвечает",
-        "Лимит времени, отведенного на соединение, исчерпан",
-        "Модем отсутствует или не подключен",
-        "Соединение не установлено",
-        "Истекло время ожидания ответа от модема",
-        "Попытка соединения прервана по требованию пользователя",
-    };
-    if (code < 0 || code >= DialResult::Count)
-        return {};
-    return QString::fromUtf8(texts[size_t(code)]);
-}
-
 void DialCancel::cancel()
 {
     cancelled_ = true;
     emit cancelRequested();
-}
-
-InitCommands SplitInitString(const QString &initString)
-{
-    InitCommands out;
-    const auto isA = [](QChar c) { return c == u'A' || c == u'a'; };
-    const auto isT = [](QChar c) { return c == u'T' || c == u't'; };
-    qsizetype i = 0;
-    while (i + 1 < initString.size()) {
-        if (!isA(initString[i]) || !isT(initString[i + 1])) {
-            ++i;
-            continue;
-        }
-        if (out.commands.size() == MaxInitCommands) {
-            out.shortened = true;
-            break;
-        }
-        qsizetype end = initString.indexOf(u'^', i);
-        if (end < 0)
-            end = initString.size();
-        QString command = initString.mid(i, end - i);
-        if (command.size() > MaxInitCommandLength) {
-            command.truncate(MaxInitCommandLength);
-            out.shortened = true;
-        }
-        out.commands.append(command + u'\r');
-        i = end;
-    }
-    return out;
-}
-
-QString StripDialSeparators(const QString &number)
-{
-    QString out;
-    out.reserve(number.size());
-    for (const QChar c : number)
-        if (c != u' ' && c != u'-' && c != u'(' && c != u')')
-            out.append(c);
-    return out;
-}
-
-bool ContainsText(const QByteArray &text, const QByteArray &pattern)
-{
-    if (text.isEmpty() || text.size() < pattern.size())
-        return false;
-    return text.contains(pattern);
-}
-
-int ClassifyModemAnswer(const QByteArray &answer)
-{
-    for (const Classification &entry : kClassifications)
-        if (ContainsText(answer, entry.pattern))
-            return entry.code;
-    return DialResult::Ok;
 }
 
 int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answer, int timeoutMs,
@@ -443,7 +314,7 @@ int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answe
     ShowStatus(panel, CommandStatus(command));
     PumpEvents();
     if (IsCancelled(cancel)) {
-        answer = kCancelAnswer;
+        answer = CancelAnswer;
         return DialResult::Cancelled;
     }
     if (IsGone(port))
@@ -455,7 +326,7 @@ int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answe
     if (!WriteToModem(port, toCp1251(command))) {
         if (!IsCancelled(cancel))
             return DialResult::AnswerTimeout;
-        answer = kCancelAnswer;
+        answer = CancelAnswer;
         return DialResult::Cancelled;
     }
     const qint64 deadline = NowNs() + MsToNs(std::max(timeoutMs, 0));
@@ -465,7 +336,7 @@ int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answe
     if (!answer.isEmpty())
         LogExchange(LogLineKind::ModemAnswer, answer);
     if (code == DialResult::Cancelled) {
-        answer = kCancelAnswer;
+        answer = CancelAnswer;
         return code;
     }
     if (code != DialResult::Ok)

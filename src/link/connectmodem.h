@@ -1,6 +1,7 @@
 // The modem dialogue: AT commands and their answers, modem reset, dialling with retries, hang-up.
 #pragma once
 
+#include "link/modemanswers.h"
 #include "shell/operatorseam.h"
 
 #include <QByteArray>
@@ -14,30 +15,6 @@ Q_DECLARE_LOGGING_CATEGORY(lcModem)
 namespace ktv31 {
 
 class SerialPort;
-
-// Results of SendModemCommand, ResetModem and Dial; 0 is success. Texts: DialResultText.
-namespace DialResult {
-constexpr int Ok = 0;
-constexpr int NoDialTone = 1;    // "DIAL" / "dial"
-constexpr int Busy = 2;          // "BUSY" / "busy"
-constexpr int NoCarrier = 3;     // "NO CARRI" / "no carri"
-constexpr int Error = 4;         // "ERRO" / "erro"
-constexpr int NoAnswer = 5;      // "ANSW" / "answ"
-constexpr int TimeUsedUp = 6;    // "Time"
-constexpr int NoModem = 7;       // the escape sequence of the reset went unanswered
-constexpr int NotConnected = 8;  // an init command without OK, or a dial without CONNECT
-constexpr int AnswerTimeout = 9; // no complete answer line before the deadline
-constexpr int Cancelled = 10;    // the operator cancelled
-constexpr int Count = 11;
-} // namespace DialResult
-
-// The text the caller shows for a dial result; empty for a code outside 0..10.
-QString DialResultText(int code);
-
-// Working storage limits of one dialling.
-constexpr int MaxInitCommands = 30;
-constexpr int MaxInitCommandLength = 298; // characters, without the CR added behind
-constexpr int MaxAnswerLength = 255;      // bytes of one answer line
 
 // The fixed waits of the dialogue. The defaults are the real ones; tests shorten them.
 struct ModemTiming
@@ -73,23 +50,6 @@ signals:
 private:
     bool cancelled_ = false;
 };
-
-// The initialisation string split into AT commands, each with its CR; at most MaxInitCommands
-// of at most MaxInitCommandLength characters. `shortened` tells that something was cut off.
-struct InitCommands
-{
-    QStringList commands;
-    bool shortened = false;
-};
-InitCommands SplitInitString(const QString &initString);
-
-// The number without blanks, "-", "(" and ")".
-QString StripDialSeparators(const QString &number);
-// True when `pattern` occurs in `text` byte by byte; false for an empty text or one shorter
-// than the pattern.
-bool ContainsText(const QByteArray &text, const QByteArray &pattern);
-// The dial result an answer line stands for; OK and CONNECT both give 0.
-int ClassifyModemAnswer(const QByteArray &answer);
 
 // Sends one command (Windows-1251, carrying its own CR where the modem needs one) and collects
 // one answer line into `answer` (at most MaxAnswerLength bytes, the leading line break
