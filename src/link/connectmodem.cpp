@@ -1,4 +1,4 @@
-// The modem dialogue on the port: commands and their answer lines, the reset, the dialling, the
+// The modem dialogue on the port: commands and answer lines, the reset, dialling, hang-up.
 // hang-up.
 #include "link/connectmodem.h"
 
