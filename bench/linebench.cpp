@@ -8,6 +8,7 @@
 #include "connection/sessionload.h"
 #include "link/comportfunctions.h"
 #include "protocol/exchangeengine.h"
+#include "shell/exchangefeed.h"
 #include "shell/monoclock.h"
 #include "shell/settings.h"
 #include "sim/controllertables.h"
@@ -61,11 +62,13 @@ LineTiming TimeEngineOn(const QString &devicePath, const LineSetup &setup, int t
     int sent = 0;
     int received = 0;
     qint64 sentAt = 0;
-    session.Tap = [&](FrameDirection direction, const QByteArray &bytes) {
-        (direction == FrameDirection::Sent ? sent : received) = int(bytes.size());
-        if (direction == FrameDirection::Sent)
+    const ExchangeLineWatch frames([&](const ExchangeLine &line) {
+        if (line.kind != LogLineKind::Sent && line.kind != LogLineKind::Received)
+            return;
+        (line.kind == LogLineKind::Sent ? sent : received) = int(line.bytes.size());
+        if (line.kind == LogLineKind::Sent)
             sentAt = NowNs();
-    };
+    });
     const QByteArray request =
         TableRequest::Read(table, 0, fields).toBytes().left(TableRequest::ReadLength);
     const auto *data = reinterpret_cast<const quint8 *>(request.constData());

@@ -10,6 +10,7 @@
 #include "link/comportfunctions.h"
 #include "link/connectmodem.h"
 #include "protocol/exchangeengine.h"
+#include "shell/exchangefeed.h"
 #include "shell/monoclock.h"
 #include "shell/operatorseam.h"
 #include "shell/settings.h"
@@ -67,11 +68,6 @@ struct PacedSession
         if (responder.start())
             port = OpenDevice(responder.devicePath(), {speed}).port;
         LoadExchangeSession(session, settings, port.get());
-        session.Tap = [this](FrameDirection direction, const QByteArray &bytes) {
-            lineBytes += bytes.size();
-            if (direction == FrameDirection::Sent)
-                ++exchanges;
-        };
     }
 
     PacedResponder responder;
@@ -80,6 +76,13 @@ struct PacedSession
     ExchangeSession session;
     qint64 lineBytes = 0;
     int exchanges = 0;
+    const ExchangeLineWatch frames{[this](const ExchangeLine &line) {
+        if (line.kind != LogLineKind::Sent && line.kind != LogLineKind::Received)
+            return;
+        lineBytes += line.bytes.size();
+        if (line.kind == LogLineKind::Sent)
+            ++exchanges;
+    }};
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "connection/controllerlink.h"
 #include "link/comportfunctions.h"
 #include "service/linkoperations.h"
+#include "shell/exchangefeed.h"
 #include "shell/monoclock.h"
 #include "shell/settings.h"
 #include "sim/controllertables.h"
@@ -29,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <optional>
 #include <unistd.h>
 #include <vector>
 
@@ -220,7 +222,6 @@ WindowTiming TimeConfigurationCommand(int speed, int thinkUs, MonitorUse monitor
         timing.failure = QStringLiteral("cannot open the line");
         return timing;
     }
-    ServiceSession &service = main.service();
     if (monitor == MonitorUse::Absent)
         delete main.findChild<ExchangeMonitor *>();
     if (monitor == MonitorUse::Open)
@@ -231,23 +232,21 @@ WindowTiming TimeConfigurationCommand(int speed, int thinkUs, MonitorUse monitor
     QApplication::processEvents();
     qint64 lastAnswerAt = 0;
     int requestBytes = 0;
-    service.exchange().Tap = [&](FrameDirection direction, const QByteArray &bytes) {
+    std::optional<ExchangeLineWatch> frames(std::in_place, [&](const ExchangeLine &line) {
+        if (line.kind != LogLineKind::Sent && line.kind != LogLineKind::Received)
+            return;
         const qint64 now = NowNs();
-        timing.frames.push_back(
-            {QDateTime::currentMSecsSinceEpoch(),
-             direction == FrameDirection::Sent ? LogLineKind::Sent : LogLineKind::Received,
-             bytes,
-             {}});
-        if (direction == FrameDirection::Sent) {
-            requestBytes = int(bytes.size());
+        timing.frames.push_back({line.msSinceEpoch, line.kind, line.bytes, {}});
+        if (line.kind == LogLineKind::Sent) {
+            requestBytes = int(line.bytes.size());
             return;
         }
-        const double wireMs = double(requestBytes + bytes.size()) * 10 * 1000.0 / speed;
+        const double wireMs = double(requestBytes + line.bytes.size()) * 10 * 1000.0 / speed;
         if (lastAnswerAt > 0)
             timing.exchangeOverheadMs.push_back(double(now - lastAnswerAt) / 1e6 - wireMs -
                                                 thinkUs / 1000.0 - kSendPauseMs);
         lastAnswerAt = now;
-    };
+    });
 
     EditorCloser closer;
     qApp->installEventFilter(&closer);
@@ -265,7 +264,7 @@ WindowTiming TimeConfigurationCommand(int speed, int thinkUs, MonitorUse monitor
     beat.start(kBeatMs);
     main.findChild<QAction *>(QStringLiteral("N2"))->trigger();
     beat.stop();
-    service.exchange().Tap = nullptr;
+    frames.reset();
     qApp->removeEventFilter(&closer);
     timing.residentMb = ResidentMb();
     if (timing.progressSeen == 0)

@@ -4,6 +4,7 @@
 
 #include "protocol/exchangeengine.h"
 #include "protocol/framing.h"
+#include "shell/exchangefeed.h"
 #include "shell/monoclock.h"
 
 #include <cstring>
@@ -113,10 +114,10 @@ Outcome RunExchange(const QByteArray &line, quint8 address, std::vector<int> chu
     session.FirstByteWaitMs = kFirstByteWaitMs;
     session.NextByteWaitMs = kNextByteWaitMs;
     Outcome outcome;
-    session.Tap = [&](FrameDirection direction, const QByteArray &bytes) {
-        if (direction == FrameDirection::Received)
-            outcome.received.append(bytes);
-    };
+    const ExchangeLineWatch answers([&](const ExchangeLine &line) {
+        if (line.kind == LogLineKind::Received)
+            outcome.received.append(line.bytes);
+    });
     const bool ok = Exchange(session, kFunction, kRequest, int(sizeof kRequest), 0);
     outcome.result = session.ResultCode;
     FUZZ_CHECK(ok == (outcome.result == Result::Ok));

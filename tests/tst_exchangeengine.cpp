@@ -1,6 +1,7 @@
 // Exchange engine tests over the in-memory scripted port: frames, receiver rules, timing, retries.
 #include "protocol/controllercodes.h"
 #include "protocol/exchangeengine.h"
+#include "shell/exchangefeed.h"
 #include "shell/monoclock.h"
 #include "shell/virtualclock.h"
 #include "support/clockchoice.h"
@@ -77,7 +78,7 @@ struct LineOutcome
     bool ok = false;
     int result = 0;
     QList<QByteArray> writes;
-    QList<std::pair<FrameDirection, QByteArray>> trace;
+    QList<std::pair<LogLineKind, QByteArray>> trace;
     QByteArray rx;
     bool operator==(const LineOutcome &other) const
     {
@@ -291,9 +292,10 @@ void TestExchangeEngine::answerReceiving()
             test::ClockChoice choice(isVirtual);
             Rig rig;
             LineOutcome outcome;
-            rig.session.Tap = [&outcome](FrameDirection direction, const QByteArray &bytes) {
-                outcome.trace.append({direction, bytes});
-            };
+            ExchangeLineWatch frames([&outcome](const ExchangeLine &seen) {
+                if (seen.kind == LogLineKind::Sent || seen.kind == LogLineKind::Received)
+                    outcome.trace.append({seen.kind, seen.bytes});
+            });
             rig.answerAlways(line.isEmpty() ? QList<Chunk>{}
                              : bytewise     ? byteByByte(line)
                                             : whole(line));

@@ -6,6 +6,7 @@
 #include "protocol/controllercodes.h"
 #include "protocol/exchangeengine.h"
 #include "service/linkkind.h"
+#include "shell/exchangefeed.h"
 #include "shell/settings.h"
 #include "shell/virtualclock.h"
 #include "sim/answerframe.h"
@@ -152,10 +153,10 @@ void TstTableTransfer::readConfigurationShowsEveryStep()
     clock.start();
     // The closing pause keeps timers alive: beats well after the last answer prove it.
     qint64 lastAnswerAt = 0;
-    rig.session.Tap = [&](FrameDirection direction, const QByteArray &) {
-        if (direction == FrameDirection::Received)
+    ExchangeLineWatch answers([&](const ExchangeLine &line) {
+        if (line.kind == LogLineKind::Received)
             lastAnswerAt = clock.elapsed();
-    };
+    });
     int beatsInPause = 0;
     QTimer heartbeat;
     connect(&heartbeat, &QTimer::timeout, [&] {

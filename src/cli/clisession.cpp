@@ -14,7 +14,7 @@ CliSession::CliSession(const LinkSetup &setup, CliOperator &op, bool trace)
 {
     service_.devicePath = setup.devicePath;
     if (trace_)
-        service_.exchange().Tap = TraceTap();
+        traceWatch_ = StartTrace();
 }
 
 CliSession::~CliSession()

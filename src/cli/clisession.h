@@ -5,6 +5,7 @@
 #include "cli/linksetup.h"
 #include "service/outcome.h"
 #include "service/servicesession.h"
+#include "shell/exchangefeed.h"
 
 namespace ktv31::cli {
 
@@ -41,6 +42,7 @@ private:
     ConnectionSettings settings_; // followed by the table-3 writes; never saved
     CliOperator &op_;
     bool trace_;
+    std::unique_ptr<ExchangeLineWatch> traceWatch_;
     ServiceSession service_;
 };
 

@@ -86,20 +86,21 @@ void Complain(const QString &text)
     PrintError(QStringLiteral("ktv31-cli: ") + text);
 }
 
-QString TraceLine(double ms, FrameDirection direction, const QByteArray &bytes)
+QString TraceLine(double ms, LogLineKind kind, const QByteArray &bytes)
 {
     return QStringLiteral("%1 ms %2 %3")
         .arg(ms, 10, 'f', 3)
-        .arg(direction == FrameDirection::Sent ? QStringLiteral("TX") : QStringLiteral("RX"))
+        .arg(kind == LogLineKind::Sent ? QStringLiteral("TX") : QStringLiteral("RX"))
         .arg(QString::fromLatin1(HexBytes(bytes)));
 }
 
-FrameTap TraceTap()
+std::unique_ptr<ExchangeLineWatch> StartTrace()
 {
     StartNs();
-    return [](FrameDirection direction, const QByteArray &bytes) {
-        PrintError(TraceLine(double(NowNs() - StartNs()) / 1e6, direction, bytes));
-    };
+    return std::make_unique<ExchangeLineWatch>([](const ExchangeLine &line) {
+        if (line.kind == LogLineKind::Sent || line.kind == LogLineKind::Received)
+            PrintError(TraceLine(double(NowNs() - StartNs()) / 1e6, line.kind, line.bytes));
+    });
 }
 
 } // namespace ktv31::cli

@@ -1,9 +1,11 @@
 // Standard output for data, standard error for messages and traces, both UTF-8.
 #pragma once
 
-#include "protocol/exchangeengine.h"
+#include "shell/exchangefeed.h"
 
 #include <QString>
+
+#include <memory>
 
 namespace ktv31::cli {
 
@@ -15,8 +17,9 @@ void Complain(const QString &text);
 // there since the start was lost (a full disk, a closed pipe).
 bool FinishOutput();
 
-// Every frame on standard error: milliseconds since the tool started, direction, hex bytes.
-FrameTap TraceTap();
-QString TraceLine(double ms, FrameDirection direction, const QByteArray &bytes);
+// Every frame on standard error while the watch lives: milliseconds since the tool started,
+// direction, hex bytes.
+std::unique_ptr<ExchangeLineWatch> StartTrace();
+QString TraceLine(double ms, LogLineKind kind, const QByteArray &bytes);
 
 } // namespace ktv31::cli

@@ -95,7 +95,7 @@ private:
     int receive();
     int judge();
     void decodeRefusal();
-    void trace(FrameDirection direction, const QByteArray &bytes) const;
+    void trace(LogLineKind kind, const QByteArray &bytes) const;
 
     ExchangeSession &s_;
     SerialPort *port_;
@@ -120,7 +120,7 @@ int Transaction::run()
     if (result == Result::Ok)
         result = judge();
     if (!arrived_.isEmpty())
-        trace(FrameDirection::Received, arrived_);
+        trace(LogLineKind::Received, arrived_);
     // Also drops what an aborted request still had to send.
     if (!IsGone(port_))
         port_->purge();
@@ -156,7 +156,7 @@ int Transaction::send()
 
     const qint64 t0 = NowNs();
     const qint64 transmission = TransmissionNs(int(output.size()), s_.Speed, s_.CounterFrequency);
-    trace(FrameDirection::Sent, output);
+    trace(LogLineKind::Sent, output);
     if (!port_->write(output)) {
         if (!IsGone(port_))
             port_->clearErrors();
@@ -256,14 +256,12 @@ void Transaction::decodeRefusal()
     s_.Messages.results[Result::Refused] = s_.MessageBuffer;
 }
 
-void Transaction::trace(FrameDirection direction, const QByteArray &bytes) const
+// Every frame goes to the protocol trace and to whoever watches the exchange's lines (the log,
+// a monitor, the tool's --trace).
+void Transaction::trace(LogLineKind kind, const QByteArray &bytes) const
 {
-    qCDebug(lcFrames).noquote() << (direction == FrameDirection::Sent ? "TX" : "RX")
-                                << HexBytes(bytes);
-    if (s_.Tap)
-        s_.Tap(direction, bytes);
-    LogExchange(direction == FrameDirection::Sent ? LogLineKind::Sent : LogLineKind::Received,
-                bytes);
+    qCDebug(lcFrames).noquote() << (kind == LogLineKind::Sent ? "TX" : "RX") << HexBytes(bytes);
+    LogExchange(kind, bytes);
 }
 
 // A port that is gone takes no further attempt. What the loss cost is told as the lost line,

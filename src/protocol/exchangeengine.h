@@ -50,14 +50,6 @@ struct ExchangeMessages
     std::array<QString, 52> reasons;            // valve-switching refusal reasons 0..51
 };
 
-enum class FrameDirection
-{
-    Sent,
-    Received
-};
-// Sees every frame put on the line and every answer taken off it (for traces).
-using FrameTap = std::function<void(FrameDirection, const QByteArray &)>;
-
 struct ExchangeSession
 {
     FrameBuffer TxBuffer{};
@@ -78,8 +70,6 @@ struct ExchangeSession
     quint64 CounterFrequency = 1000000000; // the monotonic clock counts nanoseconds
     QString MessageBuffer;
     quint8 LastFunctionCode = 0;
-
-    FrameTap Tap;
 
     // An abort asked for (RequestAbort) that no exchange has taken yet.
     bool abortPending() const { return engine_.abort; }

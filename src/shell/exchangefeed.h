@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace ktv31 {
@@ -23,6 +24,27 @@ public:
 // A sink must stay valid until it is removed; removing waits for a line being handed to it.
 void AddExchangeLineSink(ExchangeLineSink *sink);
 void RemoveExchangeLineSink(ExchangeLineSink *sink);
+
+// The one way to watch the exchange from outside the engine (a trace, a test, a benchmark):
+// `watch` sees every line as a sink does, for as long as this lives. It must not publish a line
+// itself.
+class ExchangeLineWatch final : public ExchangeLineSink
+{
+public:
+    explicit ExchangeLineWatch(std::function<void(const ExchangeLine &)> watch)
+        : watch_(std::move(watch))
+    {
+        AddExchangeLineSink(this);
+    }
+    ~ExchangeLineWatch() override { RemoveExchangeLineSink(this); }
+    ExchangeLineWatch(const ExchangeLineWatch &) = delete;
+    ExchangeLineWatch &operator=(const ExchangeLineWatch &) = delete;
+
+    void takeLine(const ExchangeLine &line) override { watch_(line); }
+
+private:
+    std::function<void(const ExchangeLine &)> watch_;
+};
 
 // What a monitor window subscribes with. Lines wait in a bounded buffer; the first line after a
 // take posts linesWaiting() to the feed's thread, so the consumer runs from its event loop (also
