@@ -35,7 +35,7 @@ Outcome Collect(const QByteArray &input, std::vector<int> chunks, bool loseAtEnd
     return outcome;
 }
 
-bool IsLineBreak(char c)
+bool IsModelLineBreak(char c)
 {
     return c == '\r' || c == '\n';
 }
@@ -47,10 +47,10 @@ Outcome ExpectedOutcome(const QByteArray &input)
 {
     Outcome expected;
     for (const char c : input) {
-        if (expected.answer.isEmpty() && !IsLineBreak(c))
+        if (expected.answer.isEmpty() && !IsModelLineBreak(c))
             continue;
         expected.answer.append(c);
-        if ((expected.answer.size() >= 4 && IsLineBreak(c)) ||
+        if ((expected.answer.size() >= 4 && IsModelLineBreak(c)) ||
             expected.answer.size() == MaxAnswerLength) {
             expected.code = ClassifyModemAnswer(expected.answer);
             return expected;
@@ -90,10 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(outcome.answer.size() <= MaxAnswerLength);
     FUZZ_CHECK(input.contains(outcome.answer));
     if (!outcome.answer.isEmpty())
-        FUZZ_CHECK(IsLineBreak(outcome.answer.front()));
+        FUZZ_CHECK(IsModelLineBreak(outcome.answer.front()));
     if (outcome.code != DialResult::AnswerTimeout) {
         FUZZ_CHECK(outcome.code == ClassifyModemAnswer(outcome.answer));
-        FUZZ_CHECK(IsLineBreak(outcome.answer.back()) || outcome.answer.size() == MaxAnswerLength);
+        FUZZ_CHECK(IsModelLineBreak(outcome.answer.back()) || outcome.answer.size() == MaxAnswerLength);
     }
     return 0;
 }
