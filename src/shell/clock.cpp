@@ -112,16 +112,18 @@ std::atomic<Clock *> installed{nullptr};
 
 } // namespace
 
+// The clocks are never destroyed: the program's last moments (an exit under the window, which
+// runs after static objects made later than its handler are gone) still wait on them.
 Clock &MachineClock()
 {
-    static SteadyClock clock;
-    return clock;
+    static auto *clock = new SteadyClock;
+    return *clock;
 }
 
 Clock &ClockWithoutEvents()
 {
-    static SleepingClock clock;
-    return clock;
+    static auto *clock = new SleepingClock;
+    return *clock;
 }
 
 Clock &CurrentClock()

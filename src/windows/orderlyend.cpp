@@ -29,6 +29,27 @@ void EndWindowAtExit()
         window->EndWithoutDisplay();
 }
 
+// Static objects made after an exit handler is registered are destroyed before it runs. The end
+// is registered again whenever a call comes up, so that it runs before anything the dialling
+// made (logging categories, the operation state) is gone; it acts once.
+void RegisterEndAtExit()
+{
+    std::atexit(&EndWindowAtExit);
+}
+
+QtMessageHandler previousMessageHandler = nullptr;
+
+// Qt says this just before it ends the process from inside its event processing when the
+// display connection breaks. Everything is still alive at that moment, so the end is made there;
+// the exit handler only covers an exit that comes without it.
+void EndOnLostDisplay(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (previousMessageHandler)
+        previousMessageHandler(type, context, message);
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("The X11 connection broke")))
+        EndWindowAtExit();
+}
+
 // From the top down; a dialog that will not go yet (the connection dialog while it detects the
 // speed) is tried again on the next round.
 void CancelModalDialogs()
@@ -55,8 +76,13 @@ OrderlyEnd::OrderlyEnd(TFormMain &window, QObject *parent) : QObject(parent), wi
     // after this signal, so the close is done inside it.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &OrderlyEnd::endProgram);
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &OrderlyEnd::commitData);
-    static const bool atExitRegistered = std::atexit(&EndWindowAtExit) == 0;
-    Q_UNUSED(atExitRegistered);
+    RegisterEndAtExit();
+    if (!previousMessageHandler)
+        previousMessageHandler = qInstallMessageHandler(&EndOnLostDisplay);
+    connect(&window_.service(), &ServiceSession::callChanged, this, [](bool up) {
+        if (up)
+            RegisterEndAtExit();
+    });
     windowAtExit = &window_;
 }
 

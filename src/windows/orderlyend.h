@@ -20,9 +20,9 @@ class TFormMain;
 // manager's request to save its clients' data writes the settings at once.
 //
 // The display going away (a logout often takes it before any signal comes) makes Qt exit the
-// process from inside the event loop. While an OrderlyEnd lives, the process's exit ends the
-// window first: the call is hung up, the settings written and the port let go, without the
-// event loop.
+// process from inside the event loop. While an OrderlyEnd lives, Qt's last word about the
+// display, or else the process's exit, ends the window first: the call is hung up, the settings
+// written and the port let go, without the event loop.
 class OrderlyEnd : public QObject
 {
     Q_OBJECT
