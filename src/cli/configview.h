@@ -35,7 +35,7 @@ struct CalculatorView
 struct ConfigView
 {
     bool fromDevice = false; // the marker: the identification block was read from a controller
-    std::array<quint8, IdentificationSize> block{};
+    IdentificationBytes block{};
     std::array<IdentLine, IdentLineCount> identification; // full or reduced by the marker
     QList<ViewField> linkParameters;   // the RTS field only for software versions other than 3, 4
     QString modemString;               // as the editor shows it: trimmed, without its CR

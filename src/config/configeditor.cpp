@@ -99,11 +99,19 @@ EditorInput EditorInputFrom(const ConfigRecord &record)
     return shown;
 }
 
-std::array<quint8, IdentificationSize> IdentificationBlock(const ConfigRecord &record)
+IdentificationBytes IdentificationBlock(const ConfigRecord &record)
 {
-    std::array<quint8, IdentificationSize> block{};
+    IdentificationBytes block{};
     for (int i = 0; i < IdentificationSize; ++i)
         block[size_t(i)] = record.u8(RecordOffset::Identification + i);
+    return block;
+}
+
+IdentificationBytes IdentificationBlock(const ConfigImage &image)
+{
+    IdentificationBytes block{};
+    for (int i = 0; i < IdentificationSize; ++i)
+        block[size_t(i)] = image.u8(i); // the image begins with it
     return block;
 }
 

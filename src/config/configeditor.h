@@ -50,8 +50,9 @@ EditorInput EditorInputFrom(const ConfigRecord &record);
 // Whether the record's table 3 has the RTS field.
 bool RecordHasRtsField(const ConfigRecord &record);
 
-// The identification block of a record and whether it was read from a controller.
-std::array<quint8, IdentificationSize> IdentificationBlock(const ConfigRecord &record);
+// The identification block of a record (and whether it was read from a controller), of an image.
+IdentificationBytes IdentificationBlock(const ConfigRecord &record);
+IdentificationBytes IdentificationBlock(const ConfigImage &image);
 bool IdentificationFromDevice(const ConfigRecord &record);
 
 // One calculator's link as the link editor works on it.

@@ -4,12 +4,16 @@
 #include "shell/byterecord.h"
 #include "shell/configtables.h"
 
+#include <array>
+
 namespace ktv31 {
 
 constexpr int CalculatorCount = 255; // link settings for addresses 0..254
 constexpr int ModemStringSize = 64;
 constexpr quint8 ModemStringEnd = 13; // the carriage return that ends the modem string
 constexpr int IdentificationSize = 17;
+// The identification block as the controller sends it (image bytes 0..16) and a file keeps it.
+using IdentificationBytes = std::array<quint8, IdentificationSize>;
 
 // The only device type the program serves, and the type byte of every configuration file.
 constexpr quint8 ServedTypeCode = 8;

@@ -22,6 +22,22 @@ int CeilMs(qint64 ns)
     return int((ns + 999999) / 1000000);
 }
 
+// Asks `wakeWhen` first and again after every step, until it holds or the deadline has passed;
+// `step` waits at most the time that is left.
+template <typename Step>
+WakeReason WaitLoop(const Clock &clock, qint64 deadlineNs, const std::function<bool()> &wakeWhen,
+                    Step step)
+{
+    for (;;) {
+        if (wakeWhen && wakeWhen())
+            return WakeReason::Woken;
+        const qint64 remaining = deadlineNs - clock.nowNs();
+        if (remaining <= 0)
+            return WakeReason::Deadline;
+        step(remaining);
+    }
+}
+
 class SteadyClock final : public Clock
 {
 public:
@@ -54,15 +70,10 @@ public:
         QEventLoop loop;
         // A zero-interval check would spin; instead the loop sleeps until an event or the
         // deadline timer comes and asks again after every batch of events it processed.
-        for (;;) {
-            if (wakeWhen && wakeWhen())
-                return WakeReason::Woken;
-            const qint64 remaining = deadlineNs - nowNs();
-            if (remaining <= 0)
-                return WakeReason::Deadline;
+        return WaitLoop(*this, deadlineNs, wakeWhen, [&](qint64 remaining) {
             timer.start(CeilMs(remaining));
             loop.processEvents(QEventLoop::WaitForMoreEvents | flags);
-        }
+        });
     }
 
     void processPending() override
@@ -90,14 +101,9 @@ public:
     WakeReason waitUntil(qint64 deadlineNs, const std::function<bool()> &wakeWhen,
                          QEventLoop::ProcessEventsFlags) override
     {
-        for (;;) {
-            if (wakeWhen && wakeWhen())
-                return WakeReason::Woken;
-            const qint64 remaining = deadlineNs - nowNs();
-            if (remaining <= 0)
-                return WakeReason::Deadline;
+        return WaitLoop(*this, deadlineNs, wakeWhen, [this](qint64 remaining) {
             sleepUntil(nowNs() + std::min(remaining, kPollNs));
-        }
+        });
     }
 
     void processPending() override {}

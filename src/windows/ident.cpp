@@ -10,8 +10,6 @@
 
 #include <QPointer>
 
-#include <algorithm>
-
 #include <array>
 
 namespace ktv31 {
@@ -70,25 +68,18 @@ void TFormIdent::BitBtn2Click()
     accept();
 }
 
-void TFormIdent::setBlock(const IdentBlock &block, bool fromDevice)
+void TFormIdent::setBlock(const IdentificationBytes &block, bool fromDevice)
 {
     block_ = block;
     fromDevice_ = fromDevice;
 }
 
-void ShowIdentification(QWidget *parent, const IdentBlock &block, bool fromDevice)
+void ShowIdentification(QWidget *parent, const IdentificationBytes &block, bool fromDevice)
 {
     QPointer<TFormIdent> form = new TFormIdent(parent);
     form->setBlock(block, fromDevice);
     form->exec();
     delete form;
-}
-
-IdentBlock IdentBlockOf(const ConfigImage &image)
-{
-    IdentBlock block{};
-    std::copy_n(image.data(), block.size(), block.begin());
-    return block;
 }
 
 } // namespace ktv31

@@ -5,7 +5,6 @@
 
 #include <QDialog>
 
-#include <array>
 #include <memory>
 
 class QLabel;
@@ -16,9 +15,6 @@ class TFormIdent;
 
 namespace ktv31 {
 
-// The identification block, as the controller sends it and a configuration file keeps it.
-using IdentBlock = std::array<quint8, IdentificationSize>;
-
 class TFormIdent : public QDialog
 {
     Q_OBJECT
@@ -28,7 +24,7 @@ public:
 
     // What to show, set before showing: all lines decoded when the block comes from a
     // controller, only the type and the generation for a configuration file without them.
-    void setBlock(const IdentBlock &block, bool fromDevice);
+    void setBlock(const IdentificationBytes &block, bool fromDevice);
 
     QLabel *valueLabel(int line) const; // lines 1..9
     QLabel *captionLabel(int line) const;
@@ -43,13 +39,11 @@ private:
     void FormShow();
 
     std::unique_ptr<Ui::TFormIdent> ui;
-    IdentBlock block_{};
+    IdentificationBytes block_{};
     bool fromDevice_ = false;
 };
 
 // Shows `block` modally over `parent`.
-void ShowIdentification(QWidget *parent, const IdentBlock &block, bool fromDevice);
-// The block an image begins with.
-IdentBlock IdentBlockOf(const ConfigImage &image);
+void ShowIdentification(QWidget *parent, const IdentificationBytes &block, bool fromDevice);
 
 } // namespace ktv31

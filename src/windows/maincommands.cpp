@@ -1,6 +1,7 @@
 // TFormMain: the menu commands and the hang-up button, each a short script over the operations.
 #include "windows/main.h"
 
+#include "config/configeditor.h"
 #include "config/configfile.h"
 #include "config/recordconversion.h"
 #include "config/writecheck.h"
@@ -89,7 +90,7 @@ void TFormMain::NidentClick()
         return;
     OperationScope command;
     if (ReadIdentificationBlock(service_).ok())
-        ShowIdentification(this, IdentBlockOf(service_.image()), true);
+        ShowIdentification(this, IdentificationBlock(service_.image()), true);
 }
 
 void TFormMain::BitBtn3Click()
