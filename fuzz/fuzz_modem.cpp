@@ -93,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(IsModelLineBreak(outcome.answer.front()));
     if (outcome.code != DialResult::AnswerTimeout) {
         FUZZ_CHECK(outcome.code == ClassifyModemAnswer(outcome.answer));
-        FUZZ_CHECK(IsModelLineBreak(outcome.answer.back()) || outcome.answer.size() == MaxAnswerLength);
+        FUZZ_CHECK(IsModelLineBreak(outcome.answer.back()) ||
+                   outcome.answer.size() == MaxAnswerLength);
     }
     return 0;
 }
