@@ -30,7 +30,7 @@ double MedianOf(std::vector<double> values)
 // The frames seen, over and over, each answer followed by its result.
 std::vector<ExchangeLine> SessionOf(const std::vector<ExchangeLine> &frames, int count)
 {
-    const QString done = QStringLiteral("Команда 29.  ") + ResultCodeText(0);
+    const QString done = QStringLiteral("Команда 29.  ") + ResultCodeText(Result::Ok);
     std::vector<ExchangeLine> lines;
     lines.reserve(size_t(count));
     for (size_t i = 0; int(lines.size()) < count; ++i) {

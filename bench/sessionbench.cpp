@@ -195,7 +195,8 @@ CpuCost CostOfSilentWait(int waitMs)
         cost.wallMs = double(NowNs() - start) / 1e6;
         cost.cpuMs = CpuMs() - cpu;
         if (session.ResultCode != Result::NoAnswer)
-            cost.failure = QStringLiteral("result %1 instead of no answer").arg(session.ResultCode);
+            cost.failure = QStringLiteral("result %1 instead of no answer")
+                               .arg(ResultNumber(session.ResultCode));
     }
     ::close(slave);
     ::close(master);
@@ -227,13 +228,14 @@ CpuCost CostOfDialling(int dialDelayMs)
     timing.afterAcceptMs = 50;
     const double cpu = CpuMs();
     const qint64 start = NowNs();
-    const int result = Dial(port.get(), QStringLiteral("5551234"), QString(), nullptr,
-                            StatusPanel{}, 1, 30, timing);
+    const DialResult result = Dial(port.get(), QStringLiteral("5551234"), QString(), nullptr,
+                                   StatusPanel{}, 1, 30, timing);
     cost.wallMs = double(NowNs() - start) / 1e6;
     cost.cpuMs = CpuMs() - cpu;
     if (result != DialResult::Ok)
-        cost.failure =
-            QStringLiteral("dial result %1 (%2)").arg(result).arg(DialResultText(result));
+        cost.failure = QStringLiteral("dial result %1 (%2)")
+                           .arg(DialResultNumber(result))
+                           .arg(DialResultText(result));
     port.reset();
     modem.terminate();
     modem.waitForFinished(3000);

@@ -57,7 +57,7 @@ Expected ScanLine(const QByteArray &line, quint8 address)
     return expected;
 }
 
-int ExpectedResult(const Expected &expected, bool lineLost)
+Result ExpectedResult(const Expected &expected, bool lineLost)
 {
     if (expected.end < 0) {
         if (lineLost)
@@ -75,14 +75,14 @@ int ExpectedResult(const Expected &expected, bool lineLost)
 
 struct Outcome
 {
-    int result = -1;
+    Result result = Result::Ok;
     QByteArray frame;    // the answer as held in RxBuffer, for a complete one
     QByteArray received; // what the engine reported taking off the line
 };
 
 // A timeout comes when its deadline has passed, and not a millisecond later; a lost line ends
 // the exchange when it goes.
-void CheckTiming(int result, const fuzz::MemoryPort &port)
+void CheckTiming(Result result, const fuzz::MemoryPort &port)
 {
     const qint64 endedAt = NowNs();
     qint64 from = 0;

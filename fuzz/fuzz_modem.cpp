@@ -13,7 +13,7 @@ constexpr int kAnswerWaitMs = 60000; // longer than any input takes to arrive by
 
 struct Outcome
 {
-    int code = -1;
+    DialResult code = DialResult::Ok;
     QByteArray answer;
 };
 
@@ -71,8 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray input(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
 
     // The classifier and the matcher on the raw bytes, the matcher against a plain search.
-    const int raw = ClassifyModemAnswer(input);
-    FUZZ_CHECK(raw >= 0 && raw < DialResult::Count);
+    const int raw = DialResultNumber(ClassifyModemAnswer(input));
+    FUZZ_CHECK(raw >= 0 && raw < DialResultCount);
     for (int length = 1; length <= 4 && length <= input.size(); ++length) {
         const QByteArray pattern = input.right(length);
         FUZZ_CHECK(ContainsText(input, pattern) == input.contains(pattern));
@@ -86,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const Outcome expected = ExpectedOutcome(input);
     FUZZ_CHECK(outcome.code == expected.code);
     FUZZ_CHECK(outcome.answer == expected.answer);
-    FUZZ_CHECK(outcome.code >= 0 && outcome.code < DialResult::Count);
+    FUZZ_CHECK(DialResultNumber(outcome.code) >= 0 &&
+               DialResultNumber(outcome.code) < DialResultCount);
     FUZZ_CHECK(outcome.answer.size() <= MaxAnswerLength);
     FUZZ_CHECK(input.contains(outcome.answer));
     if (!outcome.answer.isEmpty())

@@ -23,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+
 #include <csignal>
 #include <unistd.h>
 
@@ -190,6 +192,8 @@ private slots:
     void setChangesTheFileWholeOrNotAtAll_data();
     void setChangesTheFileWholeOrNotAtAll();
     void fieldListIsDocumented();
+    void settingsFaultsNameTheOption_data();
+    void settingsFaultsNameTheOption();
     void fileProblemsGiveExit3_data();
     void fileProblemsGiveExit3();
     void targetsThatAreNoFilesAreLeftAlone_data();
@@ -919,6 +923,43 @@ void TestCli::fieldListIsDocumented()
     const QString fence = QStringLiteral("```\n");
     const qsizetype start = text.indexOf(fence) + fence.size();
     QCOMPARE(text.mid(start, text.indexOf(fence, start) - start).trimmed(), run.out.trimmed());
+}
+
+// A value of the settings file the connection dialog would refuse is named with the option that
+// replaces it; given that option, the file's value is not used and the run goes on (here to a
+// port that does not open).
+void TestCli::settingsFaultsNameTheOption_data()
+{
+    using Change = std::function<void(ConnectionSettings &)>;
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("told");
+    const Change speed = [](ConnectionSettings &s) { s.setSpeed(1234); };
+    const Change noNumber = [](ConnectionSettings &s) {
+        s.setLinkType(TelephoneLink);
+        s.setPhoneNumber(QString());
+    };
+    QTest::newRow("speed") << speed << QStringList{} << 3 << "= 1234; укажите --speed";
+    QTest::newRow("speed given") << speed << QStringList{"--speed", "9600"} << 1 << "";
+    QTest::newRow("no number") << noNumber << QStringList{} << 3
+                               << "телефонная связь без номера (N телефона)";
+    QTest::newRow("no number, direct") << noNumber << QStringList{"--direct"} << 1 << "";
+}
+
+void TestCli::settingsFaultsNameTheOption()
+{
+    QFETCH(std::function<void(ConnectionSettings &)>, change);
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QString, told);
+    ConnectionSettings settings = ConnectionSettings::Defaults();
+    change(settings);
+    QVERIFY(SaveSettings(settings_, settings));
+    const CliRun run = runCli(QStringList{"--settings", settings_, "--device", "/nonexistent/tty"}
+                              << options << "identify");
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.contains(told), qPrintable(run.err));
 }
 
 void TestCli::fileProblemsGiveExit3_data()

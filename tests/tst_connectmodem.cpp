@@ -94,9 +94,9 @@ struct Rig
     {
         port.setScript([this](int, const QByteArray &written) { return modem.answer(written); });
     }
-    int dial(const QString &number = QStringLiteral("7 123 45-67"),
-             const QString &init = QStringLiteral("ATZ^AT&F^ATS0=0"), int attempts = 1,
-             int waitS = 2)
+    DialResult dial(const QString &number = QStringLiteral("7 123 45-67"),
+                    const QString &init = QStringLiteral("ATZ^AT&F^ATS0=0"), int attempts = 1,
+                    int waitS = 2)
     {
         return Dial(&port, number, init, &cancel, panel, attempts, waitS, timing);
     }
@@ -171,7 +171,7 @@ private slots:
 void TestConnectModem::classification_data()
 {
     QTest::addColumn<QByteArray>("answer");
-    QTest::addColumn<int>("code");
+    QTest::addColumn<DialResult>("code");
     QTest::newRow("OK") << line("OK") << DialResult::Ok;
     QTest::newRow("CONNECT 9600") << line("CONNECT 9600") << DialResult::Ok;
     QTest::newRow("no dialtone") << line("no dialtone") << DialResult::NoDialTone;
@@ -191,7 +191,7 @@ void TestConnectModem::classification_data()
 void TestConnectModem::classification()
 {
     QFETCH(QByteArray, answer);
-    QFETCH(int, code);
+    QFETCH(DialResult, code);
     QCOMPARE(ClassifyModemAnswer(answer), code);
 }
 
@@ -275,25 +275,31 @@ void TestConnectModem::answerLine_data()
 {
     QTest::addColumn<QByteArray>("arriving");
     QTest::addColumn<bool>("byteByByte");
-    QTest::addColumn<int>("code");
+    QTest::addColumn<DialResult>("code");
     QTest::addColumn<QByteArray>("answer");
-    QTest::newRow("verbal OK") << line("OK") << false << 0 << QByteArray("\r\nOK\r");
-    QTest::newRow("echo dropped") << "ATE0\r" + line("OK") << true << 0 << QByteArray("\r\r\nOK\r");
-    QTest::newRow("numeric 0 is too short") << QByteArray("0\r") << false << 9 << QByteArray("\r");
+    QTest::newRow("verbal OK") << line("OK") << false << DialResult::Ok << QByteArray("\r\nOK\r");
+    QTest::newRow("echo dropped") << "ATE0\r" + line("OK") << true << DialResult::Ok
+                                  << QByteArray("\r\r\nOK\r");
+    QTest::newRow("numeric 0 is too short")
+        << QByteArray("0\r") << false << DialResult::AnswerTimeout << QByteArray("\r");
     QTest::newRow("line break alone is no line")
-        << QByteArray("\r\n\r") << false << 9 << QByteArray("\r\n\r");
-    QTest::newRow("unterminated") << QByteArray("\r\nOK") << false << 9 << QByteArray("\r\nOK");
-    QTest::newRow("no line break at all") << QByteArray("OK OK OK") << false << 9 << QByteArray();
+        << QByteArray("\r\n\r") << false << DialResult::AnswerTimeout << QByteArray("\r\n\r");
+    QTest::newRow("unterminated") << QByteArray("\r\nOK") << false << DialResult::AnswerTimeout
+                                  << QByteArray("\r\nOK");
+    QTest::newRow("no line break at all")
+        << QByteArray("OK OK OK") << false << DialResult::AnswerTimeout << QByteArray();
     const QByteArray longLine = "\n" + QByteArray(300, 'x');
-    QTest::newRow("255 bytes make a line") << longLine << false << 0 << longLine.left(255);
-    QTest::newRow("classified") << "AT\r" + line("BUSY") << true << 2 << QByteArray("\r\r\nBUSY\r");
+    QTest::newRow("255 bytes make a line")
+        << longLine << false << DialResult::Ok << longLine.left(255);
+    QTest::newRow("classified") << "AT\r" + line("BUSY") << true << DialResult::Busy
+                                << QByteArray("\r\r\nBUSY\r");
 }
 
 void TestConnectModem::answerLine()
 {
     QFETCH(QByteArray, arriving);
     QFETCH(bool, byteByByte);
-    QFETCH(int, code);
+    QFETCH(DialResult, code);
     QFETCH(QByteArray, answer);
     ScriptedPort port([&](int, const QByteArray &) {
         QList<Chunk> chunks;
@@ -315,7 +321,8 @@ void TestConnectModem::statusTextsShowCommandAndAnswer()
     Rig rig;
     rig.modem.echo = false;
     QByteArray answer;
-    QCOMPARE(SendModemCommand(&rig.port, "AT&F\r", answer, 300, nullptr, rig.panel), 0);
+    QCOMPARE(SendModemCommand(&rig.port, "AT&F\r", answer, 300, nullptr, rig.panel),
+             DialResult::Ok);
     QCOMPARE(rig.op.statusTexts(1),
              (QStringList{"Установление связи по телефону. Команда AT&F\r.",
                           "Установление связи по телефону. Команда AT&F\r.  Ответ \r\nOK\r"}));
@@ -325,7 +332,7 @@ void TestConnectModem::resetStateMachine_data()
 {
     QTest::addColumn<int>("modemKind");
     QTest::addColumn<QByteArrayList>("writes");
-    QTest::addColumn<int>("code");
+    QTest::addColumn<DialResult>("code");
     enum
     {
         Echoing,
@@ -335,21 +342,24 @@ void TestConnectModem::resetStateMachine_data()
         Refusing
     };
     QTest::newRow("echoing, command state")
-        << int(Echoing) << QByteArrayList{"ATE0\r", "ATV1\r"} << 0;
+        << int(Echoing) << QByteArrayList{"ATE0\r", "ATV1\r"} << DialResult::Ok;
     QTest::newRow("online: escape first")
-        << int(Online) << QByteArrayList{"ATE0\r", "+++", "ATE0\r"} << 0;
-    QTest::newRow("no modem") << int(Absent) << QByteArrayList{"ATE0\r", "+++"} << 7;
+        << int(Online) << QByteArrayList{"ATE0\r", "+++", "ATE0\r"} << DialResult::Ok;
+    QTest::newRow("no modem") << int(Absent) << QByteArrayList{"ATE0\r", "+++"}
+                              << DialResult::NoModem;
     QTest::newRow("unrecognised answers, two tries")
         << int(Unrecognised)
-        << QByteArrayList{"ATE0\r", "+++", "ATE0\r", "ATV1\r", "+++", "ATE0\r", "ATV1\r"} << 0;
-    QTest::newRow("ERROR ends the reset") << int(Refusing) << QByteArrayList{"ATE0\r"} << 4;
+        << QByteArrayList{"ATE0\r", "+++", "ATE0\r", "ATV1\r", "+++", "ATE0\r", "ATV1\r"}
+        << DialResult::Ok;
+    QTest::newRow("ERROR ends the reset")
+        << int(Refusing) << QByteArrayList{"ATE0\r"} << DialResult::Error;
 }
 
 void TestConnectModem::resetStateMachine()
 {
     QFETCH(int, modemKind);
     QFETCH(QByteArrayList, writes);
-    QFETCH(int, code);
+    QFETCH(DialResult, code);
     Rig rig;
     rig.modem.online = modemKind == 1;
     rig.modem.absent = modemKind == 2;
@@ -384,15 +394,16 @@ void TestConnectModem::dialOutcomes_data()
     QTest::addColumn<QByteArrayList>("dialAnswers");
     QTest::addColumn<QByteArray>("initAnswer");
     QTest::addColumn<int>("attempts");
-    QTest::addColumn<int>("code");
+    QTest::addColumn<DialResult>("code");
     QTest::addColumn<int>("dials");
     QTest::newRow("BUSY then CONNECT")
-        << QByteArrayList{"BUSY", "CONNECT 2400"} << QByteArray("OK") << 3 << 0 << 2;
-    QTest::newRow("OK is no CONNECT") << QByteArrayList{"OK"} << QByteArray("OK") << 2 << 8 << 2;
+        << QByteArrayList{"BUSY", "CONNECT 2400"} << QByteArray("OK") << 3 << DialResult::Ok << 2;
+    QTest::newRow("OK is no CONNECT")
+        << QByteArrayList{"OK"} << QByteArray("OK") << 2 << DialResult::NotConnected << 2;
     QTest::newRow("init ERROR, retried")
-        << QByteArrayList{"CONNECT"} << QByteArray("ERROR") << 2 << 4 << 0;
+        << QByteArrayList{"CONNECT"} << QByteArray("ERROR") << 2 << DialResult::Error << 0;
     QTest::newRow("init without OK")
-        << QByteArrayList{"CONNECT"} << QByteArray("READY") << 1 << 8 << 0;
+        << QByteArrayList{"CONNECT"} << QByteArray("READY") << 1 << DialResult::NotConnected << 0;
 }
 
 void TestConnectModem::dialOutcomes()
@@ -401,7 +412,7 @@ void TestConnectModem::dialOutcomes()
     QFETCH(QByteArrayList, dialAnswers);
     QFETCH(QByteArray, initAnswer);
     QFETCH(int, attempts);
-    QFETCH(int, code);
+    QFETCH(DialResult, code);
     QFETCH(int, dials);
     QByteArrayList onVirtual;
     for (bool isVirtual : {true, false}) {
@@ -552,12 +563,12 @@ void TestConnectModem::hangUpSendsEscapeThenAth()
 void TestConnectModem::resultTexts()
 {
     QSet<QString> texts;
-    for (int code = 0; code < DialResult::Count; ++code)
-        texts.insert(DialResultText(code));
-    QCOMPARE(texts.size(), DialResult::Count);
+    for (int code = 0; code < DialResultCount; ++code)
+        texts.insert(DialResultText(DialResult(code)));
+    QCOMPARE(texts.size(), DialResultCount);
     QVERIFY(!texts.contains(QString()));
-    QVERIFY(DialResultText(DialResult::Count).isEmpty());
-    QVERIFY(DialResultText(-1).isEmpty());
+    QVERIFY(DialResultText(DialResult(DialResultCount)).isEmpty());
+    QVERIFY(DialResultText(DialResult(-1)).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestConnectModem)

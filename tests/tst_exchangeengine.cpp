@@ -57,7 +57,7 @@ QList<Chunk> byteByByte(const QByteArray &bytes)
 
 // When a wait ran out: the first-byte wait counts from the end of the request, the gap from the
 // last byte that arrived.
-qint64 TimedOutAfterNs(const ScriptedPort &port, int result)
+qint64 TimedOutAfterNs(const ScriptedPort &port, Result result)
 {
     qint64 from = 0;
     for (const PortEvent &e : port.events()) {
@@ -76,7 +76,7 @@ constexpr qint64 kRealMarginNs = MsToNs(25);
 struct LineOutcome
 {
     bool ok = false;
-    int result = 0;
+    Result result = Result::Ok;
     QList<QByteArray> writes;
     QList<std::pair<LogLineKind, QByteArray>> trace;
     QByteArray rx;
@@ -260,7 +260,7 @@ void TestExchangeEngine::unknownFunctionSendsNothing()
 void TestExchangeEngine::answerReceiving_data()
 {
     QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<int>("result");
+    QTest::addColumn<Result>("result");
     const QByteArray good = identAnswer();
     QByteArray corrupted = good;
     corrupted[10] = char(corrupted[10] ^ 0x01);
@@ -285,7 +285,7 @@ void TestExchangeEngine::answerReceiving()
     // bytes on the line and the same trace, the timeouts at their moment (exactly, or within a
     // margin in real time).
     QFETCH(QByteArray, line);
-    QFETCH(int, result);
+    QFETCH(Result, result);
     for (bool bytewise : {false, true}) {
         std::optional<LineOutcome> onVirtual;
         for (bool isVirtual : {true, false}) {
@@ -337,7 +337,7 @@ void TestExchangeEngine::splitAtEveryBoundary()
 void TestExchangeEngine::refusalTexts_data()
 {
     QTest::addColumn<QByteArray>("refusal");
-    QTest::addColumn<int>("result");
+    QTest::addColumn<Result>("result");
     QTest::addColumn<QString>("resultText");
     QTest::addColumn<QString>("reasonText");
     QTest::newRow("error 3") << QByteArray::fromHex("03") << Result::Refused
@@ -365,7 +365,7 @@ void TestExchangeEngine::refusalTexts_data()
 void TestExchangeEngine::refusalTexts()
 {
     QFETCH(QByteArray, refusal);
-    QFETCH(int, result);
+    QFETCH(Result, result);
     QFETCH(QString, resultText);
     QFETCH(QString, reasonText);
     Rig rig;
@@ -374,7 +374,7 @@ void TestExchangeEngine::refusalTexts()
     QCOMPARE(rig.session.ResultCode, result);
     QCOMPARE(ResultText(rig.session), resultText);
     if (!reasonText.isEmpty())
-        QCOMPARE(rig.session.Messages.results[Result::ReasonText], reasonText);
+        QCOMPARE(rig.session.Messages.result(Result::ReasonText), reasonText);
 }
 
 void TestExchangeEngine::preamblesAndTransmissionTime()
@@ -508,9 +508,9 @@ void TestExchangeEngine::secondExchangeIsRefusedWhileOneRuns()
     // its answer (when the activity panel is cleared), the worst moment for a shared session.
     ScriptedOperator op;
     rig.session.StatusPanel = StatusPanel{&op, 2};
-    int nestedCode = -1;
+    std::optional<Result> nestedCode;
     op.onStatusText = [&](int, const QString &text) {
-        if (text.isEmpty() && nestedCode < 0)
+        if (text.isEmpty() && !nestedCode)
             RunAfter(0, nullptr, [&] {
                 nestedCode =
                     RunExchange(rig.session, 29,
@@ -518,7 +518,7 @@ void TestExchangeEngine::secondExchangeIsRefusedWhileOneRuns()
             });
     };
     QVERIFY(rig.readIdent());
-    QCOMPARE(nestedCode, Result::Busy);
+    QCOMPARE(nestedCode, std::optional(Result::Busy));
     QCOMPARE(rig.session.ResultCode, Result::Ok);
     QCOMPARE(rig.rx(26), identAnswer());
     QCOMPARE(rig.port.writes().size(), 1);

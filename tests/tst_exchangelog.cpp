@@ -162,7 +162,7 @@ void TestExchangeLog::telephoneSessionInOrder()
                                "MODEM< OK",
                                "MODEM> ATD123\\r",
                                "MODEM< CONNECT",
-                               "RESULT " + DialResultText(0),
+                               "RESULT " + DialResultText(DialResult::Ok),
                                "TX " + Hex(requests[0]),
                                "RX " + Hex(answers[0]),
                                "RESULT " + readResult,

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <functional>
+
 using namespace ktv31;
 
 namespace {
@@ -62,6 +64,8 @@ private slots:
     void missingInput();
     void firstFaultOnlyKeepsWhatPassedBefore();
     void telephoneFieldsOnlyForTelephone();
+    void storedSettingsNameTheirFirstFault_data();
+    void storedSettingsNameTheirFirstFault();
 };
 
 void TestLinkParameters::boundaries_data()
@@ -186,6 +190,56 @@ void TestLinkParameters::telephoneFieldsOnlyForTelephone()
     QCOMPARE(working.LinkType(), 0);
     QCOMPARE(working.Attempts(), 1);
     QCOMPARE(working.ConnectAttempts(), ConnectionSettings::Defaults().ConnectAttempts());
+}
+
+void TestLinkParameters::storedSettingsNameTheirFirstFault_data()
+{
+    using Change = std::function<void(ConnectionSettings &)>;
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<QString>("parameter"); // the name of the parameter found at fault
+    const auto telephone = [](const Change &more) {
+        return Change([more](ConnectionSettings &s) {
+            s.setLinkType(TelephoneLink);
+            s.setPhoneNumber(QStringLiteral("45-67"));
+            more(s);
+        });
+    };
+    QTest::newRow("defaults") << Change([](ConnectionSettings &) {}) << QString();
+    QTest::newRow("speed not in the table")
+        << Change([](ConnectionSettings &s) { s.setSpeed(1234); }) << "Скорость обмена";
+    QTest::newRow("port 17") << Change([](ConnectionSettings &s) { s.setPortNumber(17); })
+                             << "Порт подключения";
+    QTest::newRow("link type 2") << Change([](ConnectionSettings &s) { s.setLinkType(2); })
+                                 << "Тип связи";
+    QTest::newRow("RTS pause 1") << Change([](ConnectionSettings &s) { s.setRtsPauseMs(1); })
+                                 << "Пауза после установки RTS";
+    QTest::newRow("direct: the telephone fields are not judged")
+        << Change([](ConnectionSettings &s) { s.setConnectWaitS(0); }) << QString();
+    // The telephone fields come first, as in the dialog: a bad RTS pause is told after them.
+    QTest::newRow("telephone: connect wait before RTS pause")
+        << telephone([](ConnectionSettings &s) {
+               s.setRtsPauseMs(1);
+               s.setConnectWaitS(0);
+           })
+        << "Ожидание соединения";
+    QTest::newRow("telephone without a number")
+        << telephone([](ConnectionSettings &s) { s.setPhoneNumber(QString()); }) << "N телефона";
+    QTest::newRow("telephone: modem command with a CR")
+        << telephone([](ConnectionSettings &s) { s.setModemCommand(QStringLiteral("ATZ\rATH")); })
+        << "Команда модему";
+}
+
+void TestLinkParameters::storedSettingsNameTheirFirstFault()
+{
+    QFETCH(std::function<void(ConnectionSettings &)>, change);
+    QFETCH(QString, parameter);
+    ConnectionSettings stored = ConnectionSettings::Defaults();
+    change(stored);
+    ConnectionSettings working = stored;
+    const std::optional<LinkFault> fault = CheckAndStoreLinkForm(LinkFormOf(stored), working);
+    QCOMPARE(fault ? QString::fromUtf8(fault->parameter->name) : QString(), parameter);
+    if (!fault)
+        QCOMPARE(working.toBytes(), stored.toBytes());
 }
 
 QTEST_GUILESS_MAIN(TestLinkParameters)

@@ -48,7 +48,7 @@ struct Line
         session.NextByteWaitMs = 50;
         return port != nullptr;
     }
-    int dial(const QString &number, const QString &init, int attempts = 1)
+    DialResult dial(const QString &number, const QString &init, int attempts = 1)
     {
         return Dial(port.get(), number, init, &cancel, StatusPanel{&op, 1}, attempts, 1, timing);
     }
@@ -105,7 +105,7 @@ void TestModemSim::dialOutcomes_data()
 {
     QTest::addColumn<DialOutcome>("outcome");
     QTest::addColumn<int>("attempts");
-    QTest::addColumn<int>("code");
+    QTest::addColumn<DialResult>("code");
     QTest::newRow("NO DIALTONE") << DialOutcome::NoDialtone << 1 << DialResult::NoDialTone;
     QTest::newRow("NO ANSWER") << DialOutcome::NoAnswer << 1 << DialResult::NoAnswer;
     QTest::newRow("NO CARRIER") << DialOutcome::NoCarrier << 1 << DialResult::NoCarrier;
@@ -119,7 +119,7 @@ void TestModemSim::dialOutcomes()
 {
     QFETCH(DialOutcome, outcome);
     QFETCH(int, attempts);
-    QFETCH(int, code);
+    QFETCH(DialResult, code);
     Line line(SimModemOptions({outcome}));
     QVERIFY(line.open());
     QCOMPARE(line.dial("123", "ATZ^AT&F", attempts), code);

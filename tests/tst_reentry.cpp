@@ -155,7 +155,7 @@ void TestReentry::portDroppedDuringExchange_data()
 {
     AddPhaseColumns();
     QTest::addColumn<bool>("byLossReceiver");
-    QTest::addColumn<int>("result");
+    QTest::addColumn<Result>("result");
     // A timer drops the port as a window's hang-up or close would; a deviceLost receiver drops
     // it when the far side goes away.
     QTest::newRow("timer, RTS pause")
@@ -173,7 +173,7 @@ void TestReentry::portDroppedDuringExchange()
     QFETCH(Phase, phase);
     QFETCH(int, afterMs);
     QFETCH(bool, byLossReceiver);
-    QFETCH(int, result);
+    QFETCH(Result, result);
     SilentLine line(phase);
     QPointer<SerialPort> watched = line.port.get();
     const auto drop = [&] {
@@ -217,8 +217,8 @@ void TestReentry::portDroppedDuringDial()
     }
     DialCancel cancel;
     const qint64 started = NowNs();
-    const int code = Dial(port.get(), QStringLiteral("123"), QStringLiteral("ATZ"), &cancel, {}, 3,
-                          60, SlowModem());
+    const DialResult code = Dial(port.get(), QStringLiteral("123"), QStringLiteral("ATZ"), &cancel,
+                                 {}, 3, 60, SlowModem());
     QVERIFY2(MsSince(started) < 700, qPrintable(QString::number(MsSince(started))));
     QVERIFY(code == DialResult::NoModem || code == DialResult::AnswerTimeout);
     QVERIFY2(watched.isNull(), "the dropped port outlived the dial");

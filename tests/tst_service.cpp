@@ -115,6 +115,10 @@ void TestService::connectAndDisconnect_data()
                                     << OutcomeKind::Done << QString();
     QTest::newRow("number busy") << true << QList<DialOutcome>{DialOutcome::Busy} << false
                                  << OutcomeKind::DialFailed << "Номер абонента занят|";
+    // No call, but the modem may still connect: the end hangs up all the same.
+    QTest::newRow("dial timed out")
+        << true << QList<DialOutcome>{DialOutcome::Silence} << false << OutcomeKind::DialFailed
+        << "Истекло время ожидания ответа от модема|";
     QTest::newRow("no such port") << false << QList<DialOutcome>{} << true
                                   << OutcomeKind::PortUnavailable
                                   << "Коммуникационный порт /nonexistent/tty0 недоступен";
@@ -135,6 +139,7 @@ void TestService::connectAndDisconnect()
     QVERIFY(rig.start(options));
     if (portMissing)
         rig.service->devicePath = QStringLiteral("/nonexistent/tty0");
+    rig.service->settings().setConnectWaitS(1);
     QSignalSpy calls(rig.service.get(), &ServiceSession::callChanged);
 
     const Outcome outcome = Connect(*rig.service);
@@ -146,6 +151,13 @@ void TestService::connectAndDisconnect()
     const bool callUp = telephone && expected == OutcomeKind::Done;
     QCOMPARE(rig.service->callUp(), callUp);
     QCOMPARE(calls.size(), callUp ? 1 : 0);
+    const bool mayBeOffHook = callUp || dial == QList<DialOutcome>{DialOutcome::Silence};
+    QCOMPARE(rig.service->endHangsUp(), mayBeOffHook);
+    // The link keeps the kind it was made as while the settings change under it.
+    const quint8 madeAs = rig.service->settings().LinkType();
+    rig.service->settings().setLinkType(telephone ? DirectLink : TelephoneLink);
+    QCOMPARE(rig.service->linkKind().telephone(), portMissing ? !telephone : telephone);
+    rig.service->settings().setLinkType(madeAs);
 
     rig.sim->clearLog();
     Disconnect(*rig.service);
@@ -154,7 +166,7 @@ void TestService::connectAndDisconnect()
     QVERIFY(!rig.service->callUp());
     rig.sim->settle();
     const QByteArrayList hangUp{"+++", "ath\r"};
-    QCOMPARE(rig.sim->modemCommands(), callUp ? hangUp : QByteArrayList());
+    QCOMPARE(rig.sim->modemCommands(), mayBeOffHook ? hangUp : QByteArrayList());
 }
 
 void TestService::identifyAndCheck_data()
@@ -432,10 +444,11 @@ void TestService::telephoneLinkRefusesInTheCore()
     QFETCH(std::function<bool(test::ServiceRig &)>, operation);
     QFETCH(QString, told);
     test::ServiceRig rig;
-    QVERIFY(rig.start());
+    SimOptions overTheTelephone;
+    overTheTelephone.modem.enabled = true;
+    QVERIFY(rig.start(overTheTelephone));
     QVERIFY(rig.connect());
     QVERIFY(IdentifyAndCheck(*rig.service).ok());
-    rig.settings.setLinkType(TelephoneLink);
     rig.forget();
     QVERIFY(!operation(rig));
     QVERIFY(rig.requests().isEmpty());

@@ -209,7 +209,7 @@ void TestSimEngine::faultsGiveTheEngineResult_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<int>("attempts");
-    QTest::addColumn<int>("result");
+    QTest::addColumn<Result>("result");
     QTest::addColumn<bool>("headerAsAsked");
     QTest::newRow("silence") << "silence" << 1 << Result::NoAnswer << false;
     QTest::newRow("silence once, retried") << "silence" << 2 << Result::Ok << true;
@@ -230,7 +230,7 @@ void TestSimEngine::faultsGiveTheEngineResult()
 {
     QFETCH(QString, fault);
     QFETCH(int, attempts);
-    QFETCH(int, result);
+    QFETCH(Result, result);
     QFETCH(bool, headerAsAsked);
     FaultRule rule;
     QVERIFY(ParseFaultRule(fault, rule));

@@ -404,7 +404,7 @@ void TstTableTransfer::cancelledExchangeAsksNothing()
     rig.op.defaultAnswer = true; // a question would retry for ever
 
     QVERIFY(!ReadConfiguration(rig.context, rig.progress));
-    QCOMPARE(rig.session.ResultCode, ResultAborted);
+    QCOMPARE(rig.session.ResultCode, Result::Aborted);
     QVERIFY(rig.op.messages.isEmpty());
     QCOMPARE(rig.op.statusTexts(Panel::Step),
              QStringList{QStringLiteral("Чтение из таблицы 0 (поля 0-17)")});

@@ -93,7 +93,7 @@ private slots:
 void TestUnplug::farSideClosesDuringFirstByteWait_data()
 {
     QTest::addColumn<int>("attempts");
-    QTest::addColumn<int>("result");
+    QTest::addColumn<Result>("result");
     QTest::newRow("one attempt: the read fails") << 1 << Result::LineLost;
     // Further attempts find the port gone and fail at once on the write.
     QTest::newRow("three attempts: no further wait") << 3 << Result::LineLost;
@@ -102,7 +102,7 @@ void TestUnplug::farSideClosesDuringFirstByteWait_data()
 void TestUnplug::farSideClosesDuringFirstByteWait()
 {
     QFETCH(int, attempts);
-    QFETCH(int, result);
+    QFETCH(Result, result);
 
     auto line = std::make_unique<Line>();
     QVERIFY(line->port);

@@ -31,8 +31,7 @@ void CliSession::close()
 {
     if (!service_.linkOpen())
         return;
-    const bool hangUp = service_.mayBeOffHook() && !service_.port()->isGone();
-    if (hangUp && (trace_ || interrupted()))
+    if (service_.endHangsUp() && (trace_ || interrupted()))
         Complain(QStringLiteral("трубка кладётся"));
     Disconnect(service_);
 }

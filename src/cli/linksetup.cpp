@@ -3,6 +3,10 @@
 
 #include "cli/exitstatus.h"
 #include "cli/linkparameters.h"
+#include "connection/controllerlink.h"
+#include "service/linkform.h"
+
+#include <utility>
 
 namespace ktv31::cli {
 namespace {
@@ -45,29 +49,68 @@ SettingsRead ReadSettings(const QString &path, bool named)
     return {read.settings, {}, {}};
 }
 
-// Checks one value the settings file supplied (the options were checked when parsed).
-class ValueCheck
+// The value the settings file holds for a parameter the form found at fault.
+qint64 StoredValue(const LinkLimit &limit, const ConnectionSettings &s)
 {
-public:
-    explicit ValueCheck(const QString &settingsPath) : settingsPath_(settingsPath) {}
+    using namespace LinkLimits;
+    const std::pair<const LinkLimit *, qint64> stored[] = {
+        {&LinkType, s.LinkType()},
+        {&Port, s.PortNumber()},
+        {&Speed, s.Speed()},
+        {&Attempts, s.Attempts()},
+        {&FirstByteWait, s.FirstByteWaitS()},
+        {&NextByteWait, s.NextByteWaitMs()},
+        {&Preambles, s.PreambleCount()},
+        {&RtsPause, s.RtsPauseMs()},
+        {&ConnectWait, s.ConnectWaitS()},
+        {&ConnectAttempts, s.ConnectAttempts()},
+    };
+    for (const auto &[parameter, value] : stored)
+        if (parameter == &limit)
+            return value;
+    return 0;
+}
 
-    bool operator()(const LinkParameter &parameter, const std::optional<int> &given,
-                    qint64 fromFile)
-    {
-        if (given || InRange(parameter, fromFile) || !error.isEmpty())
-            return error.isEmpty();
-        error = QStringLiteral("файл настроек %1: %2 = %3; укажите --%4")
-                    .arg(settingsPath_, OutOfRangeText(parameter))
-                    .arg(fromFile)
-                    .arg(QString::fromLatin1(parameter.option));
-        return false;
-    }
+const char *OptionOf(const LinkLimit &limit)
+{
+    using namespace LinkParameters;
+    for (const LinkParameter *parameter :
+         {&LinkType, &Port, &Speed, &Attempts, &FirstByteWait, &NextByteWait, &Preambles, &RtsPause,
+          &ConnectWait, &ConnectAttempts})
+        if (&parameter->limit == &limit)
+            return parameter->option;
+    return "";
+}
 
-    QString error;
-
-private:
-    QString settingsPath_;
-};
+// The settings as the connection dialog would take them: the same checks in the same order,
+// told with the option that would replace the value. The options were checked when they were
+// parsed, so a fault is the file's. `portUsed` is false when a device is named instead.
+QString SettingsFault(const ConnectionSettings &s, bool portUsed, const QString &path)
+{
+    LinkForm form = LinkFormOf(s);
+    if (!portUsed)
+        form.port = LinkLimits::Port.low;
+    ConnectionSettings checked = s;
+    const std::optional<LinkFault> fault = CheckAndStoreLinkForm(form, checked);
+    if (!fault)
+        return {};
+    const LinkLimit &limit = *fault->parameter;
+    const QString file = QStringLiteral("файл настроек %1: ").arg(path);
+    if (&limit == &LinkLimits::PhoneNumber && s.PhoneNumber().isEmpty())
+        return file + QStringLiteral(
+                          "телефонная связь без номера (N телефона); укажите --phone или --direct");
+    if (&limit == &LinkLimits::PhoneNumber)
+        return file + QStringLiteral("N телефона: %1; укажите --phone")
+                          .arg(DialNumberFault(DialNumberText(s)));
+    if (&limit == &LinkLimits::ModemCommand)
+        return file + QStringLiteral("Команда модему: %1; укажите --modem-init")
+                          .arg(ModemCommandFault(s.ModemCommand()));
+    const LinkParameter parameter{OptionOf(limit), limit};
+    return file + QStringLiteral("%1 = %2; укажите --%3")
+                      .arg(OutOfRangeText(parameter))
+                      .arg(StoredValue(limit, s))
+                      .arg(QString::fromLatin1(parameter.option));
+}
 
 void Overlay(const LinkOptions &o, ConnectionSettings &s)
 {
@@ -134,42 +177,9 @@ PreparedLink PrepareLink(const LinkOptions &options, const QString &programDir)
     Overlay(options, s);
     result.setup.devicePath = options.device;
 
-    using namespace LinkParameters;
-    ValueCheck check(path);
-    const bool linkTypeGiven = options.phone || options.direct;
-    if (!linkTypeGiven)
-        check(LinkType, std::nullopt, file.LinkType());
-    if (options.device.isEmpty())
-        check(Port, options.port, file.PortNumber());
-    check(Speed, options.speed, file.Speed());
-    check(Attempts, options.attempts, file.Attempts());
-    check(FirstByteWait, options.firstByteWaitS, file.FirstByteWaitS());
-    check(NextByteWait, options.nextByteWaitMs, file.NextByteWaitMs());
-    check(Preambles, options.preambles, file.PreambleCount());
-    check(RtsPause, options.rtsPauseMs, file.RtsPauseMs());
-    if (check.error.isEmpty() && result.setup.kind().dials()) {
-        check(ConnectWait, options.connectWaitS, file.ConnectWaitS());
-        check(ConnectAttempts, options.connectAttempts, file.ConnectAttempts());
-        if (check.error.isEmpty() && !options.phone && s.PhoneNumber().trimmed().isEmpty())
-            check.error = QStringLiteral("файл настроек %1: телефонная связь без номера "
-                                         "(N телефона); укажите --phone или --direct")
-                              .arg(path);
-        if (check.error.isEmpty() && !options.modemInit) {
-            if (const QString fault = ModemCommandFault(s.ModemCommand()); !fault.isEmpty())
-                check.error = QStringLiteral("файл настроек %1: Команда модему: %2; укажите "
-                                             "--modem-init")
-                                  .arg(path, fault);
-        }
-        if (check.error.isEmpty() && !options.phone) {
-            if (const QString fault = DialNumberFault(DialNumberText(s)); !fault.isEmpty())
-                check.error = QStringLiteral("файл настроек %1: N телефона: %2; укажите --phone")
-                                  .arg(path, fault);
-        }
-    }
-    // Every value checked here came from the file: the options were checked when parsed.
-    if (!check.error.isEmpty()) {
+    if (const QString fault = SettingsFault(s, options.device.isEmpty(), path); !fault.isEmpty()) {
         result.status = ExitStatus::FileProblem;
-        result.error = check.error;
+        result.error = fault;
         return result;
     }
     QStringList notes{read.note};

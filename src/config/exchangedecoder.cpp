@@ -81,7 +81,7 @@ DecodedRow ModemRow(const ExchangeLine &line)
     }
     row.kind = RowKind::ModemAnswer;
     row.summary = QStringLiteral("Модем, ответ: ") + EscapedLineText(line.bytes);
-    if (const int code = ClassifyModemAnswer(line.bytes); code != DialResult::Ok) {
+    if (const DialResult code = ClassifyModemAnswer(line.bytes); code != DialResult::Ok) {
         row.fault = true;
         row.summary += QStringLiteral(" — ") + DialResultText(code);
     }

@@ -88,7 +88,7 @@ enum class Arrival
 
 // A refusal is the controller's word that nothing was written; any other failure of a write
 // may have come after the controller took it.
-bool MayHaveArrived(int result)
+bool MayHaveArrived(Result result)
 {
     return result != Result::Refused && result != Result::ValveRefused && result != Result::Busy &&
            result != Result::BadFunctionCode;
@@ -343,7 +343,7 @@ bool TransferTable(TransferContext &context, const TableRequest &request, int le
     PumpEvents();
     for (;;) {
         SetStepText(context, TransferStepText(request));
-        const int result = RunExchange(session, TableFunctionCode, request.data(), length, 0);
+        const Result result = RunExchange(session, TableFunctionCode, request.data(), length, 0);
         if (result == Result::Busy)
             return false;
         context.writeUnknown = false;

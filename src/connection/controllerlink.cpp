@@ -31,19 +31,11 @@ QString DialNumberText(const ConnectionSettings &settings)
         .arg(settings.CountryCode(), settings.CityCode(), settings.PhoneNumber());
 }
 
-int DialController(SerialPort *port, const ConnectionSettings &settings, DialCancel *cancel,
-                   const StatusPanel &panel, const ModemTiming &timing)
+DialResult DialController(SerialPort *port, const ConnectionSettings &settings, DialCancel *cancel,
+                          const StatusPanel &panel, const ModemTiming &timing)
 {
     return Dial(port, DialNumberText(settings), settings.ModemCommand(), cancel, panel,
                 settings.ConnectAttempts(), settings.ConnectWaitS(), timing);
-}
-
-void EndLink(PortPtr &port, ExchangeSession &session, bool hangUp, const ModemTiming &timing)
-{
-    if (hangUp && !IsGone(port.get()))
-        HangUp(port.get(), timing);
-    session.PortHandle = nullptr;
-    port.reset();
 }
 
 } // namespace ktv31

@@ -31,12 +31,7 @@ void RaiseDtrAndSettle(SerialPort *port, int settleMs = AfterDtrSettleMs);
 QString DialNumberText(const ConnectionSettings &settings);
 // Dials with the settings' initialisation string, attempts and connection wait; progress texts go
 // to `panel`. A dial result code.
-int DialController(SerialPort *port, const ConnectionSettings &settings, DialCancel *cancel,
-                   const StatusPanel &panel, const ModemTiming &timing = ModemTiming{});
-
-// Ends the link: hangs up first when `hangUp` and the line is still there, then clears the
-// session's port and drops the port (it is deleted once nothing uses it any more).
-void EndLink(PortPtr &port, ExchangeSession &session, bool hangUp,
-             const ModemTiming &timing = ModemTiming{});
+DialResult DialController(SerialPort *port, const ConnectionSettings &settings, DialCancel *cancel,
+                          const StatusPanel &panel, const ModemTiming &timing = ModemTiming{});
 
 } // namespace ktv31

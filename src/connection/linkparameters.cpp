@@ -7,6 +7,7 @@
 #include "shell/settings.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ktv31 {
 
@@ -22,18 +23,36 @@ const LinkLimit RtsPause{"Пауза после установки RTS", 2, 1000
 const LinkLimit ConnectWait{"Ожидание соединения", 1, 360};
 const LinkLimit ConnectAttempts{"Кол. попыток соединения", 1, 10};
 const LinkLimit PhoneNumber{"N телефона", 0, 0}; // a text: DialNumberFault judges it
+const LinkLimit ModemCommand{"Команда модему", 0, 0};
 } // namespace LinkLimits
 
 namespace {
 
-InputFault TelephoneOutOfRange()
+LinkFault Fault(const InputFault &lines, const LinkLimit &parameter)
 {
-    return {QStringLiteral("Вводите значения"), QStringLiteral("согласно допустимого диапазона")};
+    LinkFault fault;
+    static_cast<InputFault &>(fault) = lines;
+    fault.parameter = &parameter;
+    return fault;
 }
 
-InputFault OutOfRange(const LinkLimit &limit)
+LinkFault NotAllEntered(const LinkLimit &parameter)
 {
-    return {QString::fromUtf8(limit.name), QStringLiteral("Параметр вне допустимого диапазона")};
+    return Fault(NotAllEnteredFault(), parameter);
+}
+
+LinkFault TelephoneOutOfRange(const LinkLimit &parameter)
+{
+    return Fault(
+        {QStringLiteral("Вводите значения"), QStringLiteral("согласно допустимого диапазона")},
+        parameter);
+}
+
+LinkFault OutOfRange(const LinkLimit &limit)
+{
+    return Fault(
+        {QString::fromUtf8(limit.name), QStringLiteral("Параметр вне допустимого диапазона")},
+        limit);
 }
 
 // The edits take only digits; anything else (or a number too long for the field) is out of
@@ -63,15 +82,21 @@ bool InRange(const LinkLimit &limit, qint64 value)
     return value >= limit.low && value <= limit.high;
 }
 
-std::optional<InputFault> CheckTelephoneParameters(const LinkForm &form,
-                                                   ConnectionSettings &working)
+std::optional<LinkFault> CheckTelephoneParameters(const LinkForm &form, ConnectionSettings &working)
 {
-    if (form.connectWaitS.isEmpty() || form.phoneNumber.isEmpty() || form.connectAttempts.isEmpty())
-        return NotAllEnteredFault();
+    if (form.connectWaitS.isEmpty())
+        return NotAllEntered(LinkLimits::ConnectWait);
+    if (form.phoneNumber.isEmpty())
+        return NotAllEntered(LinkLimits::PhoneNumber);
+    if (form.connectAttempts.isEmpty())
+        return NotAllEntered(LinkLimits::ConnectAttempts);
+    // A control character would reach the modem inside a command.
+    if (!ModemCommandFault(form.modemCommand).isEmpty())
+        return TelephoneOutOfRange(LinkLimits::ModemCommand);
     working.setModemCommand(form.modemCommand);
     qint64 value = 0;
     if (!Passes(LinkLimits::ConnectWait, form.connectWaitS, value))
-        return TelephoneOutOfRange();
+        return TelephoneOutOfRange(LinkLimits::ConnectWait);
     working.setConnectWaitS(qint32(value));
     working.setCountryCode(form.countryCode);
     working.setCityCode(form.cityCode);
@@ -80,21 +105,54 @@ std::optional<InputFault> CheckTelephoneParameters(const LinkForm &form,
     if (!DialNumberFault(DialNumberText(working)).isEmpty())
         return OutOfRange(LinkLimits::PhoneNumber);
     if (!Passes(LinkLimits::ConnectAttempts, form.connectAttempts, value))
-        return TelephoneOutOfRange();
+        return TelephoneOutOfRange(LinkLimits::ConnectAttempts);
     working.setConnectAttempts(qint32(value));
     return std::nullopt;
 }
 
-std::optional<InputFault> CheckLinkSelections(const LinkForm &form)
+std::optional<LinkFault> CheckLinkSelections(const LinkForm &form)
 {
-    if (form.port < 0 || form.speed < 0 || form.attempts < 0 || form.linkType < 0 ||
-        form.firstByteWaitS.isEmpty() || form.nextByteWaitMs.isEmpty() ||
-        form.preambles.isEmpty() || form.rtsPauseMs.isEmpty())
-        return NotAllEnteredFault();
+    using namespace LinkLimits;
+    const std::pair<bool, const LinkLimit &> entered[] = {
+        {form.port >= 0, Port},
+        {form.speed >= 0, Speed},
+        {form.attempts >= 0, Attempts},
+        {form.linkType >= 0, LinkType},
+        {!form.firstByteWaitS.isEmpty(), FirstByteWait},
+        {!form.nextByteWaitMs.isEmpty(), NextByteWait},
+        {!form.preambles.isEmpty(), Preambles},
+        {!form.rtsPauseMs.isEmpty(), RtsPause},
+    };
+    for (const auto &[given, parameter] : entered)
+        if (!given)
+            return NotAllEntered(parameter);
     return std::nullopt;
 }
 
-std::optional<InputFault> StoreLinkParameters(const LinkForm &form, ConnectionSettings &working)
+LinkForm LinkFormOf(const ConnectionSettings &s)
+{
+    const auto selection = [](const LinkLimit &limit, qint64 value) {
+        return InRange(limit, value) ? int(value) : -1;
+    };
+    LinkForm form;
+    form.linkType = selection(LinkLimits::LinkType, s.LinkType());
+    form.port = selection(LinkLimits::Port, s.PortNumber());
+    form.speed = selection(LinkLimits::Speed, s.Speed());
+    form.attempts = selection(LinkLimits::Attempts, s.Attempts());
+    form.firstByteWaitS = QString::number(s.FirstByteWaitS());
+    form.nextByteWaitMs = QString::number(s.NextByteWaitMs());
+    form.preambles = QString::number(s.PreambleCount());
+    form.rtsPauseMs = QString::number(s.RtsPauseMs());
+    form.modemCommand = s.ModemCommand();
+    form.connectWaitS = QString::number(s.ConnectWaitS());
+    form.countryCode = s.CountryCode();
+    form.cityCode = s.CityCode();
+    form.phoneNumber = s.PhoneNumber();
+    form.connectAttempts = QString::number(s.ConnectAttempts());
+    return form;
+}
+
+std::optional<LinkFault> StoreLinkParameters(const LinkForm &form, ConnectionSettings &working)
 {
     working.setLinkType(quint8(form.linkType));
     working.setAttempts(quint8(form.attempts));

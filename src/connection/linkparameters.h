@@ -30,6 +30,7 @@ extern const LinkLimit RtsPause;
 extern const LinkLimit ConnectWait;
 extern const LinkLimit ConnectAttempts;
 extern const LinkLimit PhoneNumber;
+extern const LinkLimit ModemCommand; // a text: ModemCommandFault judges it
 } // namespace LinkLimits
 
 bool InRange(const LinkLimit &limit, qint64 value);
@@ -70,16 +71,27 @@ struct LinkForm
     QString connectAttempts; // Edit10
 };
 
+// The form as stored settings fill it: a value the list does not hold (a port outside 1..16, a
+// speed outside the speed table) is no selection.
+LinkForm LinkFormOf(const ConnectionSettings &settings);
+
+// The first fault of the form: the dialog's two lines and the parameter they are about, so that
+// a front end which names parameters otherwise (the tool's options) can say which.
+struct LinkFault : InputFault
+{
+    const LinkLimit *parameter = nullptr;
+};
+
 // The telephone fields, checked and stored into `working` in the dialog's order; stops at the
-// first fault, keeping what was stored before it. A number that DialNumberFault refuses is out of
-// range.
-std::optional<InputFault> CheckTelephoneParameters(const LinkForm &form,
-                                                   ConnectionSettings &working);
+// first fault, keeping what was stored before it. A number that DialNumberFault refuses, or a
+// modem command that ModemCommandFault refuses, is out of range.
+std::optional<LinkFault> CheckTelephoneParameters(const LinkForm &form,
+                                                  ConnectionSettings &working);
 // Every list has a selection and none of Edit1..Edit4 is empty.
-std::optional<InputFault> CheckLinkSelections(const LinkForm &form);
+std::optional<LinkFault> CheckLinkSelections(const LinkForm &form);
 // Link type, attempts and the four timing values into `working`, each stored as soon as it
 // passes; stops at the first value out of range. Port and speed are not taken from the form:
 // the dialog keeps them in `working` as the operator picks them.
-std::optional<InputFault> StoreLinkParameters(const LinkForm &form, ConnectionSettings &working);
+std::optional<LinkFault> StoreLinkParameters(const LinkForm &form, ConnectionSettings &working);
 
 } // namespace ktv31

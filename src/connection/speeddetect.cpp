@@ -26,7 +26,7 @@ int DetectSpeed(ExchangeSession &session, const StatusPanel &panel)
         session.Speed = speed;
         if (Exchange(session, TableFunctionCode, kProbe, int(sizeof kProbe), 0))
             return speed; // the speed stays on the panel until the caller has told the answer
-        if (session.ResultCode == ResultAborted)
+        if (session.ResultCode == Result::Aborted)
             break;
     }
     panel.setText(QString());

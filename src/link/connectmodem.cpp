@@ -76,7 +76,8 @@ QString ShortenedInitStatus()
 // line break that starts the line is kept. Bytes behind the line stay in the port.
 // Between bytes it sleeps in the event loop until more arrive, the deadline passes, the line is
 // lost or dropped, or the dialling is cancelled; the watch is set up once for all those waits.
-int CollectAnswerLine(SerialPort *port, DialCancel *cancel, qint64 deadlineNs, QByteArray &line)
+DialResult CollectAnswerLine(SerialPort *port, DialCancel *cancel, qint64 deadlineNs,
+                             QByteArray &line)
 {
     line.clear();
     WakeSources wake;
@@ -111,7 +112,7 @@ bool Pause(int ms, const DialCancel *cancel, const SerialPort *port)
 }
 
 // The result of a pause that did not run to its end.
-int Interrupted(const DialCancel *cancel, int whenGone)
+DialResult Interrupted(const DialCancel *cancel, DialResult whenGone)
 {
     return IsCancelled(cancel) ? DialResult::Cancelled : whenGone;
 }
@@ -126,7 +127,7 @@ public:
     {
     }
 
-    int run();
+    DialResult run();
 
 private:
     enum class Step
@@ -136,7 +137,7 @@ private:
         VerbalCodes
     };
 
-    int send(const QString &command, bool withPanel)
+    DialResult send(const QString &command, bool withPanel)
     {
         return SendModemCommand(port_, command, answer_, timing_.resetAnswerMs, cancel_,
                                 withPanel ? panel_ : StatusPanel{});
@@ -149,11 +150,11 @@ private:
     QByteArray answer_;
 };
 
-int ModemReset::run()
+DialResult ModemReset::run()
 {
     int tries = kResetTries;
     bool escaped = false;
-    int code = send(kEchoOff, true);
+    DialResult code = send(kEchoOff, true);
     if (code != DialResult::Ok && code != DialResult::AnswerTimeout)
         return code;
     Step step =
@@ -203,12 +204,12 @@ public:
     {
     }
 
-    int run(const QStringList &initCommands, const QString &dialCommand, int attempts);
+    DialResult run(const QStringList &initCommands, const QString &dialCommand, int attempts);
     bool connected() const { return connected_; }
 
 private:
-    int sendInitCommands(const QStringList &initCommands);
-    int dialOnce(const QString &dialCommand);
+    DialResult sendInitCommands(const QStringList &initCommands);
+    DialResult dialOnce(const QString &dialCommand);
 
     SerialPort *port_;
     DialCancel *cancel_;
@@ -219,10 +220,10 @@ private:
     bool connected_ = false;
 };
 
-int Dialler::run(const QStringList &initCommands, const QString &dialCommand, int attempts)
+DialResult Dialler::run(const QStringList &initCommands, const QString &dialCommand, int attempts)
 {
     for (int left = attempts;;) {
-        int code = sendInitCommands(initCommands);
+        DialResult code = sendInitCommands(initCommands);
         if (code == DialResult::Ok)
             code = dialOnce(dialCommand);
         // A cancel is the operator's decision, never a reason for another attempt; a line that
@@ -232,11 +233,11 @@ int Dialler::run(const QStringList &initCommands, const QString &dialCommand, in
     }
 }
 
-int Dialler::sendInitCommands(const QStringList &initCommands)
+DialResult Dialler::sendInitCommands(const QStringList &initCommands)
 {
     for (const QString &command : initCommands) {
         PumpEvents();
-        const int code = SendModemCommand(port_, command, answer_, waitMs_, cancel_, panel_);
+        const DialResult code = SendModemCommand(port_, command, answer_, waitMs_, cancel_, panel_);
         if (code != DialResult::Ok)
             return code;
         if (!IsOk(answer_))
@@ -247,10 +248,10 @@ int Dialler::sendInitCommands(const QStringList &initCommands)
     return DialResult::Ok;
 }
 
-int Dialler::dialOnce(const QString &dialCommand)
+DialResult Dialler::dialOnce(const QString &dialCommand)
 {
     PumpEvents();
-    const int code = SendModemCommand(port_, dialCommand, answer_, waitMs_, cancel_, panel_);
+    const DialResult code = SendModemCommand(port_, dialCommand, answer_, waitMs_, cancel_, panel_);
     if (code != DialResult::Ok)
         return code;
     if (!IsConnect(answer_))
@@ -304,8 +305,8 @@ void DialCancel::cancel()
     emit cancelRequested();
 }
 
-int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answer, int timeoutMs,
-                     DialCancel *cancel, const StatusPanel &panel)
+DialResult SendModemCommand(SerialPort *port, const QString &command, QByteArray &answer,
+                            int timeoutMs, DialCancel *cancel, const StatusPanel &panel)
 {
     OperationScope operation;
     SerialPort::Use use(port);
@@ -330,8 +331,8 @@ int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answe
         return DialResult::Cancelled;
     }
     const qint64 deadline = NowNs() + MsToNs(std::max(timeoutMs, 0));
-    const int code = CollectAnswerLine(port, cancel, deadline, answer);
-    qCDebug(lcModem) << "<-" << answer << "result" << code;
+    const DialResult code = CollectAnswerLine(port, cancel, deadline, answer);
+    qCDebug(lcModem) << "<-" << answer << "result" << DialResultNumber(code);
     // What really came, also a line cut short by the deadline; never the stand-in of a cancel.
     if (!answer.isEmpty())
         LogExchange(LogLineKind::ModemAnswer, answer);
@@ -345,20 +346,21 @@ int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answe
     return ClassifyModemAnswer(answer);
 }
 
-int ResetModem(SerialPort *port, const StatusPanel &panel, DialCancel *cancel,
-               const ModemTiming &timing)
+DialResult ResetModem(SerialPort *port, const StatusPanel &panel, DialCancel *cancel,
+                      const ModemTiming &timing)
 {
     OperationScope operation;
     SerialPort::Use use(port);
     return ModemReset(port, panel, cancel, timing).run();
 }
 
-int Dial(SerialPort *port, const QString &number, const QString &initString, DialCancel *cancel,
-         const StatusPanel &panel, int attempts, int waitS, const ModemTiming &timing)
+DialResult Dial(SerialPort *port, const QString &number, const QString &initString,
+                DialCancel *cancel, const StatusPanel &panel, int attempts, int waitS,
+                const ModemTiming &timing)
 {
     OperationScope operation;
     SerialPort::Use use(port);
-    int code = ResetModem(port, panel, cancel, timing);
+    DialResult code = ResetModem(port, panel, cancel, timing);
     bool connected = false;
     if (code == DialResult::Ok) {
         const InitCommands init = SplitInitString(initString);

@@ -54,19 +54,19 @@ private:
 // Sends one command (Windows-1251, carrying its own CR where the modem needs one) and collects
 // one answer line into `answer` (at most MaxAnswerLength bytes, the leading line break
 // included). A null `cancel` or `panel` is allowed.
-int SendModemCommand(SerialPort *port, const QString &command, QByteArray &answer, int timeoutMs,
-                     DialCancel *cancel, const StatusPanel &panel);
+DialResult SendModemCommand(SerialPort *port, const QString &command, QByteArray &answer,
+                            int timeoutMs, DialCancel *cancel, const StatusPanel &panel);
 
 // Brings the modem into command state with echo off and verbal result codes.
-int ResetModem(SerialPort *port, const StatusPanel &panel, DialCancel *cancel = nullptr,
-               const ModemTiming &timing = ModemTiming{});
+DialResult ResetModem(SerialPort *port, const StatusPanel &panel, DialCancel *cancel = nullptr,
+                      const ModemTiming &timing = ModemTiming{});
 
 // Resets the modem, sends the initialisation commands and dials `number`, `attempts` times at
 // most, each command waiting `waitS` seconds for its answer. A cancelled dialling leaves the
 // modem on hook.
-int Dial(SerialPort *port, const QString &number, const QString &initString, DialCancel *cancel,
-         const StatusPanel &panel, int attempts, int waitS,
-         const ModemTiming &timing = ModemTiming{});
+DialResult Dial(SerialPort *port, const QString &number, const QString &initString,
+                DialCancel *cancel, const StatusPanel &panel, int attempts, int waitS,
+                const ModemTiming &timing = ModemTiming{});
 
 // Ends the call: the escape sequence framed by pauses, then "ath". Reads nothing.
 void HangUp(SerialPort *port, const ModemTiming &timing = ModemTiming{});

@@ -16,7 +16,7 @@ constexpr int kMinLineLength = 4;
 struct Classification
 {
     QByteArray pattern;
-    int code;
+    DialResult code;
 };
 
 // The first match decides: "NO DIALTONE" is no dial tone, an answer with ERROR is an error.
@@ -68,9 +68,9 @@ bool LineComplete(const QByteArray &line)
            line.size() >= MaxAnswerLength;
 }
 
-QString DialResultText(int code)
+QString DialResultText(DialResult code)
 {
-    static const std::array<const char *, DialResult::Count> texts{
+    static const std::array<const char *, DialResultCount> texts{
         "Соединение установлено",
         "Отсутствует сигнал АТС",
         "Номер абонента занят",
@@ -83,9 +83,10 @@ QString DialResultText(int code)
         "Истекло время ожидания ответа от модема",
         "Попытка соединения прервана по требованию пользователя",
     };
-    if (code < 0 || code >= DialResult::Count)
+    const int number = DialResultNumber(code);
+    if (number < 0 || number >= DialResultCount)
         return {};
-    return QString::fromUtf8(texts[size_t(code)]);
+    return QString::fromUtf8(texts[size_t(number)]);
 }
 
 InitCommands SplitInitString(const QString &initString)
@@ -134,7 +135,7 @@ bool ContainsText(const QByteArray &text, const QByteArray &pattern)
     return text.contains(pattern);
 }
 
-int ClassifyModemAnswer(const QByteArray &answer)
+DialResult ClassifyModemAnswer(const QByteArray &answer)
 {
     for (const Classification &entry : kClassifications)
         if (ContainsText(answer, entry.pattern))

@@ -9,24 +9,29 @@
 
 namespace ktv31 {
 
-// Results of SendModemCommand, ResetModem and Dial; 0 is success. Texts: DialResultText.
-namespace DialResult {
-constexpr int Ok = 0;
-constexpr int NoDialTone = 1;    // "DIAL" / "dial"
-constexpr int Busy = 2;          // "BUSY" / "busy"
-constexpr int NoCarrier = 3;     // "NO CARRI" / "no carri"
-constexpr int Error = 4;         // "ERRO" / "erro"
-constexpr int NoAnswer = 5;      // "ANSW" / "answ"
-constexpr int TimeUsedUp = 6;    // "Time"
-constexpr int NoModem = 7;       // the escape sequence of the reset went unanswered
-constexpr int NotConnected = 8;  // an init command without OK, or a dial without CONNECT
-constexpr int AnswerTimeout = 9; // no complete answer line before the deadline
-constexpr int Cancelled = 10;    // the operator cancelled
-constexpr int Count = 11;
-} // namespace DialResult
+// Results of SendModemCommand, ResetModem and Dial; Ok is success. Texts: DialResultText.
+enum class DialResult : int
+{
+    Ok = 0,
+    NoDialTone = 1,    // "DIAL" / "dial"
+    Busy = 2,          // "BUSY" / "busy"
+    NoCarrier = 3,     // "NO CARRI" / "no carri"
+    Error = 4,         // "ERRO" / "erro"
+    NoAnswer = 5,      // "ANSW" / "answ"
+    TimeUsedUp = 6,    // "Time"
+    NoModem = 7,       // the escape sequence of the reset went unanswered
+    NotConnected = 8,  // an init command without OK, or a dial without CONNECT
+    AnswerTimeout = 9, // no complete answer line before the deadline
+    Cancelled = 10,    // the operator cancelled
+};
+constexpr int DialResultCount = 11;
+constexpr int DialResultNumber(DialResult code)
+{
+    return int(code);
+}
 
-// The text the caller shows for a dial result; empty for a code outside 0..10.
-QString DialResultText(int code);
+// The text the caller shows for a dial result.
+QString DialResultText(DialResult code);
 
 // Working storage limits of one dialling.
 constexpr int MaxInitCommands = 30;
@@ -51,7 +56,7 @@ QString StripDialSeparators(const QString &number);
 // than the pattern.
 bool ContainsText(const QByteArray &text, const QByteArray &pattern);
 // The dial result an answer line stands for; OK and CONNECT both give 0.
-int ClassifyModemAnswer(const QByteArray &answer);
+DialResult ClassifyModemAnswer(const QByteArray &answer);
 
 // The reset takes echoes and the numeric OK for signs of a modem in command state.
 bool ResetAnswerAccepted(const QByteArray &answer);

@@ -6,7 +6,7 @@
 namespace ktv31 {
 namespace {
 
-constexpr std::u16string_view kResultTexts[ResultCodeCount] = {
+constexpr std::u16string_view kResultTexts[ResultCount] = {
     u"Команда выполнена",                                          // 0
     u"Неверно задан стартовый символ",                             // 1
     u"Неверно задан код функции",                                  // 2
@@ -27,6 +27,8 @@ constexpr std::u16string_view kResultTexts[ResultCodeCount] = {
     u"",                                                           // 17
     u"Несоответствие идентификатора запроса в ответе(%d->%d)",     // 18
     u"Обмен прерван по признаку завершения работы программы",      // 19
+    u"Обмен с устройством уже выполняется",                        // 20
+    u"Связь с устройством потеряна (порт закрыт)",                 // 21
 };
 
 constexpr std::u16string_view kControllerErrorTexts[ControllerErrorCount] = {

@@ -41,16 +41,6 @@ constexpr int kTableFunctionLength = 21;
 constexpr qint64 kLongPauseNs = MsToNs(20);
 constexpr qint64 kWakeMarginNs = MsToNs(2);
 
-QString BusyText()
-{
-    return QStringLiteral("Обмен с устройством уже выполняется");
-}
-
-QString LineLostText()
-{
-    return QStringLiteral("Связь с устройством потеряна (порт закрыт)");
-}
-
 int TimingSpeed(int speed)
 {
     return std::clamp(speed, 110, 256000);
@@ -85,15 +75,15 @@ public:
         });
     }
 
-    int run();
+    Result run();
 
 private:
-    int send();
+    Result send();
     bool interrupted() const { return Engine(s_).abort || IsGone(port_); }
-    int interruptedResult(int goneResult);
+    Result interruptedResult(Result goneResult);
     bool waitUntil(qint64 deadlineNs, bool wakeOnData);
-    int receive();
-    int judge();
+    Result receive();
+    Result judge();
     void decodeRefusal();
     void trace(LogLineKind kind, const QByteArray &bytes) const;
 
@@ -105,7 +95,7 @@ private:
     bool wakeOnData_ = false; // whether the current wait ends when bytes arrive
 };
 
-int Transaction::run()
+Result Transaction::run()
 {
     PumpEvents();
     if (Engine(s_).abort) {
@@ -114,7 +104,7 @@ int Transaction::run()
     }
     if (s_.TxBuffer[FrameOffset::Start] != RequestStartSymbol)
         return Result::BadStartSymbol;
-    int result = send();
+    Result result = send();
     if (result == Result::Ok)
         result = receive();
     if (result == Result::Ok)
@@ -128,7 +118,7 @@ int Transaction::run()
 }
 
 // An abort wins over a port that went away at the same time: the operator asked for it.
-int Transaction::interruptedResult(int goneResult)
+Result Transaction::interruptedResult(Result goneResult)
 {
     if (Engine(s_).abort) {
         Engine(s_).abort = false;
@@ -137,7 +127,7 @@ int Transaction::interruptedResult(int goneResult)
     return goneResult;
 }
 
-int Transaction::send()
+Result Transaction::send()
 {
     QByteArray output(s_.PreambleCount, char(PreambleByte));
     output.append(FrameBytes(s_.TxBuffer, frameLength_));
@@ -190,7 +180,7 @@ bool Transaction::waitUntil(qint64 deadlineNs, bool wakeOnData)
     return true;
 }
 
-int Transaction::receive()
+Result Transaction::receive()
 {
     const qint64 firstByteDeadline = NowNs() + MsToNs(s_.FirstByteWaitMs);
     const qint64 gap = MsToNs(s_.NextByteWaitMs);
@@ -223,7 +213,7 @@ int Transaction::receive()
     }
 }
 
-int Transaction::judge()
+Result Transaction::judge()
 {
     switch (CheckAnswer(s_.RxBuffer, s_.TxBuffer[FrameOffset::Function])) {
     case AnswerCheck::Accepted:
@@ -243,7 +233,7 @@ void Transaction::decodeRefusal()
     const int error = s_.RxBuffer[FrameOffset::ErrorCode];
     if (error == ErrorValveSwitching) {
         const int reason = s_.RxBuffer[FrameOffset::Reason];
-        s_.Messages.results[Result::ReasonText] =
+        s_.Messages.result(Result::ReasonText) =
             reason < int(s_.Messages.reasons.size())
                 ? s_.Messages.reasons[size_t(reason)]
                 : QStringLiteral("Код причины в ответе %1").arg(reason);
@@ -253,7 +243,7 @@ void Transaction::decodeRefusal()
         s_.MessageBuffer = s_.Messages.errors[size_t(error)];
     else
         s_.MessageBuffer = QStringLiteral("Код ошибки = %1").arg(error);
-    s_.Messages.results[Result::Refused] = s_.MessageBuffer;
+    s_.Messages.result(Result::Refused) = s_.MessageBuffer;
 }
 
 // Every frame goes to the protocol trace and to whoever watches the exchange's lines (the log,
@@ -294,7 +284,7 @@ bool TransactWithRequestIdentifier(ExchangeSession &s, SerialPort *port)
         return false;
     const int echoed = s.RxBuffer[kEchoedIdentifierAt] >> 6;
     if (echoed != id) {
-        s.Messages.results[Result::IdentifierMismatch] =
+        s.Messages.result(Result::IdentifierMismatch) =
             ResultCodeText(Result::IdentifierMismatch)
                 .replace(QStringLiteral("%d->%d"), QStringLiteral("%1->%2"))
                 .arg(id)
@@ -306,10 +296,9 @@ bool TransactWithRequestIdentifier(ExchangeSession &s, SerialPort *port)
 }
 
 // "Команда <function>.  <the text of code>", with a destroyed table's number after a refusal.
-QString CommandResultText(const ExchangeSession &s, int code, int function)
+QString CommandResultText(const ExchangeSession &s, Result code, int function)
 {
-    const QString text =
-        (code >= 0 && code < Result::Count) ? s.Messages.results[size_t(code)] : QString();
+    const QString &text = s.Messages.result(code);
     QString composed = QStringLiteral("Команда %1.  %2").arg(function).arg(text);
     // Only a refusal carries a destroyed table's number; after any other failure the answer
     // buffer may still hold an old refusal.
@@ -358,18 +347,16 @@ void InitExchangeSession(ExchangeSession &session, quint8 address)
     session = ExchangeSession{};
     session.Address = address;
     ResetCredentials(session);
-    for (int code = 0; code < ResultCodeCount; ++code)
+    for (int code = 0; code < ResultCount; ++code)
         session.Messages.results[size_t(code)] = ResultCodeText(code);
-    session.Messages.results[Result::Busy] = BusyText();
-    session.Messages.results[Result::LineLost] = LineLostText();
     for (int code = 0; code < ControllerErrorCount; ++code)
         session.Messages.errors[size_t(code)] = ControllerErrorText(code);
     for (int code = 0; code < ReasonCodeCount; ++code)
         session.Messages.reasons[size_t(code)] = ReasonText(code);
 }
 
-int RunExchange(ExchangeSession &s, quint8 function, const quint8 *data, int dataLength,
-                quint8 extraByte)
+Result RunExchange(ExchangeSession &s, quint8 function, const quint8 *data, int dataLength,
+                   quint8 extraByte)
 {
     if (Engine(s).running)
         return Result::Busy;

@@ -1,6 +1,7 @@
 // The exchange engine: one request/answer transaction with the controller, with retries.
 #pragma once
 
+#include "protocol/controllercodes.h"
 #include "protocol/framing.h"
 #include "shell/operatorseam.h"
 
@@ -16,38 +17,18 @@ namespace ktv31 {
 
 class SerialPort;
 
-// Result codes of an exchange; 0 is success. Their texts are in controllercodes.h.
-namespace Result {
-constexpr int Ok = 0;
-constexpr int BadStartSymbol = 1;
-constexpr int BadFunctionCode = 2;
-constexpr int WriteFailed = 3;
-constexpr int ReadFailed = 4; // the port was lost while the answer was awaited
-constexpr int AnswerIncomplete = 5;
-constexpr int BadCrc = 7;
-constexpr int Refused = 8;
-constexpr int NoAnswer = 10;
-constexpr int ValveRefused = 12;
-constexpr int ReasonText = 13;
-constexpr int IdentifierMismatch = 18;
-constexpr int Aborted = 19;
-constexpr int Busy = 20; // an exchange was started while another one runs
-// The port went away (a pulled adapter, a dropped line) at whatever moment of the exchange:
-// one text for all of them, and no further attempt on a port that is gone.
-constexpr int LineLost = 21;
-constexpr int Count = 22;
-} // namespace Result
-constexpr int ResultAborted = Result::Aborted;
-
 // Controller error codes the engine itself interprets.
 constexpr quint8 ErrorValveSwitching = 24;
 constexpr quint8 ErrorDestroyedTable = 60;
 
 struct ExchangeMessages
 {
-    std::array<QString, Result::Count> results; // codes 8, 13 and 18 are composed at run time
-    std::array<QString, 65> errors;             // the controller's error codes 0..64
-    std::array<QString, 52> reasons;            // valve-switching refusal reasons 0..51
+    std::array<QString, ResultCount> results; // codes 8, 13 and 18 are composed at run time
+    std::array<QString, 65> errors;           // the controller's error codes 0..64
+    std::array<QString, 52> reasons;          // valve-switching refusal reasons 0..51
+
+    QString &result(Result code) { return results[size_t(ResultNumber(code))]; }
+    const QString &result(Result code) const { return results[size_t(ResultNumber(code))]; }
 };
 
 struct ExchangeSession
@@ -65,7 +46,7 @@ struct ExchangeSession
     qint32 RtsPauseMs = 2;
     quint8 Attempts = 2;
     ExchangeMessages Messages;
-    qint32 ResultCode = 0;
+    Result ResultCode = Result::Ok;
     ::ktv31::StatusPanel StatusPanel;
     quint64 CounterFrequency = 1000000000; // the monotonic clock counts nanoseconds
     QString MessageBuffer;
@@ -90,15 +71,15 @@ private:
 void InitExchangeSession(ExchangeSession &session, quint8 address);
 void ResetCredentials(ExchangeSession &session);
 
-// One complete exchange with retries; true exactly when ResultCode is 0 afterwards. An abort
+// One complete exchange with retries; true exactly when ResultCode is Ok afterwards. An abort
 // ends the whole exchange with Result::Aborted: no further attempt runs.
 bool Exchange(ExchangeSession &session, quint8 function, const quint8 *data, int dataLength,
               quint8 extraByte);
 // The same, returning the result code. While another exchange on the session runs (a handler
 // called from one of its waits), it returns Result::Busy and leaves the session untouched, so
 // that the running exchange's result stands.
-int RunExchange(ExchangeSession &session, quint8 function, const quint8 *data, int dataLength,
-                quint8 extraByte);
+Result RunExchange(ExchangeSession &session, quint8 function, const quint8 *data, int dataLength,
+                   quint8 extraByte);
 bool ExchangeRunning(const ExchangeSession &session);
 
 // Sets the abort flag and ends at once whatever the running exchange is waiting for: the RTS

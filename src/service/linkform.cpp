@@ -5,8 +5,8 @@
 
 namespace ktv31 {
 
-std::optional<InputFault> CheckAndStoreLinkForm(const LinkForm &form, ConnectionSettings &working,
-                                                const std::function<void()> &selectionsPassed)
+std::optional<LinkFault> CheckAndStoreLinkForm(const LinkForm &form, ConnectionSettings &working,
+                                               const std::function<void()> &selectionsPassed)
 {
     if (LinkKind::OfType(form.linkType).dials())
         if (auto fault = CheckTelephoneParameters(form, working))

@@ -14,6 +14,7 @@ public:
     static LinkKind Of(const ConnectionSettings &settings);
     // The kind a choice of the connection form's list stands for.
     static LinkKind OfType(int linkType);
+    static LinkKind Direct() { return LinkKind(false); }
 
     bool telephone() const { return telephone_; }
     // The link is made by dialling and ended by hanging up.

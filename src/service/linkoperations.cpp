@@ -15,23 +15,18 @@ Outcome DialTheController(ServiceSession &session)
 {
     Operator &op = session.op();
     DialCancel &cancel = session.dialCancel();
-    int code = DialResult::Cancelled;
+    DialResult code = DialResult::Cancelled;
     {
         BusyScope busy(op);
         cancel.reset();
         if (session.interrupted())
             cancel.cancel();
         emit session.diallingChanged(true);
-        code = DialController(session.port(), session.settings(), &cancel,
-                              StatusPanel{&op, Panel::Step}, session.modemTiming);
+        code = session.dial(StatusPanel{&op, Panel::Step});
         emit session.diallingChanged(false);
     }
     op.StatusTextsDone();
-    // A dial that ran out of time may still connect later; a cancelled one has been put on
-    // hook by the dialler, and the other failures leave the modem on hook.
-    const bool connected = code == DialResult::Ok;
-    session.setCall(connected, connected || code == DialResult::AnswerTimeout);
-    if (connected)
+    if (code == DialResult::Ok)
         return {};
     if (session.interrupted())
         return OutcomeKind::Interrupted;
@@ -45,7 +40,7 @@ Outcome DialTheController(ServiceSession &session)
 Outcome OpenLink(ServiceSession &session, const ConnectionSettings &link)
 {
     // A port this program still holds would make its own device look busy.
-    session.dropPort();
+    session.releasePort();
     PortOpenResult opened = OpenControllerPort(link, session.programDir(), session.devicePath);
     if (!opened.port) {
         const QString text =
@@ -54,7 +49,7 @@ Outcome OpenLink(ServiceSession &session, const ConnectionSettings &link)
         session.op().ShowMessageBox(MessageBoxKind::Error, text, reason);
         return {OutcomeKind::PortUnavailable, text, reason};
     }
-    session.adoptPort(std::move(opened.port));
+    session.adoptPort(std::move(opened.port), link);
     LoadExchangeSession(session.exchange(), link, session.port());
     return {};
 }
@@ -86,13 +81,9 @@ bool ReopenLostPort(ServiceSession &session)
 
 void Disconnect(ServiceSession &session)
 {
-    SerialPort *port = session.port();
-    if (session.mayBeOffHook() && port && !port->isGone())
-        HangUp(port, session.modemTiming);
-    session.setCall(false, false);
+    session.endLink();
     session.setDeviceAccepted(false);
     ResetCredentials(session.exchange());
-    session.dropPort();
 }
 
 int DetectControllerSpeed(ServiceSession &session, const ConnectionSettings &link,
@@ -119,7 +110,7 @@ int DetectControllerSpeed(ServiceSession &session, const ConnectionSettings &lin
     if (!speed && !cutShort)
         op.ShowMessageBox(MessageBoxKind::ExchangeResult, NoLinkText(), QString());
     // The session must not keep writing through a port that is closed now.
-    session.dropPort();
+    session.releasePort();
     return speed;
 }
 

@@ -51,23 +51,31 @@ void ServiceSession::interrupt()
     cutShort();
 }
 
-void ServiceSession::adoptPort(PortPtr port)
+void ServiceSession::adoptPort(PortPtr port, const ConnectionSettings &link)
 {
-    port_ = std::move(port);
+    link_.adopt(std::move(port), link, exchange_);
 }
 
-void ServiceSession::dropPort()
+DialResult ServiceSession::dial(const StatusPanel &panel)
 {
-    EndLink(port_, exchange_, false);
+    const bool wasUp = link_.callUp();
+    const DialResult code = link_.dial(settings_, &dialCancel_, panel, modemTiming);
+    if (link_.callUp() != wasUp)
+        emit callChanged(link_.callUp());
+    return code;
 }
 
-void ServiceSession::setCall(bool up, bool mayBeOffHook)
+void ServiceSession::endLink()
 {
-    mayBeOffHook_ = mayBeOffHook;
-    if (callUp_ == up)
-        return;
-    callUp_ = up;
-    emit callChanged(up);
+    const bool wasUp = link_.callUp();
+    link_.end(exchange_, modemTiming);
+    if (wasUp)
+        emit callChanged(false);
+}
+
+void ServiceSession::releasePort()
+{
+    link_.release(exchange_);
 }
 
 } // namespace ktv31

@@ -9,6 +9,7 @@
 #include "link/serialport.h"
 #include "protocol/exchangeengine.h"
 #include "service/linkkind.h"
+#include "service/sessionlink.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -35,8 +36,9 @@ public:
     ServiceSession &operator=(const ServiceSession &) = delete;
 
     ConnectionSettings &settings() { return settings_; }
-    // What the link in force allows: everything that differs between direct and telephone.
-    LinkKind linkKind() const { return LinkKind::Of(settings_); }
+    // What the link in force allows: everything that differs between direct and telephone. The
+    // link made keeps the kind it was made as; before it is made, the settings' kind.
+    LinkKind linkKind() const { return link_.open() ? link_.kind() : LinkKind::Of(settings_); }
     ExchangeSession &exchange() { return exchange_; }
     ConfigImage &image() { return image_; }
     Operator &op() { return op_; }
@@ -44,12 +46,12 @@ public:
     // The configuration folder and the file last loaded or offered.
     ConfigFileContext &files() { return files_; }
 
-    SerialPort *port() const { return port_.get(); }
-    bool linkOpen() const { return port_ != nullptr; }
-    // A call is up: the dial connected and nobody has hung up since.
-    bool callUp() const { return callUp_; }
-    // The modem may hold the line: a call is up, or a dial ran out of time and may connect yet.
-    bool mayBeOffHook() const { return mayBeOffHook_; }
+    SerialPort *port() const { return link_.port(); }
+    bool linkOpen() const { return link_.open(); }
+    bool callUp() const { return link_.callUp(); }
+    bool mayBeOffHook() const { return link_.mayBeOffHook(); }
+    // Ending the link now would hang up.
+    bool endHangsUp() const { return link_.endHangsUp(); }
     bool deviceAccepted() const { return deviceAccepted_; }
 
     // The transfers' view of this session for one operation.
@@ -73,10 +75,12 @@ public:
     bool reopenLostPort = false;
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
-    // For the operations: the port opened for this session, or none.
-    void adoptPort(PortPtr port);
-    void dropPort();
-    void setCall(bool up, bool mayBeOffHook);
+    // For the operations: the link made on a port opened with `link`, the dial over it, its
+    // end (hung up when the modem may hold the line) and a port let go to be opened again.
+    void adoptPort(PortPtr port, const ConnectionSettings &link);
+    DialResult dial(const StatusPanel &panel);
+    void endLink();
+    void releasePort();
     void setDeviceAccepted(bool accepted) { deviceAccepted_ = accepted; }
 
 signals:
@@ -92,10 +96,8 @@ private:
     ConfigFileContext files_;
     ExchangeSession exchange_;
     ConfigImage image_;
-    PortPtr port_;
+    SessionLink link_;
     DialCancel dialCancel_;
-    bool callUp_ = false;
-    bool mayBeOffHook_ = false;
     bool deviceAccepted_ = false;
     bool interrupted_ = false;
 };

@@ -13,15 +13,17 @@
 #include "stations/stationhistory.h"
 #include "stations/stationtexts.h"
 
+#include <optional>
+
 namespace ktv31 {
 namespace {
 
-int DialCodeOf(const QString &text)
+std::optional<DialResult> DialCodeOf(const QString &text)
 {
-    for (int code = 0; code < DialResult::Count; ++code)
-        if (DialResultText(code) == text)
+    for (int number = 0; number < DialResultCount; ++number)
+        if (const auto code = DialResult(number); DialResultText(code) == text)
             return code;
-    return -1;
+    return std::nullopt;
 }
 
 QString OutcomeText(const Outcome &outcome)
@@ -183,7 +185,7 @@ VisitEnd EndOfFailedConnect(const Outcome &outcome)
     default:
         return VisitEnd::Finished;
     }
-    switch (DialCodeOf(outcome.text)) {
+    switch (DialCodeOf(outcome.text).value_or(DialResult::Ok)) {
     case DialResult::NoModem:
     case DialResult::AnswerTimeout:
     case DialResult::NoDialTone:

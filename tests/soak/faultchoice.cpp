@@ -77,7 +77,7 @@ std::optional<PlannedFault> ChooseFault(QRandomGenerator &random, int attempts)
     return fault;
 }
 
-int ExpectedResult(const std::optional<PlannedFault> &fault, int attempts)
+Result ExpectedResult(const std::optional<PlannedFault> &fault, int attempts)
 {
     if (!fault)
         return Result::Ok;

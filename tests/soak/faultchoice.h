@@ -1,6 +1,7 @@
 // The faults the soak puts into answers and the result each must leave in the engine.
 #pragma once
 
+#include "protocol/controllercodes.h"
 #include "sim/faultplan.h"
 
 #include <QRandomGenerator>
@@ -22,7 +23,7 @@ struct PlannedFault
 std::optional<PlannedFault> ChooseFault(QRandomGenerator &random, int attempts);
 
 // The result code an exchange of `attempts` attempts must end with when `fault` strikes it.
-int ExpectedResult(const std::optional<PlannedFault> &fault, int attempts);
+Result ExpectedResult(const std::optional<PlannedFault> &fault, int attempts);
 
 // A read whose answer carries another table, first field or count: the exchange succeeds and
 // the transfer must notice.

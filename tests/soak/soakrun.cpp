@@ -352,13 +352,13 @@ void SoakRun::exchangeFinished()
 
 void SoakRun::checkResult()
 {
-    const int result = session_.ResultCode;
-    const int expected = ExpectedResult(exchange_.fault, exchange_.attempts);
+    const Result result = session_.ResultCode;
+    const Result expected = ExpectedResult(exchange_.fault, exchange_.attempts);
     if (result != expected)
         mismatch(QStringLiteral("result %1 (%2), expected %3")
-                     .arg(result)
+                     .arg(ResultNumber(result))
                      .arg(ComposeResultText(session_))
-                     .arg(expected));
+                     .arg(ResultNumber(expected)));
     if (arrivalCheck_) {
         checkArrivalRead(result);
         return;
@@ -377,7 +377,7 @@ void SoakRun::checkResult()
 // A read of the failed write's fields: a failed read or a value other than the one written
 // leaves the write unconfirmed, and the person is asked; the write's last field read back as
 // written means it went through, and the operation goes on without a question.
-void SoakRun::checkArrivalRead(int result)
+void SoakRun::checkArrivalRead(Result result)
 {
     const QByteArray write = *arrivalCheck_;
     const QByteArray &read = exchange_.request;

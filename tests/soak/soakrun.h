@@ -98,7 +98,7 @@ private:
     void followController(bool written);
     void checkOperation(bool succeeded, int messagesBefore);
     void checkResult();
-    void checkArrivalRead(int result);
+    void checkArrivalRead(Result result);
     void askedAndGaveUp();
     void checkSameAsController(int offset, int size, const QString &what);
     void mismatch(const QString &what);
