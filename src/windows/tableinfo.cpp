@@ -12,7 +12,7 @@
 
 namespace ktv31 {
 
-TFormTableInfo::TFormTableInfo(TableStateBuffer &state, bool telephone, QWidget *parent)
+TFormTableInfo::TFormTableInfo(const TableStateBuffer &state, bool telephone, QWidget *parent)
     : QDialog(parent), ui(new Ui::TFormTableInfo), state_(state), telephone_(telephone),
       op_(this, nullptr)
 {

@@ -22,12 +22,15 @@ class TFormTableInfo : public QDialog
 {
     Q_OBJECT
 public:
-    // The buffer is lent for the form's life; its write flags are set on a write choice.
-    TFormTableInfo(TableStateBuffer &state, bool telephone, QWidget *parent = nullptr);
+    // The form shows a copy of `state` and sets the write flags of its own copy on a write
+    // choice; the owner takes them with chosenState().
+    TFormTableInfo(const TableStateBuffer &state, bool telephone, QWidget *parent = nullptr);
     ~TFormTableInfo() override;
 
     // 0 closed without a choice, 1 write the ticked tables, 2 write every writable table.
     int tableStateResult() const { return tableStateResult_; }
+    // The state shown, with the write flags of the choice made.
+    const TableStateBuffer &chosenState() const { return state_; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -42,7 +45,7 @@ private:
 
     std::unique_ptr<Ui::TFormTableInfo> ui;
     int tableStateResult_ = 0;
-    TableStateBuffer &state_;
+    TableStateBuffer state_;
     bool telephone_;
     WindowOperator op_;
     // The controls of each table's row, by table number; null for tables without a row.

@@ -21,6 +21,8 @@ TableStateChoice WindowTableStateSeam::ShowTableState(TableStateBuffer &state)
         new TFormTableInfo(state, !LinkKind::Of(settings_).wholeTableWritesAllowed(), owner_);
     form->exec();
     const int result = form ? form->tableStateResult() : 0;
+    if (result != 0)
+        state = form->chosenState();
     delete form;
     return TableStateChoice(result);
 }
