@@ -144,6 +144,8 @@ void TestService::connectAndDisconnect()
 
     const Outcome outcome = Connect(*rig.service);
     QCOMPARE(outcome.kind, expected);
+    // A failed dial carries the modem's result, which a round acts on (call again, line fault).
+    QCOMPARE(outcome.dial.has_value(), expected == OutcomeKind::DialFailed);
     QVERIFY(Messages(rig.op).join(u'~').startsWith(message));
     QCOMPARE(rig.op.messages.isEmpty(), message.isEmpty());
     // A failed dial keeps its port; an unavailable one leaves none.

@@ -32,7 +32,9 @@ Outcome DialTheController(ServiceSession &session)
         return OutcomeKind::Interrupted;
     const QString text = DialResultText(code);
     op.ShowMessageBox(MessageBoxKind::Notice, text, QString());
-    return {OutcomeKind::DialFailed, text, {}};
+    Outcome failed{OutcomeKind::DialFailed, text, {}};
+    failed.dial = code;
+    return failed;
 }
 
 } // namespace

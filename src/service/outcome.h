@@ -2,10 +2,12 @@
 #pragma once
 
 #include "config/writereport.h"
+#include "link/modemanswers.h"
 
 #include <QList>
 #include <QString>
 
+#include <optional>
 #include <utility>
 
 namespace ktv31 {
@@ -40,8 +42,9 @@ struct Outcome
     OutcomeKind kind;
     QString text;
     QString detail;
-    int destroyedTable = 0;        // identification: the table the controller reports destroyed
-    QList<TableWriteEntry> tables; // a write: what each planned table came to
+    int destroyedTable = 0;         // identification: the table the controller reports destroyed
+    QList<TableWriteEntry> tables;  // a write: what each planned table came to
+    std::optional<DialResult> dial; // a failed dial: the modem's result
 
     bool ok() const { return kind == OutcomeKind::Done || kind == OutcomeKind::NothingChanged; }
 };

@@ -13,18 +13,8 @@
 #include "stations/stationhistory.h"
 #include "stations/stationtexts.h"
 
-#include <optional>
-
 namespace ktv31 {
 namespace {
-
-std::optional<DialResult> DialCodeOf(const QString &text)
-{
-    for (int number = 0; number < DialResultCount; ++number)
-        if (const auto code = DialResult(number); DialResultText(code) == text)
-            return code;
-    return std::nullopt;
-}
 
 QString OutcomeText(const Outcome &outcome)
 {
@@ -185,7 +175,7 @@ VisitEnd EndOfFailedConnect(const Outcome &outcome)
     default:
         return VisitEnd::Finished;
     }
-    switch (DialCodeOf(outcome.text).value_or(DialResult::Ok)) {
+    switch (outcome.dial.value_or(DialResult::Ok)) {
     case DialResult::NoModem:
     case DialResult::AnswerTimeout:
     case DialResult::NoDialTone:
