@@ -16,6 +16,17 @@ const LinkParameter ConnectAttempts{"connect-attempts", LinkLimits::ConnectAttem
 const LinkParameter LinkType{"direct", LinkLimits::LinkType};
 } // namespace LinkParameters
 
+const LinkParameter *LinkParameterOf(const LinkLimit &limit)
+{
+    using namespace LinkParameters;
+    for (const LinkParameter *parameter :
+         {&LinkType, &Port, &Speed, &Attempts, &FirstByteWait, &NextByteWait, &Preambles, &RtsPause,
+          &ConnectWait, &ConnectAttempts})
+        if (&parameter->limit == &limit)
+            return parameter;
+    return nullptr;
+}
+
 QString OutOfRangeText(const LinkParameter &parameter)
 {
     const QString name = QString::fromUtf8(parameter.limit.name);

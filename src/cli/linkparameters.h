@@ -33,6 +33,10 @@ inline bool InRange(const LinkParameter &parameter, qint64 value)
 {
     return ktv31::InRange(parameter.limit, value);
 }
+// The option that sets the parameter `limit` stands for, or null for one without a number option
+// (the telephone number and the modem command are texts).
+const LinkParameter *LinkParameterOf(const LinkLimit &limit);
+
 // "<name>: Параметр вне допустимого диапазона (low...high)"; for the speed, why it is refused.
 QString OutOfRangeText(const LinkParameter &parameter);
 

@@ -71,17 +71,6 @@ qint64 StoredValue(const LinkLimit &limit, const ConnectionSettings &s)
     return 0;
 }
 
-const char *OptionOf(const LinkLimit &limit)
-{
-    using namespace LinkParameters;
-    for (const LinkParameter *parameter :
-         {&LinkType, &Port, &Speed, &Attempts, &FirstByteWait, &NextByteWait, &Preambles, &RtsPause,
-          &ConnectWait, &ConnectAttempts})
-        if (&parameter->limit == &limit)
-            return parameter->option;
-    return "";
-}
-
 // The settings as the connection dialog would take them: the same checks in the same order,
 // told with the option that would replace the value. The options were checked when they were
 // parsed, so a fault is the file's. `portUsed` is false when a device is named instead.
@@ -105,11 +94,13 @@ QString SettingsFault(const ConnectionSettings &s, bool portUsed, const QString 
     if (&limit == &LinkLimits::ModemCommand)
         return file + QStringLiteral("Команда модему: %1; укажите --modem-init")
                           .arg(ModemCommandFault(s.ModemCommand()));
-    const LinkParameter parameter{OptionOf(limit), limit};
+    const LinkParameter *parameter = LinkParameterOf(limit);
+    if (!parameter)
+        return file + fault->line1;
     return file + QStringLiteral("%1 = %2; укажите --%3")
-                      .arg(OutOfRangeText(parameter))
+                      .arg(OutOfRangeText(*parameter))
                       .arg(StoredValue(limit, s))
-                      .arg(QString::fromLatin1(parameter.option));
+                      .arg(QString::fromLatin1(parameter->option));
 }
 
 void Overlay(const LinkOptions &o, ConnectionSettings &s)

@@ -30,10 +30,7 @@ namespace {
 
 LinkFault Fault(const InputFault &lines, const LinkLimit &parameter)
 {
-    LinkFault fault;
-    static_cast<InputFault &>(fault) = lines;
-    fault.parameter = &parameter;
-    return fault;
+    return {lines, &parameter};
 }
 
 LinkFault NotAllEntered(const LinkLimit &parameter)

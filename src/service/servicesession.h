@@ -49,7 +49,6 @@ public:
     SerialPort *port() const { return link_.port(); }
     bool linkOpen() const { return link_.open(); }
     bool callUp() const { return link_.callUp(); }
-    bool mayBeOffHook() const { return link_.mayBeOffHook(); }
     // Ending the link now would hang up.
     bool endHangsUp() const { return link_.endHangsUp(); }
     bool deviceAccepted() const { return deviceAccepted_; }

@@ -20,9 +20,8 @@ public:
     LinkKind kind() const { return kind_; }
     // A call is up: the dial connected and nobody has hung up since.
     bool callUp() const { return callUp_; }
-    // The modem may hold the line: a call is up, or a dial ran out of time and may connect yet.
-    bool mayBeOffHook() const { return mayBeOffHook_; }
-    // Ending the link now sends the hang-up: the modem may hold the line and the port is there.
+    // Ending the link now sends the hang-up: the modem may hold the line (a call is up, or a
+    // dial ran out of time and may connect yet) and the port is there.
     bool endHangsUp() const;
 
     // The link is made on `port` as the kind `settings` name; a port held before goes first,
